@@ -9,10 +9,10 @@ clockwork cat), 贺警长 (the harbour police chief), 秦伯 (the old clockmaker
 齿轮会 (Gear Society). The agency's airship is the 青鸢号.
 
 Every list file holds entries "<n>-<value>" numbered from 1, joined by CR LF,
-with no line break after the last entry, UTF-8 without BOM. Values keep
-clear of "-" so that splitting an entry at its first "-" is unambiguous; the
-one exception is the cover host name in the thumbnail addresses, which the
-build may replace as a whole.
+with no line break after the last entry, UTF-8 without BOM. Values never
+contain "-": an entry's value is what follows its last "-". That holds for the
+cover host in the thumbnail addresses too, which the build may replace as a
+whole.
 
 Output is deterministic: every family of files draws from its own seeded
 random.Random, so editing the title pools does not reshuffle the ids.
@@ -33,7 +33,7 @@ JAPANESE_COUNT = 742
 MANDARIN_COUNT = 628   # the Mandarin dub covers episodes 1..628
 MOVIE_COUNT = 18
 
-COVER_HOST = "http://pic.arlo-covers.invalid"
+COVER_HOST = "http://pic.arlocovers.invalid"
 
 # Title length rules, in GBK bytes (a Chinese character is 2, ASCII is 1).
 NORMAL_MIN, NORMAL_MAX = 8, 28
@@ -555,8 +555,7 @@ def check_list(name, values, count):
     if len(values) != count:
         fail("%s: %d entries, expected %d" % (name, len(values), count))
     for i, v in enumerate(values, 1):
-        rest = v[len(COVER_HOST):] if v.startswith(COVER_HOST + "/") else v
-        if not v or "-" in rest or "\r" in v or "\n" in v:
+        if not v or "-" in v or "\r" in v or "\n" in v:
             fail("%s entry %d is not a valid value: %r" % (name, i, v))
 
 

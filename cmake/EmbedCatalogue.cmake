@@ -1,0 +1,42 @@
+# Generates a C++ source holding the catalogue texts as byte arrays, so the Qt-free catalogue
+# reads them without any resource system. Thumbnail addresses in the data use the default
+# cover-picture host; a deployment that configures another host gets its own in the program.
+# Formats a text's bytes the way the embedded arrays spell them.
+function(_arlo_quoted_bytes text out)
+  string(HEX "${text}" hex)
+  string(REGEX REPLACE "([0-9a-f][0-9a-f])" "'\\\\x\\1'," hex "${hex}")
+  set(${out} "${hex}" PARENT_SCOPE)
+endfunction()
+
+function(arlo_embed_catalogue out_cpp data_dir default_cover_host cover_host)
+  set(lists MandarinTitles JapaneseTitles MovieTitles MandarinIqiyiIds MandarinLeTVIds
+      MandarinSohuIds JapaneseSohuIds MovieLeTVIds MandarinThumbnailUrls MandarinPreviewCodes)
+  set(body "// Generated from assets/catalogue by cmake/EmbedCatalogue.cmake. Do not edit.\n")
+  string(APPEND body "#include \"catalogue/catalogue.h\"\n\nnamespace arlo::catalogue {\nnamespace {\n")
+  set(names "")
+  foreach(name IN LISTS lists ITEMS TrailerPlayId TrailerTitle)
+    set(file "${data_dir}/${name}.txt")
+    set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS "${file}")
+    # Read as hex: reading as text would drop the CRs of the CR LF separators.
+    file(READ "${file}" hex HEX)
+    string(REGEX REPLACE "([0-9a-f][0-9a-f])" "'\\\\x\\1'," hex "${hex}")
+    if(name STREQUAL "MandarinThumbnailUrls" AND NOT cover_host STREQUAL default_cover_host)
+      _arlo_quoted_bytes("${default_cover_host}/" from)
+      _arlo_quoted_bytes("${cover_host}/" to)
+      string(REPLACE "${from}" "${to}" hex "${hex}")
+    endif()
+    string(REGEX REPLACE "(('\\\\x[0-9a-f][0-9a-f]',){24})" "\\1\n" hex "${hex}")
+    string(APPEND body "constexpr char k${name}[] = {\n${hex}'\\0'};\nconstexpr std::size_t k${name}Size = sizeof(k${name}) - 1;\n")
+  endforeach()
+  string(APPEND body "}  // namespace\n\n")
+  string(APPEND body "const std::array<std::string_view, kListCount>& builtInTexts() {\n")
+  string(APPEND body "    static const std::array<std::string_view, kListCount> texts = {\n")
+  foreach(name IN LISTS lists)
+    string(APPEND body "        std::string_view(k${name}, k${name}Size),\n")
+  endforeach()
+  string(APPEND body "    };\n    return texts;\n}\n\n")
+  string(APPEND body "std::string_view builtInTrailerPlayId() { return {kTrailerPlayId, kTrailerPlayIdSize}; }\n")
+  string(APPEND body "std::string_view builtInTrailerTitle() { return {kTrailerTitle, kTrailerTitleSize}; }\n")
+  string(APPEND body "\n}  // namespace arlo::catalogue\n")
+  file(CONFIGURE OUTPUT "${out_cpp}" CONTENT "${body}" @ONLY)
+endfunction()

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+// The one record of the playback state. Owned by the UI thread; workers never touch it.
+namespace arlo::catalogue {
+
+// Fixed vocabulary: stored in the state, compared byte for byte, and the choosers' items.
+inline constexpr std::string_view kCategoryTv = "TV版";
+inline constexpr std::string_view kCategoryMovie = "剧场版";
+inline constexpr std::string_view kLanguageJapanese = "日语";
+inline constexpr std::string_view kLanguageMandarin = "国语";
+inline constexpr std::string_view kSourceSohu = "搜狐";
+inline constexpr std::string_view kSourceLeTV = "乐视";
+inline constexpr std::string_view kSourceIqiyi = "爱奇艺";
+
+// The program's own version.
+inline constexpr std::string_view kProgramVersion = "1.1";
+inline constexpr double kProgramVersionNumber = 1.1;
+
+struct PlaybackState {
+    std::string category;  // "TV版" or "剧场版"; start-up sets "TV版"
+    std::string language;  // "日语" or "国语"; start-up sets "日语"
+    std::string source;    // "搜狐", "乐视", "爱奇艺" or empty
+    int currentEpisode = 0;
+    std::vector<std::string> sourceIds;  // Sohu id; or Sohu, LeTV, iQiyi ids
+    std::string currentPlayId;
+    std::string nowPlayingCaption;
+    bool playerActivationPending = false;
+    int hoveredMovie = 0;
+    bool mouseCaptured = false;
+    std::string playerPagePath;
+    std::string settingsPath;
+    std::string installedVersion;
+};
+
+}  // namespace arlo::catalogue

@@ -1,0 +1,341 @@
+#include "catalogue/settings_file.h"
+
+#include <fcntl.h>
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <vector>
+
+#include "text/gbk.h"
+#include "text/numbers.h"
+
+namespace arlo::catalogue {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Line {
+    std::size_t begin = 0;  // first byte of the line
+    std::size_t end = 0;    // one past its last byte, line end excluded
+    std::size_t next = 0;   // first byte of the following line
+};
+
+std::vector<Line> splitLines(const std::string& bytes) {
+    std::vector<Line> lines;
+    std::size_t pos = 0;
+    while (pos < bytes.size()) {
+        std::size_t nl = bytes.find('\n', pos);
+        Line line;
+        line.begin = pos;
+        if (nl == std::string::npos) {
+            line.end = bytes.size();
+            line.next = bytes.size();
+        } else {
+            line.end = (nl > pos && bytes[nl - 1] == '\r') ? nl - 1 : nl;
+            line.next = nl + 1;
+        }
+        lines.push_back(line);
+        pos = line.next;
+    }
+    return lines;
+}
+
+bool isBlank(char c) {
+    return c == ' ' || c == '\t';
+}
+
+std::string_view trimBlanks(std::string_view s) {
+    while (!s.empty() && isBlank(s.front())) {
+        s.remove_prefix(1);
+    }
+    while (!s.empty() && isBlank(s.back())) {
+        s.remove_suffix(1);
+    }
+    return s;
+}
+
+// Compares two GBK names, ASCII letters without regard to case. Double-byte characters
+// compare exactly (their trail bytes may look like letters).
+bool sameName(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) {
+        return false;
+    }
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        auto ca = static_cast<unsigned char>(a[i]);
+        auto cb = static_cast<unsigned char>(b[i]);
+        if (ca >= 0x81 && ca <= 0xFE && i + 1 < a.size()) {
+            if (ca != cb || a[i + 1] != b[i + 1]) {
+                return false;
+            }
+            ++i;
+            continue;
+        }
+        auto fold = [](unsigned char c) {
+            return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c + 32) : c;
+        };
+        if (fold(ca) != fold(cb)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+std::optional<std::string> sectionName(std::string_view trimmedLine) {
+    if (trimmedLine.empty() || trimmedLine.front() != '[') {
+        return std::nullopt;
+    }
+    const std::size_t close = trimmedLine.find(']');
+    std::string_view inner =
+        trimmedLine.substr(1, close == std::string_view::npos ? std::string_view::npos : close - 1);
+    return std::string(trimBlanks(inner));
+}
+
+// Where a key stands in the file.
+struct KeySearch {
+    bool sectionFound = false;
+    std::size_t sectionLastContentLine = 0;  // index of the last non-blank line of the section
+    std::optional<std::size_t> keyLine;
+};
+
+KeySearch findKey(const std::string& bytes, const std::vector<Line>& lines,
+                  std::string_view section, std::string_view key) {
+    KeySearch found;
+    bool inSection = false;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        std::string_view text(bytes.data() + lines[i].begin, lines[i].end - lines[i].begin);
+        std::string_view trimmed = trimBlanks(text);
+        if (auto name = sectionName(trimmed)) {
+            if (found.sectionFound && inSection) {
+                return found;  // the wanted section ended without the key
+            }
+            inSection = sameName(*name, section);
+            if (inSection) {
+                found.sectionFound = true;
+                found.sectionLastContentLine = i;
+            }
+            continue;
+        }
+        if (!inSection) {
+            continue;
+        }
+        if (!trimmed.empty()) {
+            found.sectionLastContentLine = i;
+        }
+        const std::size_t eq = trimmed.find('=');
+        if (eq != std::string_view::npos && sameName(trimBlanks(trimmed.substr(0, eq)), key)) {
+            found.keyLine = i;
+            return found;
+        }
+    }
+    return found;
+}
+
+std::optional<std::string> readFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        return std::nullopt;
+    }
+    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (in.bad()) {
+        return std::nullopt;
+    }
+    return bytes;
+}
+
+// Writes `bytes` to a temporary file beside `path`, flushes it to disk and renames it over
+// `path`, so a crash or a full disk leaves either the old file or the new one.
+bool replaceFile(const std::string& path, const std::string& bytes) {
+    std::string tmpl = path + ".XXXXXX";
+    std::vector<char> name(tmpl.begin(), tmpl.end());
+    name.push_back('\0');
+    const int fd = mkstemp(name.data());
+    if (fd < 0) {
+        return false;
+    }
+    bool ok = true;
+    std::size_t done = 0;
+    while (ok && done < bytes.size()) {
+        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0) {
+            ok = errno == EINTR;
+            continue;
+        }
+        done += static_cast<std::size_t>(n);
+    }
+    ok = ok && ::fchmod(fd, 0644) == 0 && ::fsync(fd) == 0;
+    ok = (::close(fd) == 0) && ok;
+    if (ok) {
+        ok = std::rename(name.data(), path.c_str()) == 0;
+    }
+    if (!ok) {
+        ::unlink(name.data());
+    }
+    return ok;
+}
+
+std::string homeFolder() {
+    if (const char* home = std::getenv("HOME"); home != nullptr && *home != '\0') {
+        return home;
+    }
+    if (const passwd* pw = getpwuid(getuid()); pw != nullptr && pw->pw_dir != nullptr) {
+        return pw->pw_dir;
+    }
+    return "/";
+}
+
+// XDG_DOCUMENTS_DIR from user-dirs.dirs: "$HOME/..." or an absolute path.
+std::optional<std::string> xdgDocumentsFolder(const std::string& home) {
+    std::string config;
+    if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg != nullptr && *xdg == '/') {
+        config = xdg;
+    } else {
+        config = home + "/.config";
+    }
+    std::ifstream in(config + "/user-dirs.dirs");
+    std::string line;
+    while (std::getline(in, line)) {
+        std::string_view l = trimBlanks(line);
+        constexpr std::string_view kKey = "XDG_DOCUMENTS_DIR=";
+        if (!l.starts_with(kKey)) {
+            continue;
+        }
+        l.remove_prefix(kKey.size());
+        if (l.size() >= 2 && l.front() == '"' && l.back() == '"') {
+            l = l.substr(1, l.size() - 2);
+        }
+        std::string value;
+        if (l.starts_with("$HOME")) {
+            value = home + std::string(l.substr(5));
+        } else if (l.starts_with("/")) {
+            value = std::string(l);
+        } else {
+            return std::nullopt;
+        }
+        while (value.size() > 1 && value.back() == '/') {
+            value.pop_back();
+        }
+        // A documents folder equal to the home folder means "not configured".
+        if (value == home || value.empty()) {
+            return std::nullopt;
+        }
+        return value;
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
+std::string readProfileString(const std::string& path, std::string_view section,
+                              std::string_view key, std::string_view fallback,
+                              std::size_t maxBytes) {
+    const auto gbkSection = text::utf8ToGbk(section);
+    const auto gbkKey = text::utf8ToGbk(key);
+    const auto bytes = readFile(path);
+    if (!gbkSection || !gbkKey || !bytes) {
+        return std::string(fallback);
+    }
+    const auto lines = splitLines(*bytes);
+    const KeySearch found = findKey(*bytes, lines, *gbkSection, *gbkKey);
+    if (!found.keyLine) {
+        return std::string(fallback);
+    }
+    const Line& line = lines[*found.keyLine];
+    std::string_view text(bytes->data() + line.begin, line.end - line.begin);
+    std::string_view value = trimBlanks(trimBlanks(text).substr(trimBlanks(text).find('=') + 1));
+    if (value.size() >= 2 && value.front() == value.back() &&
+        (value.front() == '"' || value.front() == '\'')) {
+        value = value.substr(1, value.size() - 2);
+    }
+    if (value.size() > maxBytes) {
+        std::size_t cut = maxBytes;
+        if (!text::isGbkCharStart(value, cut)) {
+            --cut;  // never keep half of a double-byte character
+        }
+        value = value.substr(0, cut);
+    }
+    return text::gbkToUtf8Lossy(value);
+}
+
+bool writeProfileString(const std::string& path, std::string_view section, std::string_view key,
+                        std::string_view value) {
+    const auto gbkSection = text::utf8ToGbk(section);
+    const auto gbkKey = text::utf8ToGbk(key);
+    const auto gbkValue = text::utf8ToGbk(value);
+    if (!gbkSection || !gbkKey || !gbkValue) {
+        return false;
+    }
+    std::error_code ec;
+    std::string bytes;
+    if (fs::exists(path, ec)) {
+        auto existing = readFile(path);
+        if (!existing) {
+            return false;  // never replace a file we could not read
+        }
+        bytes = std::move(*existing);
+    }
+    const std::string keyLine = *gbkKey + "=" + *gbkValue;
+    const auto lines = splitLines(bytes);
+    const KeySearch found = findKey(bytes, lines, *gbkSection, *gbkKey);
+    std::string out;
+    if (found.keyLine) {
+        const Line& line = lines[*found.keyLine];
+        out = bytes.substr(0, line.begin) + keyLine + bytes.substr(line.end);
+    } else if (found.sectionFound) {
+        const Line& last = lines[found.sectionLastContentLine];
+        std::string insert = keyLine + "\r\n";
+        if (last.next == last.end) {
+            insert = "\r\n" + insert;  // the section's last line had no line end
+        }
+        out = bytes.substr(0, last.next) + insert + bytes.substr(last.next);
+    } else {
+        out = bytes;
+        if (!out.empty() && out.back() != '\n') {
+            out += "\r\n";
+        }
+        out += "[" + *gbkSection + "]\r\n" + keyLine + "\r\n";
+    }
+    return replaceFile(path, out);
+}
+
+std::string documentsFolder() {
+    const std::string home = homeFolder();
+    std::string folder = xdgDocumentsFolder(home).value_or(home + "/Documents");
+    std::error_code ec;
+    fs::create_directories(folder, ec);
+    if (folder.empty() || folder.back() != '/') {
+        folder += '/';
+    }
+    return folder;
+}
+
+std::string settingsPathIn(std::string_view folder) {
+    std::string path(folder);
+    if (path.empty() || path.back() != '/') {
+        path += '/';
+    }
+    return path + std::string(kSettingsFileName);
+}
+
+void loadInstalledVersion(PlaybackState& state, std::string_view documentsFolderPath) {
+    state.settingsPath = settingsPathIn(documentsFolderPath);
+    const std::string stored =
+        readProfileString(state.settingsPath, kVersionSection, kVersionKey, "");
+    if (stored.empty() || !text::isNewerVersion(text::parseReal(stored), kProgramVersionNumber)) {
+        state.installedVersion = std::string(kProgramVersion);
+        writeProfileString(state.settingsPath, kVersionSection, kVersionKey, kProgramVersion);
+        return;
+    }
+    state.installedVersion = stored;
+}
+
+void loadInstalledVersion(PlaybackState& state) {
+    loadInstalledVersion(state, documentsFolder());
+}
+
+}  // namespace arlo::catalogue

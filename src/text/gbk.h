@@ -1,0 +1,30 @@
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+
+// Conversions between the program's UTF-8 text and code page 936 (GBK) bytes, which only
+// exist at the edges that need them: the Settings file, form encoding, GBK pages.
+namespace arlo::text {
+
+// UTF-8 -> GBK. Empty optional when the input is not valid UTF-8 or holds a character
+// that has no GBK form; nothing is ever dropped or replaced silently.
+std::optional<std::string> utf8ToGbk(std::string_view utf8);
+
+// GBK -> UTF-8. Empty optional when the bytes are not valid GBK.
+std::optional<std::string> gbkToUtf8(std::string_view gbk);
+
+// GBK -> UTF-8 for bytes from outside (web pages): an invalid byte becomes U+FFFD and the
+// conversion goes on, so a damaged page still yields its readable parts.
+std::string gbkToUtf8Lossy(std::string_view gbk);
+
+// Byte length of a UTF-8 text once encoded as GBK; -1 when it has no GBK form.
+long gbkByteLength(std::string_view utf8);
+
+// True when byte `pos` of GBK `bytes` starts a character (not the trail byte of a
+// double-byte one). Lead bytes are 0x81..0xFE; 0x80 is a single-byte character in CP936.
+bool isGbkCharStart(std::string_view bytes, std::size_t pos);
+
+}  // namespace arlo::text

@@ -1,0 +1,86 @@
+#include "text/markers.h"
+
+namespace arlo::text {
+namespace {
+
+unsigned char fold(unsigned char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c - 'A' + 'a') : c;
+}
+
+bool isGbkLead(unsigned char c) {
+    return c >= 0x81 && c <= 0xFE;
+}
+
+// Compares `needle` with `hay` at `at`. Letter case is folded only on single-byte
+// characters: a GBK trail byte may look like an ASCII letter but is not one.
+bool matchesAt(std::string_view hay, std::size_t at, std::string_view needle, Case mode,
+               Charset charset) {
+    if (mode == Case::Sensitive) {
+        return hay.compare(at, needle.size(), needle) == 0;
+    }
+    for (std::size_t j = 0; j < needle.size(); ++j) {
+        auto h = static_cast<unsigned char>(hay[at + j]);
+        auto n = static_cast<unsigned char>(needle[j]);
+        if (charset == Charset::Gbk && isGbkLead(n) && j + 1 < needle.size()) {
+            if (h != n || hay[at + j + 1] != needle[j + 1]) {
+                return false;
+            }
+            ++j;
+            continue;
+        }
+        if (fold(h) != fold(n)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
+long findText(std::string_view hay, std::string_view needle, long from, Case mode,
+              Charset charset) {
+    if (needle.empty() || from < 1 || static_cast<std::size_t>(from) > hay.size() ||
+        needle.size() > hay.size()) {
+        return -1;
+    }
+    const std::size_t start = static_cast<std::size_t>(from - 1);
+    const std::size_t last = hay.size() - needle.size();
+    if (charset == Charset::Gbk) {
+        // Walk whole characters from the beginning so that trail bytes are never candidates.
+        std::size_t i = 0;
+        while (i <= last) {
+            if (i >= start && matchesAt(hay, i, needle, mode, charset)) {
+                return static_cast<long>(i + 1);
+            }
+            i += (isGbkLead(static_cast<unsigned char>(hay[i])) && i + 1 < hay.size()) ? 2 : 1;
+        }
+        return -1;
+    }
+    for (std::size_t i = start; i <= last; ++i) {
+        auto c = static_cast<unsigned char>(hay[i]);
+        if ((c & 0xC0) == 0x80) {
+            continue;  // UTF-8 continuation byte
+        }
+        if (matchesAt(hay, i, needle, mode, charset)) {
+            return static_cast<long>(i + 1);
+        }
+    }
+    return -1;
+}
+
+std::string textBetween(std::string_view text, std::string_view open, std::string_view close,
+                        long from, Case mode, Charset charset) {
+    const long openAt = findText(text, open, from, mode, charset);
+    if (openAt < 0) {
+        return {};
+    }
+    const long afterOpen = openAt + static_cast<long>(open.size());
+    const long closeAt = findText(text, close, afterOpen, mode, charset);
+    if (closeAt < 0) {
+        return {};
+    }
+    return std::string(text.substr(static_cast<std::size_t>(afterOpen - 1),
+                                   static_cast<std::size_t>(closeAt - afterOpen)));
+}
+
+}  // namespace arlo::text
