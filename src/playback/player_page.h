@@ -1,0 +1,63 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+// The Player page: a small local HTML file that embeds a video site's player for one play
+// id. The page view is pointed at it; the file's content changes between playbacks while its
+// path stays the same.
+namespace arlo::playback {
+
+enum class PageTemplate {
+    SohuId,   // Japanese-dubbed TV episodes and the trailer
+    SohuVid,  // Mandarin-dubbed TV on Sohu
+    LeTV,     // Mandarin-dubbed TV on LeTV, and every movie
+    Iqiyi,    // Mandarin-dubbed TV on iQiyi
+};
+
+// Stands where the play id goes; its two ASCII letters match without regard to case.
+inline constexpr std::string_view kPlayIdPlaceholder = "播放id";
+
+// File name of the Player page inside the run directory.
+inline constexpr std::string_view kPlayerPageFileName = "Arlo目录.htm";
+
+// Run directory (no trailing separator) + "/Arlo目录.htm".
+std::string playerPagePath(std::string_view runDirectory);
+
+// The template text: seven lines joined by CR LF, no line end after "</html>", with the
+// placeholder where the play id goes and the deployed player hosts filled in.
+std::string templateText(PageTemplate which);
+
+// `text` with every placeholder replaced by `playId`, left to right; the id itself is not
+// searched again.
+std::string replacePlayId(std::string_view text, std::string_view playId);
+
+// The template with every placeholder replaced by `playId`. Ids are written as they are.
+std::string buildPlayerPage(PageTemplate which, std::string_view playId);
+
+// Which template serves the current category, language and source. Any language other than
+// "日语" counts as Mandarin-dubbed; a Mandarin-dubbed TV episode on an unknown source plays
+// through the Sohu vid template. A category other than "剧场版" counts as TV.
+PageTemplate chooseTemplate(std::string_view category, std::string_view language,
+                            std::string_view source);
+
+// The Hook timer is armed after every navigation except on iQiyi pages.
+bool armsHookTimer(std::string_view source);
+
+enum class PageWrite {
+    Written,
+    Failed,  // nothing, or only the old page's absence, is left behind: never a partial page
+};
+
+// Deletes the page at `path` (a missing file is no error), then writes the built page anew
+// through a temporary file in the same folder that is renamed into place, so a full disk
+// never leaves a truncated page. Then applies `setHiddenAttribute`. The caller points the
+// page view at `path` whatever the result.
+PageWrite writePlayerPage(const std::string& path, PageTemplate which, std::string_view playId);
+
+// The page is marked hidden where the file system has such an attribute. Linux file systems
+// have none (a leading dot would change the file name, which must stay as it is), so this
+// leaves the file alone there and reports success.
+bool setHiddenAttribute(const std::string& path);
+
+}  // namespace arlo::playback
