@@ -1,0 +1,172 @@
+#include "ui/preview/bmp.h"
+
+#include <cstdint>
+#include <cstring>
+#include <optional>
+
+#include "text/numbers.h"
+
+namespace arlo::preview {
+namespace {
+
+constexpr std::int64_t kFileHeaderSize = 14;
+constexpr std::int64_t kInfoHeaderSize = 40;
+constexpr std::int64_t kHeaderSize = kFileHeaderSize + kInfoHeaderSize;
+constexpr std::int64_t kPaletteSize = 256 * 4;
+
+std::uint32_t readU32(std::string_view b, std::size_t at) {
+    const auto* p = reinterpret_cast<const unsigned char*>(b.data()) + at;
+    return std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8 | std::uint32_t(p[2]) << 16 |
+           std::uint32_t(p[3]) << 24;
+}
+
+std::int32_t readI32(std::string_view b, std::size_t at) {
+    return static_cast<std::int32_t>(readU32(b, at));
+}
+
+std::uint16_t readU16(std::string_view b, std::size_t at) {
+    const auto* p = reinterpret_cast<const unsigned char*>(b.data()) + at;
+    return static_cast<std::uint16_t>(p[0] | p[1] << 8);
+}
+
+void writeU32(std::string& b, std::size_t at, std::uint32_t v) {
+    for (int i = 0; i < 4; ++i) {
+        b[at + i] = static_cast<char>((v >> (8 * i)) & 0xFF);
+    }
+}
+
+void writeU16(std::string& b, std::size_t at, std::uint16_t v) {
+    b[at] = static_cast<char>(v & 0xFF);
+    b[at + 1] = static_cast<char>(v >> 8);
+}
+
+bool isBmp(std::string_view b) {
+    return b.size() >= 2 && b[0] == 'B' && b[1] == 'M';
+}
+
+std::int64_t rowLength(std::int64_t width, int bpp) {
+    return ((width * bpp + 31) >> 5) << 2;
+}
+
+// What cutting needs to know about a source bitmap, checked once.
+struct Layout {
+    std::int64_t width = 0;
+    std::int64_t height = 0;
+    int bpp = 0;
+    std::int64_t headerLength = 0;  // file and information headers plus the palette
+    std::int64_t rowLength = 0;
+};
+
+std::optional<Layout> readLayout(std::string_view bmp) {
+    if (!isBmp(bmp) || static_cast<std::int64_t>(bmp.size()) < kHeaderSize) {
+        return std::nullopt;
+    }
+    if (readU32(bmp, 30) != 0) {  // compressed
+        return std::nullopt;
+    }
+    Layout l;
+    l.bpp = readU16(bmp, 28);
+    switch (l.bpp) {
+        case 16:
+        case 24:
+        case 32:
+            l.headerLength = kHeaderSize;
+            break;
+        case 8:
+            l.headerLength = kHeaderSize + kPaletteSize;
+            break;
+        default:
+            return std::nullopt;
+    }
+    // Rows are read from a fixed offset after a 40-byte information header; a file laid out
+    // differently (a larger header, a short palette) would be cut at the wrong bytes.
+    if (readU32(bmp, kFileHeaderSize) != kInfoHeaderSize || readU32(bmp, 10) != l.headerLength ||
+        static_cast<std::int64_t>(bmp.size()) < l.headerLength) {
+        return std::nullopt;
+    }
+    l.width = readI32(bmp, 18);
+    l.height = readI32(bmp, 22);  // negative for top-down files, which are not supported
+    if (l.width < 1 || l.height < 1) {
+        return std::nullopt;
+    }
+    l.rowLength = rowLength(l.width, l.bpp);
+    return l;
+}
+
+std::string crop(std::string_view bmp, const Layout& l, int left, int top, int width, int height) {
+    const std::int64_t x = left, y = top, w = width, h = height;
+    if (x + w > l.width || y + h > l.height || x < 0 || y < 0 || w < 1 || h < 1) {
+        return {};
+    }
+    const int bytesPerPixel = l.bpp / 8;
+    // Every row read must lie inside the buffer: rows are stored bottom-up, so the
+    // rectangle's top row is the last one read.
+    const std::int64_t available = static_cast<std::int64_t>(bmp.size()) - l.headerLength;
+    const std::int64_t firstRow = l.height - h - y;
+    const std::int64_t lastRow = l.height - 1 - y;
+    const std::int64_t readEnd = (x + w) * bytesPerPixel;
+    if (readEnd > available || lastRow > (available - readEnd) / l.rowLength) {
+        return {};
+    }
+
+    const std::int64_t destRow = rowLength(w, l.bpp);
+    const std::int64_t pixelBytes = destRow * h;
+    std::string out(static_cast<std::size_t>(l.headerLength + pixelBytes), '\0');
+    out[0] = 'B';
+    out[1] = 'M';
+    writeU32(out, 2, static_cast<std::uint32_t>(l.headerLength + pixelBytes));
+    writeU32(out, 10, static_cast<std::uint32_t>(l.headerLength));
+    writeU32(out, 14, kInfoHeaderSize);
+    writeU32(out, 18, static_cast<std::uint32_t>(w));
+    writeU32(out, 22, static_cast<std::uint32_t>(h));
+    writeU16(out, 26, 1);
+    writeU16(out, 28, static_cast<std::uint16_t>(l.bpp));
+    if (l.headerLength > kHeaderSize) {
+        std::memcpy(out.data() + kHeaderSize, bmp.data() + kHeaderSize, kPaletteSize);
+    }
+
+    const char* src = bmp.data() + l.headerLength + firstRow * l.rowLength + x * bytesPerPixel;
+    char* dst = out.data() + l.headerLength;
+    const std::size_t copy = static_cast<std::size_t>(w * bytesPerPixel);
+    for (std::int64_t i = 0; i < h; ++i) {
+        std::memcpy(dst + i * destRow, src + i * l.rowLength, copy);
+    }
+    return out;
+}
+
+}  // namespace
+
+int bmpWidth(std::string_view bmp) {
+    return isBmp(bmp) && bmp.size() >= 22 ? readI32(bmp, 18) : 0;
+}
+
+int bmpHeight(std::string_view bmp) {
+    return isBmp(bmp) && bmp.size() >= 26 ? readI32(bmp, 22) : 0;
+}
+
+std::string cropBmp(std::string_view bmp, int left, int top, int width, int height) {
+    const auto layout = readLayout(bmp);
+    return layout ? crop(bmp, *layout, left, top, width, height) : std::string();
+}
+
+bool appendSheetFrames(std::string_view sheetBmp, long wanted, std::vector<std::string>& frames) {
+    const auto layout = readLayout(sheetBmp);
+    const double cellWidth = bmpWidth(sheetBmp) / 10.0;
+    const double cellHeight = bmpHeight(sheetBmp) / 10.0;
+    const int width = text::truncToInt(cellWidth);
+    const int height = text::truncToInt(cellHeight);
+    for (int row = 0; row < 10; ++row) {
+        for (int column = 0; column < 10; ++column) {
+            const int left = text::truncToInt(column * cellWidth);
+            const int top = text::truncToInt(row * cellHeight);
+            frames.push_back(layout ? crop(sheetBmp, *layout, left, top, width, height)
+                                    : std::string());
+            if (static_cast<long>(frames.size()) >= wanted) {
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
+}  // namespace arlo::preview
