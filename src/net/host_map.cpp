@@ -1,0 +1,82 @@
+#include "net/host_map.h"
+
+#include <cstdlib>
+
+#include "text/trim.h"
+
+namespace arlo::net {
+namespace {
+
+std::string lowerAscii(std::string_view s) {
+    std::string out(s);
+    for (char& c : out) {
+        if (c >= 'A' && c <= 'Z') {
+            c = static_cast<char>(c - 'A' + 'a');
+        }
+    }
+    return out;
+}
+
+bool allDigits(std::string_view s) {
+    if (s.empty() || s.size() > 5) {
+        return false;
+    }
+    for (char c : s) {
+        if (c < '0' || c > '9') {
+            return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
+std::vector<HostMapping> parseHostMap(std::string_view text) {
+    std::vector<HostMapping> out;
+    while (!text.empty()) {
+        const auto comma = text.find(',');
+        const std::string_view entry = text::trimSpaces(text.substr(0, comma));
+        text = comma == std::string_view::npos ? std::string_view{} : text.substr(comma + 1);
+
+        const auto eq = entry.find('=');
+        if (eq == std::string_view::npos) {
+            continue;
+        }
+        const std::string_view host = text::trimSpaces(entry.substr(0, eq));
+        const std::string_view target = text::trimSpaces(entry.substr(eq + 1));
+        const auto colon = target.rfind(':');
+        if (host.empty() || colon == std::string_view::npos || colon == 0) {
+            continue;
+        }
+        const std::string_view portText = target.substr(colon + 1);
+        if (!allDigits(portText)) {
+            continue;
+        }
+        const int port = std::atoi(std::string(portText).c_str());
+        if (port < 1 || port > 65535) {
+            continue;
+        }
+        out.push_back({host == "*" ? std::string() : lowerAscii(host),
+                       std::string(target.substr(0, colon)), port});
+    }
+    return out;
+}
+
+std::vector<std::string> connectToEntries(std::string_view hostMapText) {
+    std::vector<std::string> named;
+    std::vector<std::string> any;
+    for (const HostMapping& m : parseHostMap(hostMapText)) {
+        // An empty host or port field in a CONNECT_TO entry matches every host or port.
+        std::string entry = m.host + "::" + m.address + ":" + std::to_string(m.port);
+        (m.host.empty() ? any : named).push_back(std::move(entry));
+    }
+    named.insert(named.end(), any.begin(), any.end());
+    return named;
+}
+
+std::vector<std::string> connectToEntriesFromEnvironment() {
+    const char* map = std::getenv("ARLO_HOST_MAP");
+    return map ? connectToEntries(map) : std::vector<std::string>{};
+}
+
+}  // namespace arlo::net

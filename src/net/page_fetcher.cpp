@@ -1,0 +1,376 @@
+#include "net/page_fetcher.h"
+
+#include <vector>
+
+#include "net/cookies.h"
+#include "net/transport.h"
+#include "net/url_parts.h"
+#include "text/gbk.h"
+#include "text/markers.h"
+#include "text/trim.h"
+
+namespace arlo::net {
+namespace {
+
+constexpr std::string_view kCrLf = "\r\n";
+
+// What libcurl hands us while the transfer runs.
+struct Received {
+    Bytes body;
+    bool bodyTooLarge = false;
+    std::string headers;  // header block of the latest response seen
+};
+
+std::size_t onBody(char* data, std::size_t size, std::size_t count, void* user) {
+    auto* received = static_cast<Received*>(user);
+    const std::size_t length = size * count;
+    if (received->body.size() + length > kMaxBodyBytes) {
+        received->bodyTooLarge = true;
+        return 0;  // makes libcurl abort the transfer
+    }
+    received->body.append(data, length);
+    return length;
+}
+
+std::size_t onHeader(char* data, std::size_t size, std::size_t count, void* user) {
+    auto* received = static_cast<Received*>(user);
+    const std::size_t length = size * count;
+    std::string_view line(data, length);
+    while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) {
+        line.remove_suffix(1);
+    }
+    // Each response (an interim 100, each redirect) starts with its status line; only the
+    // last one's block is kept. Line ends become CR LF whatever the server sent.
+    if (line.starts_with("HTTP/")) {
+        received->headers.clear();
+    }
+    received->headers.append(line).append(kCrLf);
+    return length;
+}
+
+// Splits at CR LF, keeping empty pieces between separators and dropping a trailing empty one.
+std::vector<std::string_view> splitLines(std::string_view text) {
+    std::vector<std::string_view> lines;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        const auto end = text.find(kCrLf, start);
+        if (end == std::string_view::npos) {
+            lines.push_back(text.substr(start));
+            break;
+        }
+        lines.push_back(text.substr(start, end - start));
+        start = end + kCrLf.size();
+    }
+    return lines;
+}
+
+std::string trimmed(std::string_view s) {
+    return std::string(text::trimSpaces(s));
+}
+
+// The user agent named by the block's User-Agent line, or the default one.
+std::string userAgentFor(std::string_view block) {
+    constexpr std::string_view kName = "User-Agent:";
+    const long at = text::findText(block, kName, 1, text::Case::IgnoreAscii);
+    if (at < 0) {
+        return std::string(kDefaultUserAgent);
+    }
+    std::string agent = trimmed(TextBetween(block, kName, kCrLf));
+    if (agent.empty()) {
+        // The line is the last one: its value runs to the end of the block.
+        agent = trimmed(block.substr(static_cast<std::size_t>(at - 1) + kName.size()));
+    }
+    // A stray CR or LF must never end up inside the request's header lines.
+    if (const auto cut = agent.find_first_of("\r\n"); cut != std::string::npos) {
+        agent.resize(cut);
+    }
+    return agent;
+}
+
+// Adds the defaults the servers we talk to expect, each only where the caller left it out.
+void completeHeaders(std::string& block, std::string_view url, std::string_view cookies) {
+    if (block.find("Referer:") == std::string::npos) {
+        if (block.empty()) {
+            block.append("Referer: ").append(url);
+        } else {
+            block.append("\r\nReferer: ").append(url);
+        }
+    }
+    if (block.find("Accept:") == std::string::npos) {
+        block.append("\r\nAccept: */*");
+    }
+    if (block.find("Accept-Language:") == std::string::npos) {
+        block.append("\r\nAccept-Language: zh-cn");
+    }
+    if (block.find("Content-Type:") == std::string::npos) {
+        block.append("\r\nContent-Type: application/x-www-form-urlencoded");
+    }
+    if (!cookies.empty()) {
+        block.append("\r\nCookie: ").append(cookies);
+    }
+}
+
+// The block as libcurl header entries. libcurl drops a "Name:" entry without a value (it
+// means "remove that header"), so such lines are written "Name;", which it sends as "Name:".
+bool headerList(std::string_view block, CurlList& list) {
+    std::size_t start = 0;
+    while (start <= block.size()) {
+        auto end = block.find_first_of("\r\n", start);
+        if (end == std::string_view::npos) {
+            end = block.size();
+        }
+        const std::string_view line = block.substr(start, end - start);
+        start = end + 1;
+        if (line.empty()) {
+            continue;
+        }
+        const auto colon = line.find(':');
+        if (colon != std::string_view::npos && text::trimSpaces(line.substr(colon + 1)).empty()) {
+            if (!list.append(std::string(line.substr(0, colon)) + ";")) {
+                return false;
+            }
+        } else if (!list.append(std::string(line))) {
+            return false;
+        }
+    }
+    // No "Expect: 100-continue" round trip before larger POST bodies.
+    return list.append("Expect:");
+}
+
+bool isUnreserved(unsigned char c) {
+    return c > 0x20 && c < 0x7F;
+}
+
+// libcurl refuses spaces and control bytes in a URL; they and non-ASCII bytes go
+// percent-encoded, everything else as the caller wrote it.
+std::string encodePath(std::string_view path) {
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    std::string out;
+    out.reserve(path.size());
+    for (const char ch : path) {
+        const auto c = static_cast<unsigned char>(ch);
+        if (isUnreserved(c)) {
+            out += ch;
+        } else {
+            out += '%';
+            out += kHex[c >> 4];
+            out += kHex[c & 0x0F];
+        }
+    }
+    return out;
+}
+
+// The address libcurl is given, rebuilt from the host, port and path as the fetcher reads
+// them; empty when it cannot be used.
+std::string requestUrl(std::string_view url) {
+    const bool secure = UrlIsSecure(url);
+    const std::string host = UrlHost(url);
+    int port = UrlPort(url);
+    const int defaultPort = secure ? 443 : 80;
+    if (port == 0) {
+        port = defaultPort;  // an address such as "http://host:/" names no port
+    }
+    if (host.empty() || port < 0 || port > 65535) {
+        return {};
+    }
+    std::string out = secure ? "https://" : "http://";
+    out += host;
+    if (port != defaultPort) {
+        out += ':' + std::to_string(port);
+    }
+    out += encodePath(UrlPath(url));
+
+    CURLU* parsed = curl_url();
+    const bool ok =
+        parsed != nullptr && curl_url_set(parsed, CURLUPART_URL, out.c_str(), 0) == CURLUE_OK;
+    curl_url_cleanup(parsed);
+    return ok ? out : std::string();
+}
+
+}  // namespace
+
+Bytes FetchPage(std::string_view url, int method, std::string_view bodyText, std::string* cookies,
+                std::string* returnedCookies, std::string* extraHeaders,
+                std::string* redirectLocation, bool noRedirect, Bytes* bodyBytes,
+                std::optional<std::string_view> proxy, std::string* rawHeaders) {
+    std::string cookiesLocal;
+    std::string returnedLocal;
+    std::string headersLocal;
+    std::string locationLocal;
+    Bytes bodyLocal;
+    std::string rawLocal;
+    std::string& jar = cookies ? *cookies : cookiesLocal;
+    std::string& returned = returnedCookies ? *returnedCookies : returnedLocal;
+    std::string& block = extraHeaders ? *extraHeaders : headersLocal;
+    std::string& location = redirectLocation ? *redirectLocation : locationLocal;
+    Bytes& body = bodyBytes ? *bodyBytes : bodyLocal;
+    std::string& raw = rawHeaders ? *rawHeaders : rawLocal;
+
+    const std::string agent = userAgentFor(block);
+    const bool secure = UrlIsSecure(url);
+
+    // Until the request is under way nothing of the caller's is touched.
+    const std::string target = requestUrl(url);
+    CurlEasy curl = newCurlEasy();
+    CurlList connectTo;
+    if (target.empty() || !curl || !applyCommonOptions(curl.get(), secure, connectTo)) {
+        return {};
+    }
+    CURL* h = curl.get();
+    Received received;
+    bool ok = curl_easy_setopt(h, CURLOPT_URL, target.c_str()) == CURLE_OK;
+    // Direct unless a proxy is given; an empty string also stops libcurl reading the proxy
+    // environment variables. A proxy serves plain http only.
+    const bool viaProxy = proxy.has_value() && !proxy->empty() && !secure;
+    const std::string proxyText = viaProxy ? std::string(*proxy) : std::string();
+    ok = ok && curl_easy_setopt(h, CURLOPT_PROXY, proxyText.c_str()) == CURLE_OK;
+    ok = ok && curl_easy_setopt(h, CURLOPT_NOPROXY, "") == CURLE_OK;
+    ok = ok && curl_easy_setopt(h, CURLOPT_FOLLOWLOCATION, noRedirect ? 0L : 1L) == CURLE_OK;
+    if (!agent.empty()) {
+        ok = ok && curl_easy_setopt(h, CURLOPT_USERAGENT, agent.c_str()) == CURLE_OK;
+    }
+    ok = ok && curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, onBody) == CURLE_OK;
+    ok = ok && curl_easy_setopt(h, CURLOPT_WRITEDATA, &received) == CURLE_OK;
+    ok = ok && curl_easy_setopt(h, CURLOPT_HEADERFUNCTION, onHeader) == CURLE_OK;
+    ok = ok && curl_easy_setopt(h, CURLOPT_HEADERDATA, &received) == CURLE_OK;
+    ok = ok && curl_easy_setopt(h, CURLOPT_SUPPRESS_CONNECT_HEADERS, 1L) == CURLE_OK;
+    if (!ok) {
+        return {};
+    }
+
+    completeHeaders(block, url, jar);
+    CurlList headerLines;
+    if (!headerList(block, headerLines) ||
+        curl_easy_setopt(h, CURLOPT_HTTPHEADER, headerLines.get()) != CURLE_OK) {
+        return {};
+    }
+
+    if (method != 0) {
+        if (body.empty()) {
+            body.assign(bodyText);
+        }
+        curl_easy_setopt(h, CURLOPT_POST, 1L);
+        curl_easy_setopt(h, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(body.size()));
+        curl_easy_setopt(h, CURLOPT_POSTFIELDS, body.data());
+        if (method != 1) {
+            curl_easy_setopt(h, CURLOPT_CUSTOMREQUEST, "GET");
+        }
+    } else {
+        curl_easy_setopt(h, CURLOPT_HTTPGET, 1L);
+    }
+
+    // A failed transfer (refused, timed out, stalled, cut off, too large) gives no body: a
+    // partial page or picture must not pass for a whole one. What headers arrived still count.
+    const CURLcode result = curl_easy_perform(h);
+    if (result != CURLE_OK || received.bodyTooLarge) {
+        received.body.clear();
+    }
+    curl.reset();
+
+    raw = std::move(received.headers);
+    returned.clear();
+    location.clear();
+    for (const std::string_view line : splitLines(raw)) {
+        if (line.find("Location:") != std::string_view::npos) {
+            location = trimmed(line.substr(line.find(':') + 1));
+        }
+        if (line.find("Set-Cookie") != std::string_view::npos) {
+            std::string pair = trimmed(TextBetween(line, "Set-Cookie:", ";"));
+            if (pair.empty()) {
+                // A cookie without attributes has no ";" after its pair.
+                const long at = text::findText(line, "Set-Cookie:", 1, text::Case::IgnoreAscii);
+                if (at > 0) {
+                    pair = trimmed(line.substr(static_cast<std::size_t>(at - 1) + 11));
+                }
+            }
+            returned.append(pair).append("; ");
+        }
+    }
+    if (returned.size() >= 2) {
+        returned.resize(returned.size() - 2);
+    }
+    if (location.empty()) {
+        location = raw;
+    }
+    MergeCookies(jar, returned);
+    return std::move(received.body);
+}
+
+std::string sanitizeUtf8(std::string_view bytes) {
+    std::string out;
+    out.reserve(bytes.size());
+    constexpr std::string_view kReplacement = "\xEF\xBF\xBD";
+    std::size_t i = 0;
+    while (i < bytes.size()) {
+        const auto lead = static_cast<unsigned char>(bytes[i]);
+        if (lead < 0x80) {
+            out += static_cast<char>(lead);
+            ++i;
+            continue;
+        }
+        std::size_t length = 0;
+        unsigned char low = 0x80;
+        unsigned char high = 0xBF;
+        if (lead >= 0xC2 && lead <= 0xDF) {
+            length = 2;
+        } else if (lead >= 0xE0 && lead <= 0xEF) {
+            length = 3;
+            low = lead == 0xE0 ? 0xA0 : 0x80;
+            high = lead == 0xED ? 0x9F : 0xBF;
+        } else if (lead >= 0xF0 && lead <= 0xF4) {
+            length = 4;
+            low = lead == 0xF0 ? 0x90 : 0x80;
+            high = lead == 0xF4 ? 0x8F : 0xBF;
+        }
+        // Count how many bytes of the sequence are well-formed; a broken sequence is replaced
+        // as a whole, up to the byte that broke it.
+        std::size_t good = 1;
+        while (length != 0 && good < length && i + good < bytes.size()) {
+            const auto c = static_cast<unsigned char>(bytes[i + good]);
+            const bool fits = good == 1 ? (c >= low && c <= high) : (c >= 0x80 && c <= 0xBF);
+            if (!fits) {
+                break;
+            }
+            ++good;
+        }
+        if (length != 0 && good == length) {
+            out.append(bytes.substr(i, length));
+        } else {
+            out.append(kReplacement);
+        }
+        i += good;
+    }
+    return out;
+}
+
+namespace {
+
+std::string_view upToNul(std::string_view bytes) {
+    return bytes.substr(0, bytes.find('\0'));
+}
+
+}  // namespace
+
+std::string FetchPageText(std::string_view url, int method, std::string_view bodyText,
+                          std::string* cookies, std::string* returnedCookies,
+                          std::string* extraHeaders, std::string* redirectLocation, bool noRedirect,
+                          Bytes* bodyBytes, std::optional<std::string_view> proxy,
+                          std::string* rawHeaders) {
+    const Bytes body =
+        FetchPage(url, method, bodyText, cookies, returnedCookies, extraHeaders, redirectLocation,
+                  noRedirect, bodyBytes, proxy.value_or(std::string_view{}), rawHeaders);
+    return text::gbkToUtf8Lossy(upToNul(body));
+}
+
+std::string FetchPageUtf8(std::string_view url, int method, std::string_view bodyText,
+                          std::string* cookies, std::string* returnedCookies,
+                          std::string* extraHeaders, std::string* redirectLocation, bool noRedirect,
+                          Bytes* bodyBytes, std::optional<std::string_view> proxy,
+                          std::string* rawHeaders) {
+    const Bytes body =
+        FetchPage(url, method, bodyText, cookies, returnedCookies, extraHeaders, redirectLocation,
+                  noRedirect, bodyBytes, proxy.value_or(std::string_view{}), rawHeaders);
+    return sanitizeUtf8(upToNul(body));
+}
+
+}  // namespace arlo::net

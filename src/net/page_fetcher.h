@@ -1,0 +1,84 @@
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+
+// The page fetcher: one blocking HTTP or HTTPS request per call. It completes the caller's
+// header block with browser-like defaults, sends and updates a caller-held cookie jar, follows
+// redirects unless told not to, and hands back the raw response header block, the redirect
+// target and the cookies the response set. It keeps nothing between calls; whatever must
+// outlive a request lives in the caller's variables, which it reads and rewrites.
+//
+// Pointer arguments are the caller's variables, rewritten in place; null means "not given"
+// and behaves like a fresh empty variable. Texts are UTF-8 inside the program; header lines,
+// cookies and bodies go on the wire byte for byte as given.
+namespace arlo::net {
+
+// Body bytes (may hold NUL bytes).
+using Bytes = std::string;
+
+// Sent when the caller's header block has no User-Agent line.
+inline constexpr std::string_view kDefaultUserAgent =
+    "Mozilla/4.0 (compatible; MSIE 9.0; Windows NT 6.1; 2Pac; .NET CLR 2.0.50727; "
+    ".NET CLR 3.0.04506.648; .NET CLR 3.5.21022)";
+
+// Response bodies larger than this end the read with an empty result.
+inline constexpr std::size_t kMaxBodyBytes = std::size_t{64} << 20;
+
+// One request; returns the response body, empty when the request cannot be made, fails
+// or is cut off, or the body exceeds kMaxBodyBytes. HTTP error statuses are not failures:
+// their bodies are returned like any other.
+//
+//  url              "http://..." or "https://..."; a bare host ("example.org/x") means http
+//  method           1 = POST, 0 = GET (any other value: GET carrying the body)
+//  bodyText         request body, used when *bodyBytes is empty
+//  cookies          in/out: cookie jar, sent as the Cookie line, then replaced by the jar
+//                   merged with what the response set (see MergeCookies)
+//  returnedCookies  out: the name=value pairs of the response's Set-Cookie lines, ";"-joined
+//  extraHeaders     in/out: header block (lines joined by CR LF); on return, the completed
+//                   block that was sent (Referer, Accept, Accept-Language, Content-Type and
+//                   Cookie lines added where missing)
+//  redirectLocation out: the response's Location value; without one, the whole raw block
+//  noRedirect       true: redirects are returned, not followed
+//  bodyBytes        in/out: request body; filled from bodyText when empty (POST)
+//  proxy            given and not empty: plain-http requests go through this "host:port"
+//                   proxy. Not given, or empty: direct (proxy environment variables are
+//                   never consulted)
+//  rawHeaders       out: the final response's header block, status line first, each line
+//                   ended by CR LF, then an empty line; empty when nothing was received
+//
+// A caller's Host or User-Agent line replaces the transport's own instead of doubling it.
+Bytes FetchPage(std::string_view url, int method = 0, std::string_view bodyText = {},
+                std::string* cookies = nullptr, std::string* returnedCookies = nullptr,
+                std::string* extraHeaders = nullptr, std::string* redirectLocation = nullptr,
+                bool noRedirect = false, Bytes* bodyBytes = nullptr,
+                std::optional<std::string_view> proxy = std::nullopt,
+                std::string* rawHeaders = nullptr);
+
+// FetchPage for pages served in GBK: the body up to its first NUL byte, decoded from GBK
+// (undecodable bytes become U+FFFD). The proxy is always passed on as given, so with none
+// the request goes direct.
+std::string FetchPageText(std::string_view url, int method = 0, std::string_view bodyText = {},
+                          std::string* cookies = nullptr, std::string* returnedCookies = nullptr,
+                          std::string* extraHeaders = nullptr,
+                          std::string* redirectLocation = nullptr, bool noRedirect = false,
+                          Bytes* bodyBytes = nullptr,
+                          std::optional<std::string_view> proxy = std::nullopt,
+                          std::string* rawHeaders = nullptr);
+
+// FetchPage for pages served in UTF-8: the body up to its first NUL byte, with malformed
+// UTF-8 sequences replaced by U+FFFD.
+std::string FetchPageUtf8(std::string_view url, int method = 0, std::string_view bodyText = {},
+                          std::string* cookies = nullptr, std::string* returnedCookies = nullptr,
+                          std::string* extraHeaders = nullptr,
+                          std::string* redirectLocation = nullptr, bool noRedirect = false,
+                          Bytes* bodyBytes = nullptr,
+                          std::optional<std::string_view> proxy = std::nullopt,
+                          std::string* rawHeaders = nullptr);
+
+// Valid UTF-8 of `bytes`: each maximal malformed sequence becomes U+FFFD.
+std::string sanitizeUtf8(std::string_view bytes);
+
+}  // namespace arlo::net

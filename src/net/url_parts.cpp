@@ -1,0 +1,83 @@
+#include "net/url_parts.h"
+
+#include "text/markers.h"
+#include "text/numbers.h"
+
+namespace arlo::net {
+namespace {
+
+std::string lowerAscii(std::string_view s) {
+    std::string out(s);
+    for (char& c : out) {
+        if (c >= 'A' && c <= 'Z') {
+            c = static_cast<char>(c - 'A' + 'a');
+        }
+    }
+    return out;
+}
+
+}  // namespace
+
+std::string TextBetween(std::string_view text, std::string_view leftMarker,
+                        std::string_view rightMarker) {
+    return text::textBetween(text, leftMarker, rightMarker, 1, text::Case::IgnoreAscii);
+}
+
+std::string UrlHost(std::string_view url, bool keepPort) {
+    std::string address = lowerAscii(url);
+    if (!address.ends_with('/')) {
+        address += '/';
+    }
+    std::string host;
+    if (address.starts_with("https://")) {
+        host = TextBetween(address, "https://", "/");
+    } else {
+        if (address.find("http://") == std::string::npos) {
+            address.insert(0, "http://");
+        }
+        host = TextBetween(address, "http://", "/");
+    }
+    if (!keepPort) {
+        if (const auto colon = host.find(':'); colon != std::string::npos) {
+            host.resize(colon);
+        }
+    }
+    return host;
+}
+
+int UrlPort(std::string_view url) {
+    const std::string host = UrlHost(url, true);
+    if (const auto colon = host.rfind(':'); colon != std::string::npos) {
+        // Only the leading digits count: no sign, no spaces, as a port is written.
+        const std::string_view rest = std::string_view(host).substr(colon + 1);
+        std::size_t digits = 0;
+        while (digits < rest.size() && rest[digits] >= '0' && rest[digits] <= '9') {
+            ++digits;
+        }
+        return digits == 0 ? 0 : text::parseInt(rest.substr(0, digits));
+    }
+    return UrlIsSecure(url) ? 443 : 80;
+}
+
+std::string UrlPath(std::string_view url) {
+    const std::string host = UrlHost(url, false);
+    // Look for the host after the scheme, so that a host such as "tp" is not found inside
+    // "http://" itself.
+    const auto scheme = url.find("://");
+    const long from = scheme == std::string_view::npos ? 1 : static_cast<long>(scheme) + 4;
+    const long at = text::findText(url, host, from, text::Case::IgnoreAscii);
+    if (at < 0) {
+        return "/";
+    }
+    const auto slash = url.find('/', static_cast<std::size_t>(at - 1));
+    if (slash == std::string_view::npos) {
+        return "/";
+    }
+    return std::string(url.substr(slash));
+}
+
+bool UrlIsSecure(std::string_view url) {
+    return lowerAscii(url.substr(0, 5)) == "https";
+}
+
+}  // namespace arlo::net

@@ -1,0 +1,71 @@
+// The stand-in services as a process, for the demo: serves until it gets SIGINT or SIGTERM.
+//
+//   arlo-standin [--port N] [--ca-file PATH]
+//
+// Prints the port it listens on as the first line of standard output. With --ca-file it
+// writes its certificate authority there (PEM), for ARLO_CA_FILE. Requests are logged to
+// standard error, one line each.
+
+#include <csignal>
+#include <cstdlib>
+#include <fstream>
+#include <iostream>
+#include <mutex>
+#include <string>
+
+#include "standin/server.h"
+#include "standin/services.h"
+
+int main(int argc, char** argv) {
+    int port = 0;
+    std::string caFile;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--port" && i + 1 < argc) {
+            port = std::atoi(argv[++i]);
+        } else if (arg == "--ca-file" && i + 1 < argc) {
+            caFile = argv[++i];
+        } else {
+            std::cerr << "usage: arlo-standin [--port N] [--ca-file PATH]\n";
+            return 2;
+        }
+    }
+    if (port < 0 || port > 65535) {
+        std::cerr << "arlo-standin: port out of range\n";
+        return 2;
+    }
+
+    // Signals are taken synchronously below; block them before any thread starts.
+    sigset_t stopSignals;
+    sigemptyset(&stopSignals);
+    sigaddset(&stopSignals, SIGINT);
+    sigaddset(&stopSignals, SIGTERM);
+    pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
+
+    arlo::standin::Server server;
+    arlo::standin::addAllServices(server);
+    std::mutex logMutex;
+    server.onRequest([&logMutex](const arlo::standin::Request& r) {
+        std::lock_guard lock(logMutex);
+        std::cerr << (r.tls ? "https " : "http  ") << r.method << ' ' << r.host() << ' ' << r.target
+                  << std::endl;
+    });
+    if (!server.start(static_cast<std::uint16_t>(port))) {
+        std::cerr << "arlo-standin: cannot listen on 127.0.0.1:" << port << "\n";
+        return 1;
+    }
+    if (!caFile.empty()) {
+        std::ofstream out(caFile, std::ios::binary | std::ios::trunc);
+        out << server.authorityPem();
+        if (!out) {
+            std::cerr << "arlo-standin: cannot write " << caFile << "\n";
+            return 1;
+        }
+    }
+    std::cout << server.port() << std::endl;
+
+    int received = 0;
+    sigwait(&stopSignals, &received);
+    server.stop();
+    return 0;
+}

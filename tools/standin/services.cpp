@@ -1,0 +1,10 @@
+#include "standin/services.h"
+
+namespace arlo::standin {
+
+void addAllServices(Server& server) {
+    addTestEndpoints(server);
+    addAnalyticsCounter(server);
+}
+
+}  // namespace arlo::standin

@@ -1,0 +1,26 @@
+#pragma once
+
+#include "standin/server.h"
+
+// The services the stand-in answers for. Each remote service of the program registers its
+// routes from a file of its own in services/; add a declaration here and a call in
+// addAllServices when adding one.
+namespace arlo::standin {
+
+// Endpoints for testing HTTP clients, on every host under /test/:
+//   /test/echo                      the request exactly as received, as the body
+//   /test/body?hex=..               the given bytes as the body
+//   /test/set-cookie?c=..&c=..      one Set-Cookie line per c (its value taken as is)
+//   /test/redirect?status=302&to=..[&c=..]   a redirect to `to` (301, 302, 303, 307, 308)
+//   /test/huge-headers?size=N[&to=..][&c=..] an N-byte header line before Location/Set-Cookie
+//   /test/stall                     headers and part of the body, then silence
+//   /test/big-body?size=N           an N-byte body
+void addTestEndpoints(Server& server);
+
+// The web-analytics counter of the usage ping: GET /stat.htm on the counter host.
+void addAnalyticsCounter(Server& server);
+
+// Every service above.
+void addAllServices(Server& server);
+
+}  // namespace arlo::standin
