@@ -1,0 +1,264 @@
+#include "playback/navigation.h"
+
+#include "catalogue/list_text.h"
+#include "text/markers.h"
+#include "text/numbers.h"
+
+namespace arlo::playback {
+
+using catalogue::List;
+namespace vocab = catalogue;
+
+std::string nowPlayingCaption(int number, std::string_view title) {
+    return "正在播放：  " + episodeItemText(number, title);
+}
+
+std::string episodeItemText(int number, std::string_view title) {
+    return "第" + std::to_string(number) + "集  " + std::string(title);
+}
+
+int episodeNumberFromHeading(std::string_view heading) {
+    return text::parseInt(text::textBetween(heading, "第", "集"));
+}
+
+std::size_t idsNeeded(const catalogue::PlaybackState& state) {
+    return state.language == vocab::kLanguageJapanese ? 1 : 3;
+}
+
+Navigator::Navigator(catalogue::PlaybackState& state, const catalogue::Catalogue& catalogue,
+                     NavigationUi& ui)
+    : state_(state), catalogue_(catalogue), ui_(ui) {}
+
+std::string Navigator::sourceId(std::size_t index) const {
+    return index < state_.sourceIds.size() ? state_.sourceIds[index] : std::string();
+}
+
+void Navigator::playButton(std::string_view heading, std::string_view title) {
+    // A Japanese-dubbed row carries one id; after switching the language to Mandarin the
+    // sources need three, so playback waits for a Mandarin row to be chosen.
+    const bool tooFewIds =
+        state_.category != vocab::kCategoryMovie && state_.sourceIds.size() < idsNeeded(state_);
+    if (state_.sourceIds.empty() || tooFewIds) {
+        ui_.inform(std::string(kCaptionHint), std::string(kChooseFirst));
+        return;
+    }
+    openPlayer(episodeNumberFromHeading(heading), std::string(title));
+}
+
+void Navigator::openPlayer(int number, const std::string& title) {
+    state_.currentEpisode = number;
+    state_.nowPlayingCaption = nowPlayingCaption(number, title);
+    state_.playerActivationPending = false;
+    if (!ui_.isPlayerLoaded()) {
+        ui_.loadPlayer();
+    }
+    ui_.activatePlayer();
+}
+
+void Navigator::playHoveredMovie() {
+    const int n = state_.hoveredMovie;
+    openPlayer(n, catalogue_.value(List::MovieTitles, n));
+}
+
+void Navigator::startPlayback() {
+    if (state_.playerActivationPending) {
+        return;  // later activations change nothing
+    }
+    state_.playerActivationPending = true;
+    ui_.setPlayerCaption(state_.nowPlayingCaption);
+
+    const std::string sohu(vocab::kSourceSohu);
+    const std::string letv(vocab::kSourceLeTV);
+    const std::string iqiyi(vocab::kSourceIqiyi);
+    if (state_.category == vocab::kCategoryMovie) {
+        ui_.setSources({letv});
+        state_.source = letv;
+        state_.currentPlayId = catalogue_.value(List::MovieLeTVIds, state_.currentEpisode);
+        ui_.selectSource(0);
+    } else if (state_.language != vocab::kLanguageJapanese) {
+        ui_.setSources({sohu, letv, iqiyi});
+        int index = 0;
+        if (state_.source == letv) {
+            index = 1;
+        } else if (state_.source == iqiyi) {
+            index = 2;
+        } else {
+            state_.source = sohu;  // first playback, or an unknown source
+        }
+        state_.currentPlayId = sourceId(static_cast<std::size_t>(index));
+        ui_.selectSource(index);
+    } else {
+        state_.source = sohu;
+        state_.currentPlayId = sourceId(0);
+        ui_.setSources({sohu});
+        ui_.selectSource(0);
+    }
+    ui_.writePage(chooseTemplate(state_.category, state_.language, state_.source),
+                  state_.currentPlayId);
+    ui_.showPage();
+
+    fillEpisodeChooser();
+    ui_.selectEpisode(state_.currentEpisode - 1);
+}
+
+const std::vector<std::string>& Navigator::titleLinesForChooser() const {
+    static const std::vector<std::string> none;
+    if (state_.category == vocab::kCategoryMovie) {
+        return catalogue_.lines(List::MovieTitles);
+    }
+    if (state_.category != vocab::kCategoryTv) {
+        return none;
+    }
+    return catalogue_.lines(state_.language == vocab::kLanguageJapanese ? List::JapaneseTitles
+                                                                        : List::MandarinTitles);
+}
+
+void Navigator::fillEpisodeChooser() {
+    const auto& lines = titleLinesForChooser();
+    std::vector<EpisodeItem> items;
+    items.reserve(lines.size());
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        const int n = static_cast<int>(i + 1);
+        items.push_back({episodeItemText(n, catalogue::valueAfterLastDash(lines[i])), n});
+    }
+    ui_.setEpisodes(items);
+}
+
+void Navigator::playSelectedEpisode() {
+    const int index = ui_.selectedEpisodeIndex();
+    if (index < 0 || index >= ui_.episodeCount()) {
+        return;
+    }
+    const EpisodeItem item = ui_.episodeAt(index);
+    const int n = item.number;
+    if (n == state_.currentEpisode) {
+        return;  // already playing
+    }
+    state_.currentEpisode = n;
+    state_.nowPlayingCaption = "正在播放：  " + item.text;
+    ui_.setPlayerCaption(state_.nowPlayingCaption);
+
+    if (state_.category == vocab::kCategoryTv) {
+        state_.sourceIds.clear();
+        if (state_.language == vocab::kLanguageJapanese) {
+            state_.sourceIds.push_back(catalogue_.value(List::JapaneseSohuIds, n));
+            state_.currentPlayId = state_.sourceIds.front();
+        } else {
+            state_.sourceIds.push_back(catalogue_.value(List::MandarinSohuIds, n));
+            state_.sourceIds.push_back(catalogue_.value(List::MandarinLeTVIds, n));
+            state_.sourceIds.push_back(catalogue_.value(List::MandarinIqiyiIds, n));
+            if (state_.source == vocab::kSourceSohu) {
+                state_.currentPlayId = state_.sourceIds[0];
+            } else if (state_.source == vocab::kSourceLeTV) {
+                state_.currentPlayId = state_.sourceIds[1];
+            } else if (state_.source == vocab::kSourceIqiyi) {
+                state_.currentPlayId = state_.sourceIds[2];
+            }
+        }
+    } else if (state_.category == vocab::kCategoryMovie) {
+        state_.currentPlayId = catalogue_.value(List::MovieLeTVIds, n);
+    }
+    ui_.writePage(chooseTemplate(state_.category, state_.language, state_.source),
+                  state_.currentPlayId);
+    ui_.showPage();
+}
+
+void Navigator::switchSource(int index, const std::string& name) {
+    if (name == state_.source) {
+        return;
+    }
+    state_.source = name;
+    if (state_.language == vocab::kLanguageJapanese) {
+        return;
+    }
+    // The template follows the chooser position ("搜狐", "乐视", "爱奇艺"). Without an id for
+    // that position (a Japanese-dubbed row chosen before the language changed) nothing is
+    // rewritten rather than reading past the chosen row's ids.
+    static constexpr PageTemplate kByPosition[] = {PageTemplate::SohuVid, PageTemplate::LeTV,
+                                                   PageTemplate::Iqiyi};
+    if (index < 0 || index > 2 || static_cast<std::size_t>(index) >= state_.sourceIds.size()) {
+        return;
+    }
+    state_.currentPlayId = state_.sourceIds[static_cast<std::size_t>(index)];
+    ui_.writePage(kByPosition[index], state_.currentPlayId);
+    ui_.showPage();
+}
+
+void Navigator::next() {
+    if (ui_.selectedEpisodeIndex() == ui_.episodeCount() - 1) {
+        ui_.inform(std::string(kCaptionFriendly), std::string(kAlreadyLast));
+        return;
+    }
+    const int target = state_.currentEpisode;  // the entry after the current one
+    if (target < 0 || target >= ui_.episodeCount()) {
+        return;
+    }
+    ui_.selectEpisode(target);
+    playSelectedEpisode();
+}
+
+void Navigator::previous() {
+    if (ui_.selectedEpisodeIndex() == 0) {
+        ui_.inform(std::string(kCaptionFriendly), std::string(kAlreadyFirst));
+        return;
+    }
+    const int target = state_.currentEpisode - 2;  // the entry before the current one
+    if (target < 0 || target >= ui_.episodeCount()) {
+        return;
+    }
+    ui_.selectEpisode(target);
+    playSelectedEpisode();
+}
+
+void Navigator::trailer() {
+    ui_.writePage(PageTemplate::SohuId, catalogue_.trailerPlayId());
+    ui_.openTrailerWindow();
+}
+
+void Navigator::categoryChanged() {
+    ui_.resetSearchBox();
+    ui_.focusSearchIcon();
+    const int category = ui_.categoryIndex();
+    const int page = ui_.tabPage();
+    if (category == 0 && page == 1) {
+        state_.category = std::string(vocab::kCategoryTv);
+        ui_.setLanguageChooserEnabled(true);
+        ui_.hideSearchResults();
+        ui_.clearEpisodeList();
+        ui_.setCountLabel(catalogue_.count(ui_.languageIndex() == 1 ? List::MandarinTitles
+                                                                    : List::JapaneseTitles));
+        ui_.refreshEpisodeListNow();
+        ui_.setTabPage(0);
+    } else if (category == 1 && page == 0) {
+        state_.category = std::string(vocab::kCategoryMovie);
+        ui_.setLanguageChooserEnabled(false);
+        ui_.setCountLabel(catalogue_.count(List::MovieTitles));
+        ui_.setTabPage(1);
+    }
+    ui_.releaseMouseCapture();
+    state_.mouseCaptured = false;
+}
+
+void Navigator::languageChanged() {
+    const int language = ui_.languageIndex();
+    const int rows = ui_.episodeListRowCount();
+    const bool tv = ui_.categoryIndex() == 0;
+    List list;
+    if (language == 0 && rows != catalogue_.count(List::JapaneseTitles) && tv) {
+        state_.language = std::string(vocab::kLanguageJapanese);
+        list = List::JapaneseTitles;
+    } else if (language == 1 && rows != catalogue_.count(List::MandarinTitles) && tv) {
+        state_.language = std::string(vocab::kLanguageMandarin);
+        list = List::MandarinTitles;
+    } else {
+        return;
+    }
+    ui_.resetSearchBox();
+    ui_.hideSearchResults();
+    ui_.clearEpisodeList();
+    ui_.setCountLabel(catalogue_.count(list));
+    ui_.refreshEpisodeListNow();
+    ui_.focusSearchIcon();
+}
+
+}  // namespace arlo::playback

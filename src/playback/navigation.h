@@ -1,0 +1,117 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "catalogue/catalogue.h"
+#include "catalogue/playback_state.h"
+#include "playback/player_page.h"
+
+// The playback logic behind the choosers and buttons: how a choice in the Main window becomes
+// a playing Player window, and how the Player window moves between episodes and sources.
+// Everything runs on the UI thread; the windows are reached only through `NavigationUi`.
+namespace arlo::playback {
+
+// One item of the Player window's episode chooser.
+struct EpisodeItem {
+    std::string text;  // "第" n "集  " title
+    int number = 0;    // item data: n
+};
+
+// What the navigation needs of the windows. The Main and Player windows implement it; tests
+// use a recording fake. Selecting an item through this interface never runs a handler.
+class NavigationUi {
+public:
+    virtual ~NavigationUi() = default;
+
+    // Player window
+    virtual bool isPlayerLoaded() const = 0;
+    virtual void loadPlayer() = 0;
+    // Restores the Player window if minimised and activates it; its activation comes back
+    // as `startPlayback`.
+    virtual void activatePlayer() = 0;
+    virtual void setPlayerCaption(const std::string& caption) = 0;
+    virtual void setSources(const std::vector<std::string>& names) = 0;
+    virtual void selectSource(int index) = 0;
+    virtual void setEpisodes(const std::vector<EpisodeItem>& items) = 0;
+    virtual void selectEpisode(int index) = 0;
+    virtual int selectedEpisodeIndex() const = 0;
+    virtual int episodeCount() const = 0;
+    virtual EpisodeItem episodeAt(int index) const = 0;
+
+    // Player page: write (delete first, then create) and show it in the Player window.
+    virtual void writePage(PageTemplate which, const std::string& playId) = 0;
+    virtual void showPage() = 0;
+    virtual void openTrailerWindow() = 0;
+
+    // Main window
+    virtual int categoryIndex() const = 0;  // 0 "TV版", 1 "剧场版"
+    virtual int languageIndex() const = 0;  // 0 "日语", 1 "国语"
+    virtual int tabPage() const = 0;
+    virtual void setTabPage(int page) = 0;
+    virtual void resetSearchBox() = 0;  // "查找" in light grey
+    virtual void focusSearchIcon() = 0;
+    virtual void setLanguageChooserEnabled(bool enabled) = 0;
+    virtual void hideSearchResults() = 0;  // the results list and the nothing-found artwork
+    virtual int episodeListRowCount() const = 0;
+    virtual void clearEpisodeList() = 0;
+    virtual void setCountLabel(int count) = 0;
+    virtual void refreshEpisodeListNow() = 0;  // on the calling thread
+    virtual void releaseMouseCapture() = 0;
+
+    virtual void inform(const std::string& caption, const std::string& text) = 0;
+};
+
+inline constexpr std::string_view kCaptionHint = "提示：";
+inline constexpr std::string_view kCaptionFriendly = "温馨提示：";
+inline constexpr std::string_view kChooseFirst = "请先选择一集再观看哦";
+inline constexpr std::string_view kAlreadyLast = "已经是最后一集了哦！";
+inline constexpr std::string_view kAlreadyFirst = "已经是第一集了哦！";
+
+// "正在播放：  第" n "集  " title
+std::string nowPlayingCaption(int number, std::string_view title);
+// "第" n "集  " title
+std::string episodeItemText(int number, std::string_view title);
+// The episode number shown in the heading: atoi of the text between the first "第" and the
+// first "集" after it; 0 when either is missing.
+int episodeNumberFromHeading(std::string_view heading);
+// How many play ids a row of the current language carries: 1 for Japanese-dubbed, else 3.
+std::size_t idsNeeded(const catalogue::PlaybackState& state);
+
+class Navigator final {
+public:
+    Navigator(catalogue::PlaybackState& state, const catalogue::Catalogue& catalogue,
+              NavigationUi& ui);
+    Navigator(const Navigator&) = delete;
+    Navigator& operator=(const Navigator&) = delete;
+
+    // Main window Play button, with the captions of the episode heading and title labels.
+    void playButton(std::string_view heading, std::string_view title);
+    void openPlayer(int number, const std::string& title);
+    // Poster grid play button: the hovered movie.
+    void playHoveredMovie();
+    // Player window activated.
+    void startPlayback();
+    void fillEpisodeChooser();
+    // Episode chooser selection changed (also run by previous and next).
+    void playSelectedEpisode();
+    // Source chooser selection changed.
+    void switchSource(int index, const std::string& name);
+    void next();
+    void previous();
+    void trailer();
+    // Main window choosers, after their selection changed.
+    void categoryChanged();
+    void languageChanged();
+
+private:
+    const std::vector<std::string>& titleLinesForChooser() const;
+    std::string sourceId(std::size_t index) const;
+
+    catalogue::PlaybackState& state_;
+    const catalogue::Catalogue& catalogue_;
+    NavigationUi& ui_;
+};
+
+}  // namespace arlo::playback

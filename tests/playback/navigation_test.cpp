@@ -1,0 +1,340 @@
+#include "playback/navigation.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "catalogue/catalogue.h"
+
+namespace arlo::playback {
+namespace {
+
+using catalogue::Catalogue;
+using catalogue::List;
+using ::testing::ElementsAre;
+
+// Records what the navigation does to the windows; behaves like the real choosers (a
+// selection is an index into the items) and activates the Player window synchronously.
+class RecordingUi final : public NavigationUi {
+public:
+    struct Page {
+        PageTemplate which;
+        std::string playId;
+    };
+
+    Navigator* navigator = nullptr;
+    bool playerLoaded = false;
+    int loads = 0;
+    std::string caption;
+    std::vector<std::string> sources;
+    int sourceIndex = -1;
+    std::vector<EpisodeItem> episodes;
+    int episodeIndex = -1;
+    std::vector<Page> written;
+    int shown = 0;
+    int trailerOpened = 0;
+    std::vector<std::pair<std::string, std::string>> notices;
+
+    int category = 0;
+    int language = 0;
+    int page = 0;
+    bool languageEnabled = true;
+    int searchResets = 0;
+    int listRows = 0;
+    int countLabel = -1;
+    int refreshes = 0;
+    int captureReleases = 0;
+    std::function<int()> rowsAfterRefresh;
+
+    bool isPlayerLoaded() const override { return playerLoaded; }
+    void loadPlayer() override {
+        playerLoaded = true;
+        ++loads;
+    }
+    void activatePlayer() override { navigator->startPlayback(); }
+    void setPlayerCaption(const std::string& c) override { caption = c; }
+    void setSources(const std::vector<std::string>& names) override {
+        sources = names;
+        sourceIndex = -1;
+    }
+    void selectSource(int index) override { sourceIndex = index; }
+    void setEpisodes(const std::vector<EpisodeItem>& items) override {
+        episodes = items;
+        episodeIndex = -1;
+    }
+    void selectEpisode(int index) override { episodeIndex = index; }
+    int selectedEpisodeIndex() const override { return episodeIndex; }
+    int episodeCount() const override { return static_cast<int>(episodes.size()); }
+    EpisodeItem episodeAt(int index) const override {
+        return episodes.at(static_cast<std::size_t>(index));
+    }
+    void writePage(PageTemplate which, const std::string& playId) override {
+        written.push_back({which, playId});
+    }
+    void showPage() override { ++shown; }
+    void openTrailerWindow() override { ++trailerOpened; }
+    int categoryIndex() const override { return category; }
+    int languageIndex() const override { return language; }
+    int tabPage() const override { return page; }
+    void setTabPage(int p) override { page = p; }
+    void resetSearchBox() override { ++searchResets; }
+    void focusSearchIcon() override {}
+    void setLanguageChooserEnabled(bool enabled) override { languageEnabled = enabled; }
+    void hideSearchResults() override {}
+    int episodeListRowCount() const override { return listRows; }
+    void clearEpisodeList() override { listRows = 0; }
+    void setCountLabel(int count) override { countLabel = count; }
+    void refreshEpisodeListNow() override {
+        ++refreshes;
+        listRows = rowsAfterRefresh ? rowsAfterRefresh() : 0;
+    }
+    void releaseMouseCapture() override { ++captureReleases; }
+    void inform(const std::string& c, const std::string& t) override { notices.emplace_back(c, t); }
+};
+
+class NavigationTest : public ::testing::Test {
+protected:
+    NavigationTest() : nav_(state_, cat_, ui_) {
+        ui_.navigator = &nav_;
+        state_.category = "TV版";
+        state_.language = "日语";
+    }
+
+    // What choosing row n of the list does to the state (the episode list's part).
+    void chooseRow(int n) {
+        state_.sourceIds.clear();
+        if (state_.language == "日语") {
+            state_.sourceIds.push_back(cat_.value(List::JapaneseSohuIds, n));
+        } else {
+            state_.sourceIds.push_back(cat_.value(List::MandarinSohuIds, n));
+            state_.sourceIds.push_back(cat_.value(List::MandarinLeTVIds, n));
+            state_.sourceIds.push_back(cat_.value(List::MandarinIqiyiIds, n));
+        }
+        heading_ = "阿洛  第" + std::to_string(n) + "集";
+        title_ =
+            cat_.value(state_.language == "日语" ? List::JapaneseTitles : List::MandarinTitles, n);
+    }
+    void switchToMandarin() {
+        ui_.language = 1;
+        ui_.listRows = cat_.count(List::JapaneseTitles);
+        nav_.languageChanged();
+    }
+    void selectSourceNamed(const std::string& name) {
+        for (std::size_t i = 0; i < ui_.sources.size(); ++i) {
+            if (ui_.sources[i] == name) {
+                ui_.sourceIndex = static_cast<int>(i);
+                nav_.switchSource(static_cast<int>(i), name);
+            }
+        }
+    }
+
+    const Catalogue& cat_ = Catalogue::builtIn();
+    catalogue::PlaybackState state_;
+    RecordingUi ui_;
+    Navigator nav_;
+    std::string heading_;
+    std::string title_;
+};
+
+TEST_F(NavigationTest, playButtonWithoutAChosenRowShowsANotice) {
+    nav_.playButton("阿洛", "");
+    EXPECT_THAT(ui_.notices,
+                ElementsAre(std::pair<std::string, std::string>("提示：", "请先选择一集再观看哦")));
+    EXPECT_FALSE(ui_.playerLoaded);
+    EXPECT_TRUE(ui_.written.empty());
+}
+
+TEST_F(NavigationTest, japaneseEpisodeOffersOnlySohuAndUsesTheIdTemplate) {
+    chooseRow(12);
+    nav_.playButton(heading_, title_);
+    EXPECT_EQ(ui_.loads, 1);
+    EXPECT_EQ(state_.currentEpisode, 12);
+    EXPECT_EQ(ui_.caption, "正在播放：  第12集  " + title_);
+    EXPECT_THAT(ui_.sources, ElementsAre("搜狐"));
+    ASSERT_EQ(ui_.written.size(), 1u);
+    EXPECT_EQ(ui_.written[0].which, PageTemplate::SohuId);
+    EXPECT_EQ(ui_.written[0].playId, cat_.value(List::JapaneseSohuIds, 12));
+    EXPECT_EQ(ui_.shown, 1);
+    EXPECT_EQ(ui_.episodeCount(), cat_.count(List::JapaneseTitles));
+    EXPECT_EQ(ui_.episodeIndex, 11);
+    EXPECT_EQ(ui_.episodes[11].text, "第12集  " + title_);
+    EXPECT_EQ(ui_.episodes[11].number, 12);
+
+    // Choosing "搜狐" again is no change; there is nothing else to choose.
+    selectSourceNamed("搜狐");
+    EXPECT_EQ(ui_.written.size(), 1u);
+}
+
+TEST_F(NavigationTest, firstMandarinPlaybackOpensOnSohuThenKeepsTheChosenSource) {
+    switchToMandarin();
+    chooseRow(3);
+    nav_.playButton(heading_, title_);
+    EXPECT_THAT(ui_.sources, ElementsAre("搜狐", "乐视", "爱奇艺"));
+    EXPECT_EQ(ui_.sourceIndex, 0);
+    ASSERT_EQ(ui_.written.size(), 1u);
+    EXPECT_EQ(ui_.written[0].which, PageTemplate::SohuVid);
+    EXPECT_EQ(ui_.written[0].playId, cat_.value(List::MandarinSohuIds, 3));
+
+    selectSourceNamed("乐视");
+    ASSERT_EQ(ui_.written.size(), 2u);
+    EXPECT_EQ(ui_.written[1].which, PageTemplate::LeTV);
+    EXPECT_EQ(ui_.written[1].playId, cat_.value(List::MandarinLeTVIds, 3));
+    EXPECT_EQ(state_.source, "乐视");
+
+    nav_.next();
+    ASSERT_EQ(ui_.written.size(), 3u);
+    EXPECT_EQ(ui_.written[2].which, PageTemplate::LeTV);
+    EXPECT_EQ(ui_.written[2].playId, cat_.value(List::MandarinLeTVIds, 4));
+    EXPECT_EQ(ui_.episodeIndex, 3);
+    EXPECT_EQ(state_.currentEpisode, 4);
+
+    // A new playback from the Main window opens on the source used last.
+    chooseRow(7);
+    nav_.playButton(heading_, title_);
+    EXPECT_EQ(ui_.loads, 1);  // the window is reused
+    EXPECT_EQ(ui_.sourceIndex, 1);
+    EXPECT_EQ(ui_.written.back().which, PageTemplate::LeTV);
+    EXPECT_EQ(ui_.written.back().playId, cat_.value(List::MandarinLeTVIds, 7));
+
+    selectSourceNamed("爱奇艺");
+    EXPECT_EQ(ui_.written.back().which, PageTemplate::Iqiyi);
+    EXPECT_EQ(ui_.written.back().playId, cat_.value(List::MandarinIqiyiIds, 7));
+}
+
+TEST_F(NavigationTest, movieAlwaysPlaysThroughLeTV) {
+    ui_.category = 1;
+    nav_.categoryChanged();
+    EXPECT_EQ(state_.category, "剧场版");
+    EXPECT_EQ(ui_.page, 1);
+    EXPECT_FALSE(ui_.languageEnabled);
+    EXPECT_EQ(ui_.countLabel, 18);
+    EXPECT_EQ(ui_.captureReleases, 1);
+
+    state_.hoveredMovie = 5;
+    nav_.playHoveredMovie();
+    EXPECT_EQ(ui_.caption, "正在播放：  第5集  " + cat_.value(List::MovieTitles, 5));
+    EXPECT_THAT(ui_.sources, ElementsAre("乐视"));
+    ASSERT_EQ(ui_.written.size(), 1u);
+    EXPECT_EQ(ui_.written[0].which, PageTemplate::LeTV);
+    EXPECT_EQ(ui_.written[0].playId, cat_.value(List::MovieLeTVIds, 5));
+    ASSERT_EQ(ui_.episodes.size(), 18u);
+    EXPECT_EQ(ui_.episodes.front().text, "第1集  " + cat_.value(List::MovieTitles, 1));
+    EXPECT_EQ(ui_.episodes.back().text, "第18集  " + cat_.value(List::MovieTitles, 18));
+    EXPECT_EQ(ui_.episodeIndex, 4);
+}
+
+TEST_F(NavigationTest, nextAndPreviousStopAtTheEnds) {
+    chooseRow(cat_.count(List::JapaneseTitles) - 1);
+    nav_.playButton(heading_, title_);
+    nav_.next();
+    EXPECT_EQ(state_.currentEpisode, cat_.count(List::JapaneseTitles));
+    EXPECT_EQ(ui_.written.back().playId,
+              cat_.value(List::JapaneseSohuIds, cat_.count(List::JapaneseTitles)));
+    const auto pages = ui_.written.size();
+    nav_.next();
+    EXPECT_EQ(ui_.written.size(), pages);
+    EXPECT_THAT(ui_.notices, ElementsAre(std::pair<std::string, std::string>(
+                                 "温馨提示：", "已经是最后一集了哦！")));
+
+    chooseRow(2);
+    nav_.playButton(heading_, title_);
+    nav_.previous();
+    EXPECT_EQ(state_.currentEpisode, 1);
+    EXPECT_EQ(ui_.episodeIndex, 0);
+    nav_.previous();
+    EXPECT_EQ(state_.currentEpisode, 1);
+    EXPECT_EQ(ui_.notices.back(),
+              (std::pair<std::string, std::string>("温馨提示：", "已经是第一集了哦！")));
+}
+
+TEST_F(NavigationTest, laterActivationsAndTheSameEpisodeChangeNothing) {
+    chooseRow(5);
+    nav_.playButton(heading_, title_);
+    nav_.startPlayback();
+    nav_.startPlayback();
+    EXPECT_EQ(ui_.written.size(), 1u);
+    EXPECT_EQ(ui_.shown, 1);
+    nav_.playSelectedEpisode();  // the chooser still shows the playing episode
+    EXPECT_EQ(ui_.written.size(), 1u);
+}
+
+TEST_F(NavigationTest, japaneseRowThenMandarinLanguageRefusesPlaybackUntilANewRow) {
+    chooseRow(9);
+    switchToMandarin();
+    EXPECT_EQ(state_.sourceIds.size(), 1u);  // the language change keeps the chosen row's ids
+    nav_.playButton(heading_, title_);
+    EXPECT_EQ(ui_.notices.size(), 1u);
+    EXPECT_EQ(ui_.notices[0].second, "请先选择一集再观看哦");
+    EXPECT_FALSE(ui_.playerLoaded);
+
+    chooseRow(9);
+    nav_.playButton(heading_, title_);
+    EXPECT_EQ(ui_.written.back().which, PageTemplate::SohuVid);
+}
+
+TEST_F(NavigationTest, switchingSourceWithTooFewIdsWritesNothing) {
+    chooseRow(9);
+    nav_.playButton(heading_, title_);
+    // The Player window is open on a Japanese episode; the language then changes.
+    switchToMandarin();
+    ui_.sources = {"搜狐", "乐视", "爱奇艺"};
+    const auto pages = ui_.written.size();
+    nav_.switchSource(2, "爱奇艺");
+    EXPECT_EQ(ui_.written.size(), pages);
+}
+
+TEST_F(NavigationTest, trailerWritesTheTrailerIdAndLeavesTheStateAlone) {
+    chooseRow(4);
+    const auto before = state_;
+    nav_.trailer();
+    ASSERT_EQ(ui_.written.size(), 1u);
+    EXPECT_EQ(ui_.written[0].which, PageTemplate::SohuId);
+    EXPECT_EQ(ui_.written[0].playId, cat_.trailerPlayId());
+    EXPECT_EQ(ui_.trailerOpened, 1);
+    EXPECT_EQ(ui_.shown, 0);
+    EXPECT_EQ(state_.sourceIds, before.sourceIds);
+    EXPECT_EQ(state_.source, before.source);
+    EXPECT_EQ(state_.currentEpisode, before.currentEpisode);
+}
+
+TEST_F(NavigationTest, choosersSwitchListsOnlyWhenSomethingChanges) {
+    ui_.rowsAfterRefresh = [this] {
+        return cat_.count(ui_.language == 1 ? List::MandarinTitles : List::JapaneseTitles);
+    };
+    ui_.listRows = cat_.count(List::JapaneseTitles);
+    nav_.languageChanged();  // still "日语" with the Japanese list shown: nothing to do
+    EXPECT_EQ(ui_.refreshes, 0);
+    EXPECT_EQ(ui_.searchResets, 0);
+
+    ui_.language = 1;
+    nav_.languageChanged();
+    EXPECT_EQ(state_.language, "国语");
+    EXPECT_EQ(ui_.countLabel, cat_.count(List::MandarinTitles));
+    EXPECT_EQ(ui_.refreshes, 1);
+
+    // Movies: the language chooser is disabled and the list stays as it is.
+    ui_.category = 1;
+    nav_.categoryChanged();
+    ui_.language = 0;
+    nav_.languageChanged();
+    EXPECT_EQ(state_.language, "国语");
+
+    // Back to TV: the list of the language the chooser shows.
+    ui_.category = 0;
+    nav_.categoryChanged();
+    EXPECT_EQ(state_.category, "TV版");
+    EXPECT_EQ(ui_.page, 0);
+    EXPECT_TRUE(ui_.languageEnabled);
+    EXPECT_EQ(ui_.countLabel, cat_.count(List::JapaneseTitles));
+    EXPECT_EQ(ui_.refreshes, 2);
+}
+
+TEST(NavigationText, headingNumberFollowsAtoiRules) {
+    EXPECT_EQ(episodeNumberFromHeading("阿洛  第12集"), 12);
+    EXPECT_EQ(episodeNumberFromHeading("第3a集"), 3);
+    EXPECT_EQ(episodeNumberFromHeading("阿洛"), 0);
+    EXPECT_EQ(episodeNumberFromHeading("第12"), 0);
+    EXPECT_EQ(nowPlayingCaption(7, "标题"), "正在播放：  第7集  标题");
+}
+
+}  // namespace
+}  // namespace arlo::playback
