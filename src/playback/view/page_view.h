@@ -1,0 +1,58 @@
+#pragma once
+
+#include <QString>
+#include <QVariant>
+
+#include <functional>
+#include <memory>
+
+class QWidget;
+
+// The embedded page view that shows the Player page. The browser engine lives in a library
+// of its own that is loaded on first use, so the program starts and shows its Main window
+// without starting a browser engine. Nothing here includes the engine's headers.
+namespace arlo::pageview {
+
+class PageView {
+public:
+    virtual ~PageView() = default;
+
+    // The widget to place in a window. It belongs to the parent given on creation.
+    virtual QWidget* widget() = 0;
+
+    // Loads the local HTML file at `localPath`, also when it is the path shown now: the
+    // Player page keeps its path while its content changes between playbacks.
+    virtual void load(const QString& localPath) = 0;
+
+    // Called once per finished load with whether the page loaded.
+    virtual void setLoadFinishedHandler(std::function<void(bool ok)> handler) = 0;
+
+    // Runs `script` in the page and hands its result to `done` on the UI thread.
+    virtual void runJavaScript(const QString& script,
+                               std::function<void(const QVariant& result)> done) = 0;
+
+    // Whether `candidate` is the widget through which the page receives mouse input. The
+    // engine creates that widget some time after the first load, and may replace it.
+    virtual bool receivesPageInput(const QWidget* candidate) const = 0;
+
+    // Whether a browser engine stands behind this view (false: a notice is shown instead).
+    virtual bool hasEngine() const = 0;
+};
+
+// Creates a page view inside `parent`. When the engine library cannot be loaded, the view
+// shows a notice saying so and loads nothing; it never fails.
+std::unique_ptr<PageView> createPageView(QWidget* parent);
+
+// Where the engine library was looked for and why loading failed; empty once it loaded.
+QString engineLoadError();
+
+// To be called before the application object is constructed: the engine shares OpenGL
+// contexts between its widgets and must be told so before any window exists.
+void prepareApplication();
+
+// The function that the engine library exports, under the name `kEngineEntryPoint`, to make
+// a view inside `parent`.
+using CreateEngineViewFunction = PageView* (*)(QWidget* parent);
+inline constexpr const char* kEngineEntryPoint = "arlo_create_page_view";
+
+}  // namespace arlo::pageview
