@@ -1,0 +1,250 @@
+#include "ui/image_convert.h"
+
+#include <gif_lib.h>
+
+#include <QBuffer>
+#include <QImage>
+#include <QImageReader>
+#include <QImageWriter>
+#include <QSaveFile>
+#include <cstring>
+#include <string_view>
+
+#include "ui/preview/bmp.h"
+
+namespace arlo::ui {
+namespace {
+
+// Only the common picture formats are read: the bytes come from the network, and the more
+// exotic decoders would also take text or random bytes for a picture.
+bool isAcceptedFormat(const QByteArray& format) {
+    static const char* const kAccepted[] = {"bmp", "jpeg", "jpg", "png",
+                                            "gif", "tiff", "tif", "ico"};
+    for (const char* accepted : kAccepted) {
+        if (format == accepted) {
+            return true;
+        }
+    }
+    return false;
+}
+
+QImage decode(const QByteArray& picture) {
+    QBuffer buffer;
+    buffer.setData(picture);
+    if (!buffer.open(QIODevice::ReadOnly)) {
+        return {};
+    }
+    const QByteArray format = QImageReader::imageFormat(&buffer);
+    if (!isAcceptedFormat(format)) {
+        return {};
+    }
+    buffer.seek(0);
+    QImageReader reader(&buffer, format);
+    QImage image;
+    if (!reader.read(&image) || image.isNull()) {
+        return {};
+    }
+    return image;
+}
+
+void putU32(char* at, std::uint32_t v) {
+    for (int i = 0; i < 4; ++i) {
+        at[i] = static_cast<char>((v >> (8 * i)) & 0xFF);
+    }
+}
+
+// Written by hand rather than by Qt's writer so the layout is always the one the preview
+// cutting reads: 14 + 40 header bytes, no palette, rows bottom-up, 24 bits per pixel
+// (32 with the alpha byte for pictures with transparency).
+bool encodeBmp(const QImage& image, QByteArray& out) {
+    const bool alpha = image.hasAlphaChannel();
+    const QImage pixels =
+        image.convertToFormat(alpha ? QImage::Format_ARGB32 : QImage::Format_BGR888);
+    if (pixels.isNull()) {
+        return false;
+    }
+    const int bpp = alpha ? 32 : 24;
+    const qint64 width = pixels.width(), height = pixels.height();
+    const qint64 row = ((width * bpp + 31) >> 5) << 2;
+    const qint64 size = 54 + row * height;
+    if (size > 0x7FFFFFFF) {
+        return false;
+    }
+    QByteArray bmp(static_cast<qsizetype>(size), '\0');
+    char* p = bmp.data();
+    p[0] = 'B';
+    p[1] = 'M';
+    putU32(p + 2, static_cast<std::uint32_t>(size));
+    putU32(p + 10, 54);
+    putU32(p + 14, 40);
+    putU32(p + 18, static_cast<std::uint32_t>(width));
+    putU32(p + 22, static_cast<std::uint32_t>(height));
+    p[26] = 1;
+    p[28] = static_cast<char>(bpp);
+    putU32(p + 34, static_cast<std::uint32_t>(row * height));
+    putU32(p + 38, static_cast<std::uint32_t>(qMax(0, pixels.dotsPerMeterX())));
+    putU32(p + 42, static_cast<std::uint32_t>(qMax(0, pixels.dotsPerMeterY())));
+    // ARGB32 in memory is B, G, R, A on little-endian machines, as the file wants it.
+    static_assert(Q_BYTE_ORDER == Q_LITTLE_ENDIAN);
+    const qsizetype copy = static_cast<qsizetype>(width * bpp / 8);
+    for (qint64 y = 0; y < height; ++y) {
+        std::memcpy(p + 54 + (height - 1 - y) * row, pixels.constScanLine(static_cast<int>(y)),
+                    static_cast<std::size_t>(copy));
+    }
+    out = std::move(bmp);
+    return true;
+}
+
+bool encodeWithQt(const QImage& image, const char* format, QByteArray& out) {
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    if (!buffer.open(QIODevice::WriteOnly)) {
+        return false;
+    }
+    QImageWriter writer(&buffer, format);
+    if (!writer.write(image)) {
+        return false;
+    }
+    buffer.close();
+    out = std::move(bytes);
+    return true;
+}
+
+int appendToBuffer(GifFileType* gif, const GifByteType* data, int length) {
+    static_cast<QByteArray*>(gif->UserData)->append(reinterpret_cast<const char*>(data), length);
+    return length;
+}
+
+// Qt has no GIF writer. Qt's own reduction to an 8-bit palette keeps every colour of a
+// picture with 256 or fewer and otherwise dithers to a fixed colour cube, so the same
+// picture always gives the same file.
+bool encodeGif(const QImage& image, QByteArray& out) {
+    if (image.width() > 0xFFFF || image.height() > 0xFFFF) {
+        return false;
+    }
+    QImage indexed = image.convertToFormat(QImage::Format_Indexed8, Qt::AutoColor);
+    const QList<QRgb> table = indexed.colorTable();
+    if (indexed.isNull() || table.isEmpty() || table.size() > 256) {
+        return false;
+    }
+    int transparent = -1;
+    if (image.hasAlphaChannel()) {
+        for (int i = 0; i < table.size(); ++i) {
+            if (qAlpha(table[i]) < 128) {
+                transparent = i;
+                break;
+            }
+        }
+    }
+    int mapSize = 2;
+    while (mapSize < table.size()) {
+        mapSize *= 2;
+    }
+    ColorMapObject* map = GifMakeMapObject(mapSize, nullptr);
+    if (map == nullptr) {
+        return false;
+    }
+    for (int i = 0; i < mapSize; ++i) {
+        const QRgb c = i < table.size() ? table[i] : qRgb(0, 0, 0);
+        map->Colors[i] =
+            GifColorType{static_cast<GifByteType>(qRed(c)), static_cast<GifByteType>(qGreen(c)),
+                         static_cast<GifByteType>(qBlue(c))};
+    }
+
+    QByteArray bytes;
+    int error = 0;
+    GifFileType* gif = EGifOpen(&bytes, appendToBuffer, &error);
+    if (gif == nullptr) {
+        GifFreeMapObject(map);
+        return false;
+    }
+    EGifSetGifVersion(gif, transparent >= 0);
+    bool ok = EGifPutScreenDesc(gif, indexed.width(), indexed.height(), GifBitSize(mapSize), 0,
+                                map) == GIF_OK;
+    GifFreeMapObject(map);  // the screen description keeps its own copy
+    if (ok && transparent >= 0) {
+        GraphicsControlBlock control{};
+        control.DisposalMode = DISPOSAL_UNSPECIFIED;
+        control.TransparentColor = transparent;
+        GifByteType extension[4];
+        EGifGCBToExtension(&control, extension);
+        ok = EGifPutExtension(gif, GRAPHICS_EXT_FUNC_CODE, 4, extension) == GIF_OK;
+    }
+    ok = ok &&
+         EGifPutImageDesc(gif, 0, 0, indexed.width(), indexed.height(), false, nullptr) == GIF_OK;
+    for (int y = 0; ok && y < indexed.height(); ++y) {
+        ok = EGifPutLine(gif, indexed.scanLine(y), indexed.width()) == GIF_OK;
+    }
+    if (EGifCloseFile(gif, &error) != GIF_OK || !ok) {
+        return false;
+    }
+    out = std::move(bytes);
+    return true;
+}
+
+bool encode(const QImage& image, int format, QByteArray& out) {
+    switch (format) {
+        case kFormatBmp:
+            return encodeBmp(image, out);
+        case kFormatJpeg:
+            return encodeWithQt(image, "jpeg", out);
+        case kFormatGif:
+            return encodeGif(image, out);
+        case kFormatTiff:
+            return encodeWithQt(image, "tiff", out);
+        case kFormatPng:
+            return encodeWithQt(image, "png", out);
+        default:
+            return false;
+    }
+}
+
+bool saveWhole(const QString& path, const QByteArray& bytes) {
+    QSaveFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit();
+}
+
+int bmpField(const QByteArray& picture, int (*read)(std::string_view)) {
+    if (picture.startsWith("BM")) {
+        return read(
+            std::string_view(picture.constData(), static_cast<std::size_t>(picture.size())));
+    }
+    QByteArray bmp;
+    if (!convertImage(picture, kFormatBmp, bmp)) {
+        return 0;
+    }
+    return read(std::string_view(bmp.constData(), static_cast<std::size_t>(bmp.size())));
+}
+
+}  // namespace
+
+bool convertImage(const QByteArray& picture, int format, const QString& savePath,
+                  QByteArray& output) {
+    if (picture.size() < 3 || format < kFormatBmp || format > kFormatPng) {
+        return false;
+    }
+    const QImage image = decode(picture);
+    if (image.isNull()) {
+        return false;
+    }
+    QByteArray encoded;
+    if (!encode(image, format, encoded)) {
+        return false;
+    }
+    const QString path = savePath.trimmed();
+    if (!path.isEmpty() && !saveWhole(path, encoded)) {
+        return false;
+    }
+    output = std::move(encoded);
+    return true;
+}
+
+int bmpWidth(const QByteArray& picture) {
+    return bmpField(picture, &preview::bmpWidth);
+}
+
+int bmpHeight(const QByteArray& picture) {
+    return bmpField(picture, &preview::bmpHeight);
+}
+
+}  // namespace arlo::ui

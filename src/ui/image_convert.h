@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+// Re-encoding pictures held in memory. Safe to call from several threads at once: nothing is
+// shared between calls.
+namespace arlo::ui {
+
+// Target formats of convertImage.
+inline constexpr int kFormatBmp = 1;  // uncompressed bottom-up, 40-byte header, 24 bpp
+                                      // (32 bpp when the picture has transparency)
+inline constexpr int kFormatJpeg = 2;
+inline constexpr int kFormatGif = 3;  // at most 256 colours
+inline constexpr int kFormatTiff = 4;
+inline constexpr int kFormatPng = 5;
+
+// Decodes `picture` (JPEG, PNG, GIF, BMP, TIFF or ICO; the first frame of an animation) and
+// encodes it in `format` with the encoder's defaults. When `savePath` is not blank after
+// trimming, the encoded bytes are also written to that file, replacing it whole or not at all.
+// True when the picture was encoded (and saved, when asked); on false `output` is untouched
+// and nothing was written.
+bool convertImage(const QByteArray& picture, int format, const QString& savePath,
+                  QByteArray& output);
+inline bool convertImage(const QByteArray& picture, int format, QByteArray& output) {
+    return convertImage(picture, format, QString(), output);
+}
+
+// Pixel width and height of a picture as its BMP form states them; a picture in another
+// format is converted first. 0 when it cannot be read.
+int bmpWidth(const QByteArray& picture);
+int bmpHeight(const QByteArray& picture);
+
+}  // namespace arlo::ui
