@@ -225,6 +225,11 @@ Bytes FetchPage(std::string_view url, int method, std::string_view bodyText, std
     const std::string proxyText = viaProxy ? std::string(*proxy) : std::string();
     ok = ok && curl_easy_setopt(h, CURLOPT_PROXY, proxyText.c_str()) == CURLE_OK;
     ok = ok && curl_easy_setopt(h, CURLOPT_NOPROXY, "") == CURLE_OK;
+    if (viaProxy) {
+        // The proxy makes the connection; the host map is for direct ones (with both, libcurl
+        // would tunnel through the proxy instead).
+        ok = ok && curl_easy_setopt(h, CURLOPT_CONNECT_TO, nullptr) == CURLE_OK;
+    }
     ok = ok && curl_easy_setopt(h, CURLOPT_FOLLOWLOCATION, noRedirect ? 0L : 1L) == CURLE_OK;
     if (!agent.empty()) {
         ok = ok && curl_easy_setopt(h, CURLOPT_USERAGENT, agent.c_str()) == CURLE_OK;

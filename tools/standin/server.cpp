@@ -477,7 +477,9 @@ struct Server::Impl {
             response.status = 404;
             response.body = "No stand-in service for " + request.host() + request.path + "\n";
         }
-        if (!response.raw.empty()) {
+        if (response.silent) {
+            // nothing
+        } else if (!response.raw.empty()) {
             connection.writeAll(response.raw);
         } else if (connection.writeAll(serializeHead(response)) &&
                    connection.writeAll(response.body)) {

@@ -50,6 +50,7 @@ struct Response {
     std::string body;
     std::uint64_t fillerBytes = 0;               // that many 'x' bytes follow the body
     std::optional<std::uint64_t> contentLength;  // declared length; default: what is sent
+    bool silent = false;                         // send nothing at all
     bool hangAfterSending = false;  // then stay silent until the client leaves (a stall)
     std::string raw;                // when not empty: sent instead of all of the above
 };

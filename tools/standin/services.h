@@ -12,8 +12,10 @@ namespace arlo::standin {
 //   /test/body?hex=..               the given bytes as the body
 //   /test/set-cookie?c=..&c=..      one Set-Cookie line per c (its value taken as is)
 //   /test/redirect?status=302&to=..[&c=..]   a redirect to `to` (301, 302, 303, 307, 308)
+//   /test/loop                      a redirect to itself
 //   /test/huge-headers?size=N[&to=..][&c=..] an N-byte header line before Location/Set-Cookie
-//   /test/stall                     headers and part of the body, then silence
+//   /test/stall[?after=headers]     silence (or headers and part of the body, then silence)
+//   /test/cut-off                   headers and part of the body, then the connection closes
 //   /test/big-body?size=N           an N-byte body
 void addTestEndpoints(Server& server);
 

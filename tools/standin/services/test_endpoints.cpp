@@ -55,6 +55,12 @@ void addTestEndpoints(Server& server) {
         r.body = "redirect body";
         return r;
     });
+    server.route("", "/test/loop", [](const Request&) {
+        Response r;
+        r.status = 302;
+        r.headers.push_back({"Location", "/test/loop"});
+        return r;
+    });
     server.route("", "/test/huge-headers", [](const Request& request) {
         Response r;
         r.headers.push_back({"X-Filler", std::string(sizeParameter(request), 'f')});
@@ -65,11 +71,21 @@ void addTestEndpoints(Server& server) {
         r.body = "huge headers";
         return r;
     });
-    server.route("", "/test/stall", [](const Request&) {
+    server.route("", "/test/stall", [](const Request& request) {
+        Response r;
+        if (request.queryValue("after") == "headers") {
+            r.body = "partial";
+            r.contentLength = 1000;
+        } else {
+            r.silent = true;
+        }
+        r.hangAfterSending = true;
+        return r;
+    });
+    server.route("", "/test/cut-off", [](const Request&) {
         Response r;
         r.body = "partial";
         r.contentLength = 1000;
-        r.hangAfterSending = true;
         return r;
     });
     server.route("", "/test/big-body", [](const Request& request) {

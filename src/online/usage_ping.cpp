@@ -1,0 +1,24 @@
+#include "online/usage_ping.h"
+
+#include <string>
+
+#include "deploy/deploy.h"
+#include "net/page_fetcher.h"
+
+namespace arlo::online {
+
+bool sendUsagePing() {
+    const std::string url = std::string(deploy::kCounterScheme) +
+                            std::string(deploy::kCounterHost) +
+                            "/stat.htm?id=" + std::string(deploy::kCounterSiteId);
+    // The counter attributes the hit by its Referer; the fetcher adds no Referer of its own
+    // when the block has one. No spaces after the colons: this is what the counter gets.
+    std::string headers = "Host:" + std::string(deploy::kCounterHost) +
+                          "\r\nReferer:" + std::string(deploy::kHostingSpaceHome);
+    std::string rawHeaders;
+    net::FetchPage(url, 0, {}, nullptr, nullptr, &headers, nullptr, false, nullptr, std::nullopt,
+                   &rawHeaders);
+    return !rawHeaders.empty();
+}
+
+}  // namespace arlo::online

@@ -1,0 +1,30 @@
+#include "net/host_map.h"
+
+#include <gtest/gtest.h>
+
+namespace arlo::net {
+namespace {
+
+TEST(HostMap, parsesEntriesAndSkipsMalformedOnes) {
+    const auto map = parseHostMap(
+        " A.Example=127.0.0.1:8080 ,*=10.0.0.1:81,bad,=1.2.3.4:5,x=1.2.3.4,y=1.2.3.4:0,"
+        "z=1.2.3.4:70000,v6=[::1]:9,w=1.2.3.4:8o");
+    ASSERT_EQ(map.size(), 3u);
+    EXPECT_EQ(map[0].host, "a.example");
+    EXPECT_EQ(map[0].address, "127.0.0.1");
+    EXPECT_EQ(map[0].port, 8080);
+    EXPECT_EQ(map[1].host, "");
+    EXPECT_EQ(map[1].address, "10.0.0.1");
+    EXPECT_EQ(map[2].host, "v6");
+    EXPECT_EQ(map[2].address, "[::1]");
+    EXPECT_EQ(map[2].port, 9);
+}
+
+TEST(HostMap, namedHostsComeBeforeTheCatchAll) {
+    EXPECT_EQ(connectToEntries("*=127.0.0.1:1,a.invalid=127.0.0.1:2"),
+              (std::vector<std::string>{"a.invalid::127.0.0.1:2", "::127.0.0.1:1"}));
+    EXPECT_TRUE(connectToEntries("").empty());
+}
+
+}  // namespace
+}  // namespace arlo::net

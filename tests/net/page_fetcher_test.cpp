@@ -1,0 +1,395 @@
+#include "net/page_fetcher.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cstdlib>
+
+#include "standin/server.h"
+#include "standin/standin_environment.h"
+
+namespace arlo::net {
+namespace {
+
+using ::testing::HasSubstr;
+using ::testing::IsEmpty;
+using ::testing::StartsWith;
+
+const std::string kDefaultBlockTail =
+    "\r\nAccept: */*\r\nAccept-Language: zh-cn\r\nContent-Type: application/x-www-form-urlencoded";
+
+// A loopback port that nothing listens on.
+int closedPort() {
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof addr;
+    ::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
+    ::getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &length);
+    ::close(fd);
+    return ntohs(addr.sin_port);
+}
+
+class ScopedEnv {
+public:
+    ScopedEnv(const char* name, const std::string& value) : name_(name) {
+        if (const char* old = std::getenv(name)) {
+            old_ = old;
+        }
+        ::setenv(name, value.c_str(), 1);
+    }
+    ~ScopedEnv() {
+        if (old_) {
+            ::setenv(name_, old_->c_str(), 1);
+        } else {
+            ::unsetenv(name_);
+        }
+    }
+
+private:
+    const char* name_;
+    std::optional<std::string> old_;
+};
+
+class PageFetcher : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(standin.ok()); }
+
+    std::vector<standin::Request> received() const {
+        return const_cast<standin::StandinEnvironment&>(standin).server().requests();
+    }
+
+    standin::StandinEnvironment standin;
+};
+
+TEST_F(PageFetcher, getWithNothingGivenSendsTheFourDefaultLinesAfterTheTransportsOwn) {
+    const std::string url = "http://echo.arlo.invalid/test/echo";
+    std::string headers;
+    const Bytes body = FetchPage(url, 0, {}, nullptr, nullptr, &headers);
+
+    const std::string block = "Referer: " + url + kDefaultBlockTail;
+    EXPECT_EQ(headers, block);
+    EXPECT_EQ(body, "GET /test/echo HTTP/1.1\r\nHost: echo.arlo.invalid\r\nUser-Agent: " +
+                        std::string(kDefaultUserAgent) + "\r\n" + block + "\r\n\r\n");
+}
+
+TEST_F(PageFetcher, aBlockWithHostAndRefererKeepsThemAndGetsNoSecondOnes) {
+    std::string headers = "Host:echo.arlo.invalid\r\nReferer:http://home.arlo.invalid/";
+    const Bytes body =
+        FetchPage("http://echo.arlo.invalid/test/echo", 0, {}, nullptr, nullptr, &headers);
+
+    const std::string block =
+        "Host:echo.arlo.invalid\r\nReferer:http://home.arlo.invalid/" + kDefaultBlockTail;
+    EXPECT_EQ(headers, block);
+    // The caller's Host line, byte for byte, takes the place of the transport's own.
+    EXPECT_EQ(body, "GET /test/echo HTTP/1.1\r\nHost:echo.arlo.invalid\r\nUser-Agent: " +
+                        std::string(kDefaultUserAgent) + "\r\nReferer:http://home.arlo.invalid/" +
+                        kDefaultBlockTail + "\r\n\r\n");
+}
+
+TEST_F(PageFetcher, aUserAgentLineNamesTheAgentAndIsSentOnce) {
+    for (const std::string given : {"User-Agent: X", "Accept: text/html\r\nuser-agent:  X "}) {
+        SCOPED_TRACE(given);
+        standin.server().clearRequests();
+        std::string headers = given;
+        FetchPage("http://ua.arlo.invalid/test/echo", 0, {}, nullptr, nullptr, &headers);
+        EXPECT_THAT(headers, StartsWith(given + "\r\nReferer: "));
+        const auto requests = received();
+        ASSERT_EQ(requests.size(), 1u);
+        EXPECT_EQ(requests[0].headerCount("User-Agent"), 1u);
+        EXPECT_EQ(requests[0].header("User-Agent"), "X");
+    }
+}
+
+TEST_F(PageFetcher, sendsTheJarAndMergesWhatTheResponseSets) {
+    std::string jar = "a=1; b=2";
+    std::string returned = "stale=1";
+    std::string headers;
+    FetchPage(
+        "http://shop.arlo.invalid/test/"
+        "set-cookie?c=b%3D3%3B%20path%3D%2F&c=c%3Ddeleted%3B%20path%3D%2F",
+        0, {}, &jar, &returned, &headers);
+
+    EXPECT_EQ(returned, "b=3;c=deleted");
+    EXPECT_EQ(jar, "b=3; a=1");
+    EXPECT_THAT(headers, HasSubstr("\r\nCookie: a=1; b=2"));
+    const auto requests = received();
+    ASSERT_EQ(requests.size(), 1u);
+    EXPECT_EQ(requests[0].header("Cookie"), "a=1; b=2");
+}
+
+TEST_F(PageFetcher, aCookieWithoutAttributesIsNotLost) {
+    std::string jar;
+    std::string returned;
+    FetchPage("http://shop.arlo.invalid/test/set-cookie?c=sid%3Dabc&c=x%3D1%3B%20path%3D%2F", 0, {},
+              &jar, &returned);
+    EXPECT_EQ(returned, "sid=abc;x=1");
+    EXPECT_EQ(jar, "sid=abc; x=1");
+}
+
+TEST_F(PageFetcher, noRedirectReturnsTheRedirectItself) {
+    std::string jar = "a=1";
+    std::string location;
+    std::string raw;
+    const Bytes body = FetchPage(
+        "http://from.arlo.invalid/test/"
+        "redirect?status=302&to=http%3A%2F%2Fto.arlo.invalid%2Ftest%2Fecho"
+        "&c=r%3D9%3B%20path%3D%2F",
+        0, {}, &jar, nullptr, nullptr, &location, true, nullptr, std::nullopt, &raw);
+
+    EXPECT_EQ(body, "redirect body");
+    EXPECT_EQ(location, "http://to.arlo.invalid/test/echo");
+    EXPECT_EQ(jar, "r=9; a=1");
+    EXPECT_THAT(raw, StartsWith("HTTP/1.1 302 Found\r\n"));
+    EXPECT_EQ(received().size(), 1u);
+}
+
+TEST_F(PageFetcher, followsRedirectsAndReportsOnlyTheFinalResponse) {
+    struct Case {
+        int status;
+        bool toHttps;
+        int method;
+        const char* expectedMethod;
+    };
+    const Case cases[] = {
+        {301, false, 0, "GET"},  {302, true, 0, "GET"}, {303, true, 1, "GET"},
+        {307, false, 1, "POST"}, {307, true, 0, "GET"}, {302, false, 1, "GET"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.status << (c.toHttps ? " to https" : " to http")
+                                        << " method " << c.method);
+        standin.server().clearRequests();
+        const std::string target =
+            std::string(c.toHttps ? "https" : "http") + "%3A%2F%2Fto.arlo.invalid%2Ftest%2Fecho";
+        std::string location = "stale";
+        std::string raw;
+        std::string returned;
+        const Bytes body =
+            FetchPage("http://from.arlo.invalid/test/redirect?status=" + std::to_string(c.status) +
+                          "&to=" + target + "&c=lost%3D1",
+                      c.method, "k=v", nullptr, &returned, nullptr, &location, false, nullptr,
+                      std::nullopt, &raw);
+
+        const auto requests = received();
+        ASSERT_EQ(requests.size(), 2u);
+        EXPECT_EQ(requests[1].host(), "to.arlo.invalid");
+        EXPECT_EQ(requests[1].tls, c.toHttps);
+        EXPECT_EQ(requests[1].method, c.expectedMethod);
+        EXPECT_EQ(body, requests[1].raw);
+        EXPECT_THAT(raw, StartsWith("HTTP/1.1 200 OK\r\n"));
+        EXPECT_EQ(location, raw);
+        // Cookies set by a followed redirect are not seen.
+        EXPECT_EQ(returned, "");
+    }
+}
+
+TEST_F(PageFetcher, refusesARedirectFromHttpsToHttp) {
+    std::string location;
+    const Bytes body = FetchPage(
+        "https://secure.arlo.invalid/test/"
+        "redirect?status=302&to=http%3A%2F%2Fplain.arlo.invalid%2F",
+        0, {}, nullptr, nullptr, nullptr, &location);
+
+    EXPECT_THAT(body, IsEmpty());
+    EXPECT_EQ(location, "http://plain.arlo.invalid/");
+    const auto requests = received();
+    ASSERT_EQ(requests.size(), 1u);
+    EXPECT_TRUE(requests[0].tls);
+}
+
+TEST_F(PageFetcher, aRedirectLoopEndsAfterTenRedirects) {
+    const Bytes body = FetchPage("http://loop.arlo.invalid/test/loop");
+    EXPECT_THAT(body, IsEmpty());
+    EXPECT_EQ(received().size(), 11u);
+}
+
+TEST_F(PageFetcher, withoutLocationTheRedirectLocationIsTheWholeHeaderBlock) {
+    std::string location = "from an earlier call";
+    std::string raw;
+    const Bytes body = FetchPage("http://echo.arlo.invalid/test/set-cookie", 0, {}, nullptr,
+                                 nullptr, nullptr, &location, false, nullptr, std::nullopt, &raw);
+    EXPECT_EQ(body, "cookies set");
+    EXPECT_THAT(raw, StartsWith("HTTP/1.1 200 OK\r\n"));
+    EXPECT_THAT(raw, HasSubstr("\r\nContent-Length: 11\r\n"));
+    EXPECT_TRUE(raw.ends_with("\r\n\r\n"));
+    EXPECT_EQ(location, raw);
+}
+
+TEST_F(PageFetcher, anHttpsAddressInCapitalsReachesItsHostPortAndPathOverVerifiedTls) {
+    const Bytes body = FetchPage("HTTPS://Mixed.Host:8443/test/echo?Q=1");
+    const auto requests = received();
+    ASSERT_EQ(requests.size(), 1u);
+    EXPECT_TRUE(requests[0].tls);
+    EXPECT_EQ(requests[0].serverName, "mixed.host");
+    EXPECT_EQ(requests[0].header("Host"), "mixed.host:8443");
+    EXPECT_EQ(requests[0].target, "/test/echo?Q=1");
+    EXPECT_EQ(body, requests[0].raw);
+
+    standin.server().clearRequests();
+    FetchPage("http://bare.arlo.invalid");
+    ASSERT_EQ(received().size(), 1u);
+    EXPECT_EQ(received()[0].target, "/");
+    EXPECT_EQ(received()[0].header("Host"), "bare.arlo.invalid");
+}
+
+TEST_F(PageFetcher, httpsFailsAgainstAnAuthorityItDoesNotTrust) {
+    // Another stand-in's authority: the handshake happens and the certificate is refused.
+    const standin::Server other;
+    const std::string untrusted = standin::writeTemporaryPem(other.authorityPem());
+    ScopedEnv ca("ARLO_CA_FILE", untrusted);
+    std::string raw = "x";
+    EXPECT_THAT(FetchPage("https://secure.arlo.invalid/test/echo", 0, {}, nullptr, nullptr, nullptr,
+                          nullptr, false, nullptr, std::nullopt, &raw),
+                IsEmpty());
+    EXPECT_THAT(raw, IsEmpty());
+    EXPECT_THAT(received(), IsEmpty());
+    ::unlink(untrusted.c_str());
+}
+
+TEST_F(PageFetcher, postSendsTheBodyTextAndKeepsItAsBodyBytes) {
+    Bytes bytes;
+    const Bytes echoed = FetchPage("http://form.arlo.invalid/test/echo", 1, "a=1&b=2", nullptr,
+                                   nullptr, nullptr, nullptr, false, &bytes);
+    EXPECT_EQ(bytes, "a=1&b=2");
+    const auto requests = received();
+    ASSERT_EQ(requests.size(), 1u);
+    EXPECT_EQ(requests[0].method, "POST");
+    EXPECT_EQ(requests[0].header("Content-Length"), "7");
+    EXPECT_EQ(requests[0].body, "a=1&b=2");
+    EXPECT_TRUE(echoed.ends_with("\r\n\r\na=1&b=2"));
+
+    // Bytes already given win over the text, NUL bytes included.
+    standin.server().clearRequests();
+    Bytes given("x\0y", 3);
+    FetchPage("http://form.arlo.invalid/test/echo", 1, "ignored", nullptr, nullptr, nullptr,
+              nullptr, false, &given);
+    ASSERT_EQ(received().size(), 1u);
+    EXPECT_EQ(received()[0].body, std::string("x\0y", 3));
+}
+
+TEST_F(PageFetcher, anUnreachableHostGivesNothingAndKeepsTheJar) {
+    ScopedEnv map("ARLO_HOST_MAP", "*=127.0.0.1:" + std::to_string(closedPort()));
+    std::string jar = "a=1; b=2";
+    std::string headers;
+    std::string location = "old";
+    std::string raw = "old";
+    const Bytes body = FetchPage("http://gone.arlo.invalid/", 0, {}, &jar, nullptr, &headers,
+                                 &location, false, nullptr, std::nullopt, &raw);
+    EXPECT_THAT(body, IsEmpty());
+    EXPECT_EQ(jar, "a=1; b=2");
+    EXPECT_THAT(raw, IsEmpty());
+    EXPECT_THAT(location, IsEmpty());
+    EXPECT_THAT(headers, HasSubstr("Cookie: a=1; b=2"));
+}
+
+TEST_F(PageFetcher, anAddressThatCannotBeUsedLeavesEverythingAsItWas) {
+    std::string jar = "a = 1";
+    std::string headers = "X-Mine: 1";
+    std::string raw = "untouched";
+    EXPECT_THAT(FetchPage("http://:8080/x", 0, {}, &jar, nullptr, &headers, nullptr, false, nullptr,
+                          std::nullopt, &raw),
+                IsEmpty());
+    EXPECT_THAT(FetchPage("http://host.arlo.invalid:70000/x", 0, {}, &jar, nullptr, &headers),
+                IsEmpty());
+    EXPECT_EQ(jar, "a = 1");
+    EXPECT_EQ(headers, "X-Mine: 1");
+    EXPECT_EQ(raw, "untouched");
+    EXPECT_THAT(received(), IsEmpty());
+}
+
+TEST_F(PageFetcher, aSilentServerIsGivenUp) {
+    ScopedEnv stall("ARLO_NET_STALL_SECONDS", "1");
+    std::string raw = "old";
+    const Bytes body = FetchPage("http://slow.arlo.invalid/test/stall", 0, {}, nullptr, nullptr,
+                                 nullptr, nullptr, false, nullptr, std::nullopt, &raw);
+    EXPECT_THAT(body, IsEmpty());
+    EXPECT_THAT(raw, IsEmpty());
+    EXPECT_EQ(received().size(), 1u);
+}
+
+TEST_F(PageFetcher, aBodyCutOffIsNotPassedOffAsTheWholePage) {
+    std::string raw;
+    const Bytes body = FetchPage("http://short.arlo.invalid/test/cut-off", 0, {}, nullptr, nullptr,
+                                 nullptr, nullptr, false, nullptr, std::nullopt, &raw);
+    EXPECT_THAT(body, IsEmpty());
+    EXPECT_THAT(raw, StartsWith("HTTP/1.1 200 OK\r\n"));
+}
+
+TEST_F(PageFetcher, aNamedHostMapEntryOnlyMapsThatHost) {
+    ScopedEnv map("ARLO_HOST_MAP", "only.arlo.invalid=127.0.0.1:" + std::to_string(standin.port()));
+    EXPECT_THAT(FetchPage("http://only.arlo.invalid/test/set-cookie"), "cookies set");
+    EXPECT_THAT(FetchPage("http://other.arlo.invalid/test/set-cookie"), IsEmpty());
+    ASSERT_EQ(received().size(), 1u);
+}
+
+TEST_F(PageFetcher, headerBlocksOfAnySizeStillYieldLocationAndCookies) {
+    std::string returned;
+    std::string location;
+    std::string raw;
+    const Bytes body = FetchPage(
+        "http://big.arlo.invalid/test/huge-headers?size=6000&to=http%3A%2F%2Fnext.arlo.invalid%2F"
+        "&c=big%3D1%3B%20path%3D%2F",
+        0, {}, nullptr, &returned, nullptr, &location, false, nullptr, std::nullopt, &raw);
+    EXPECT_EQ(body, "huge headers");
+    EXPECT_GT(raw.size(), 6000u);
+    EXPECT_EQ(location, "http://next.arlo.invalid/");
+    EXPECT_EQ(returned, "big=1");
+}
+
+TEST_F(PageFetcher, aBodyBeyondTheCapGivesAnEmptyResult) {
+    EXPECT_EQ(FetchPage("http://big.arlo.invalid/test/big-body?size=100000").size(), 100000u);
+    EXPECT_THAT(FetchPage("http://big.arlo.invalid/test/big-body?size=" +
+                          std::to_string(kMaxBodyBytes + 1)),
+                IsEmpty());
+}
+
+TEST_F(PageFetcher, directModeIgnoresProxyVariablesAndProxyModeUsesTheGivenProxy) {
+    const std::string dead = "http://127.0.0.1:" + std::to_string(closedPort());
+    ScopedEnv p1("http_proxy", dead);
+    ScopedEnv p2("HTTP_PROXY", dead);
+    ScopedEnv p3("https_proxy", dead);
+    ScopedEnv p4("ALL_PROXY", dead);
+
+    EXPECT_EQ(FetchPage("http://direct.arlo.invalid/test/set-cookie"), "cookies set");
+    EXPECT_EQ(FetchPage("https://direct.arlo.invalid/test/set-cookie"), "cookies set");
+    EXPECT_EQ(FetchPageText("http://direct.arlo.invalid/test/set-cookie"), "cookies set");
+
+    standin.server().clearRequests();
+    const std::string proxy = "127.0.0.1:" + std::to_string(standin.port());
+    FetchPage("http://far.arlo.invalid/test/echo", 0, {}, nullptr, nullptr, nullptr, nullptr, false,
+              nullptr, proxy);
+    ASSERT_EQ(received().size(), 1u);
+    EXPECT_EQ(received()[0].target, "http://far.arlo.invalid/test/echo");
+
+    standin.server().clearRequests();
+    FetchPage("http://far.arlo.invalid/test/echo", 0, {}, nullptr, nullptr, nullptr, nullptr, false,
+              nullptr, std::string_view{});
+    ASSERT_EQ(received().size(), 1u);
+    EXPECT_EQ(received()[0].target, "/test/echo");
+}
+
+TEST_F(PageFetcher, textFormsStopAtTheFirstNulAndDecodeTheirCodePage) {
+    // "版本=[1.2];" in GBK, then a NUL and more.
+    EXPECT_EQ(FetchPageText("http://gbk.arlo.invalid/test/body?hex=b0e6b1be3d5b312e325d3b00787878"),
+              "版本=[1.2];");
+    EXPECT_EQ(FetchPageUtf8(
+                  "http://utf8.arlo.invalid/test/body?hex=e78988e69cac3d5b312e325d3bff00787878"),
+              "版本=[1.2];\xEF\xBF\xBD");
+    EXPECT_EQ(FetchPage("http://raw.arlo.invalid/test/body?hex=610062"), std::string("a\0b", 3));
+}
+
+TEST(SanitizeUtf8, replacesEachBrokenSequenceOnce) {
+    EXPECT_EQ(sanitizeUtf8("ok"), "ok");
+    EXPECT_EQ(sanitizeUtf8("\xE7\x89\x88"), "\xE7\x89\x88");
+    EXPECT_EQ(sanitizeUtf8("a\xE7\x89z"), "a\xEF\xBF\xBDz");
+    EXPECT_EQ(sanitizeUtf8("\xC0\xAF"), "\xEF\xBF\xBD\xEF\xBF\xBD");
+    EXPECT_EQ(sanitizeUtf8("\xED\xA0\x80"), "\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD");
+    EXPECT_EQ(sanitizeUtf8("\xF0\x9F\x98"), "\xEF\xBF\xBD");
+}
+
+}  // namespace
+}  // namespace arlo::net
