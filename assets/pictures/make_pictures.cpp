@@ -1593,8 +1593,9 @@ QImage nothingFound() {
     QPainter p(&img);
     setupPainter(p);
     verticalGradient(p, QRectF(0, 0, 391, 391), {{0, hex(0xFFFBF2)}, {1, hex(0xE3F3F0)}});
-    // Everything that matters sits between rows 40 and 350, so the picture still reads when
-    // its box shows only the middle 315 rows.
+    // Its box shows 315 of the 391 rows (the top or the middle ones, depending on alignment), so
+    // everything that matters sits between rows 40 and 310.
+    p.translate(0, -14);
     gear(p, QPointF(330, 90), 40, 16, alpha(hex(kTeal), 40), 0.5);
     gear(p, QPointF(290, 130), 22, 10, alpha(hex(kAmber), 60), 0.45);
     gear(p, QPointF(60, 110), 26, 12, alpha(hex(kTeal), 35), 0.5);
@@ -1604,8 +1605,8 @@ QImage nothingFound() {
     p.setBrush(Qt::NoBrush);
     p.drawEllipse(spot, 44, 44);
     centredText(p, QStringLiteral("?"), latin(44), spot, alpha(hex(kNavyLight), 150));
-    waves(p, 236, 4, 70, 0, 391, 391, alpha(hex(kTeal), 60));
-    waves(p, 246, 3, 50, 2, 391, 391, alpha(hex(kTeal), 90));
+    waves(p, 236, 4, 70, 0, 391, 405, alpha(hex(kTeal), 60));
+    waves(p, 246, 3, 50, 2, 391, 405, alpha(hex(kTeal), 90));
     arlo(p, QPointF(150, 238), 120, hex(kNavy), hex(kAmber), false, alpha(hex(kAmberLight), 170));
     centredText(p, QStringLiteral("没有找到相关的剧集"), cjk(22, true), QPointF(195.5, 284),
                 hex(kNavy));
