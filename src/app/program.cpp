@@ -1,0 +1,113 @@
+#include "app/program.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <thread>
+
+#include "catalogue/catalogue.h"
+#include "catalogue/settings_file.h"
+#include "ui/control_kinds.h"
+#include "ui/main_window.h"
+#include "ui/ui_look.h"
+
+#if defined(ARLO_HAVE_ONLINE) && __has_include("online/usage_ping.h")
+#include "online/usage_ping.h"
+#define ARLO_SEND_USAGE_PING 1
+#endif
+
+namespace arlo::app {
+
+QString runDirectoryOf(const QString& executablePath) {
+    const QFileInfo info(executablePath);
+    return QDir::cleanPath(info.absolutePath());
+}
+
+void startVersionCheck(ui::AppContext&) {}
+
+void startUsagePing() {
+#ifdef ARLO_SEND_USAGE_PING
+    std::thread([] { online::sendUsagePing(); }).detach();
+#endif
+}
+
+Program::Program(ui::Notices& notices, ProgramOptions options)
+    : quit_(options.quit ? std::move(options.quit)
+                         : [](int code) { QCoreApplication::exit(code); }) {
+    context_.notices = &notices;
+    context_.runDirectory = QDir::cleanPath(options.runDirectory);
+    context_.documentsFolder = std::move(options.documentsFolder);
+    main_ = std::make_unique<ui::MainWindow>(context_);
+    connect(main_.get(), &ui::MainWindow::created, this, &Program::onMainWindowCreated);
+    connect(main_.get(), &ui::MainWindow::closing, this, &Program::shutdown);
+}
+
+Program::~Program() {
+    // The Player window may still be open when the event loop ended some other way.
+    delete main_->playerWindow();
+}
+
+void Program::start() {
+    main_->show();
+}
+
+void Program::onMainWindowCreated() {
+    const ui::MainWindow::Controls& c = main_->controls();
+    catalogue::PlaybackState& state = context_.state;
+    const QString runDirectory = context_.runDirectory + QLatin1Char('/');
+
+    // A failed deletion is ignored: the file is simply tried again next time.
+    const QString stale = runDirectory + kStaleUpdateFileName;
+    if (QFileInfo::exists(stale)) {
+        QFile::remove(stale);
+    }
+    state.playerPagePath = (runDirectory + kPlayerPageFileName).toStdString();
+
+    c.logo->setBackgroundPicture(ui::picturePath(QStringLiteral("logo.png")));
+    c.cover->setBackgroundPicture(ui::picturePath(QStringLiteral("default_preview.jpg")));
+
+    // The three locks live in the context from its construction; the catalogue is built
+    // on first use and is complete before any worker starts.
+    const catalogue::Catalogue& catalogue = catalogue::Catalogue::builtIn();
+
+    state.category = std::string(catalogue::kCategoryTv);
+    state.language = std::string(catalogue::kLanguageJapanese);
+    c.categoryChooser->setCurrentIndex(0);
+    c.languageChooser->setCurrentIndex(0);
+    c.episodeCount->setText(QString::number(catalogue.count(catalogue::List::JapaneseTitles)));
+
+    // The preview picture moves into its frame, keeping its coordinates.
+    const QRect pictureGeometry = c.previewPicture->geometry();
+    c.previewPicture->setParent(c.previewFrame);
+    c.previewPicture->setGeometry(pictureGeometry);
+    c.previewPicture->hide();
+
+    main_->activateWindow();
+    main_->setFocus(Qt::ActiveWindowFocusReason);
+
+    main_->setUpMoviePage();
+    main_->startEpisodeListRefresh();
+    if (context_.documentsFolder.empty()) {
+        catalogue::loadInstalledVersion(state);
+    } else {
+        catalogue::loadInstalledVersion(state, context_.documentsFolder);
+    }
+    startVersionCheck(context_);
+    startUsagePing();
+}
+
+void Program::shutdown() {
+    if (shutDown_) {
+        return;
+    }
+    shutDown_ = true;
+    delete main_->playerWindow();
+    const QString page = QString::fromStdString(context_.state.playerPagePath);
+    if (!page.isEmpty() && QFileInfo::exists(page)) {
+        QFile::remove(page);
+    }
+    quit_(0);
+}
+
+}  // namespace arlo::app

@@ -1,0 +1,64 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "ui/app_context.h"
+
+namespace arlo::ui {
+class MainWindow;
+class Notices;
+}  // namespace arlo::ui
+
+// Start-up and shutdown of the program around its Main window.
+namespace arlo::app {
+
+// Left next to the executable by a self-update that could not finish.
+inline const QString kStaleUpdateFileName = QStringLiteral("Arlo迷.exe.tmp");
+// The page the Player window shows, next to the executable.
+inline const QString kPlayerPageFileName = QStringLiteral("Arlo目录.htm");
+
+struct ProgramOptions {
+    // The executable's directory.
+    QString runDirectory;
+    // Where the Settings file lives; empty for the user's Documents folder.
+    std::string documentsFolder;
+    // Ends the process's event loop with an exit code.
+    std::function<void(int)> quit;
+};
+
+class Program final : public QObject {
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(Program)
+
+public:
+    Program(ui::Notices& notices, ProgramOptions options);
+    ~Program() override;
+
+    // Shows the Main window; its created event runs the start-up sequence.
+    void start();
+
+    ui::MainWindow& mainWindow() { return *main_; }
+    ui::AppContext& context() { return context_; }
+
+private:
+    void onMainWindowCreated();
+    void shutdown();
+
+    ui::AppContext context_;
+    std::function<void(int)> quit_;
+    std::unique_ptr<ui::MainWindow> main_;
+    bool shutDown_ = false;
+};
+
+// The directory of an executable path, without a trailing separator.
+QString runDirectoryOf(const QString& executablePath);
+
+// Start-up hooks run on worker threads that are never waited for.
+void startVersionCheck(ui::AppContext& context);
+void startUsagePing();
+
+}  // namespace arlo::app

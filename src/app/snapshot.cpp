@@ -1,0 +1,114 @@
+#include "app/snapshot.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QPaintEvent>
+#include <QStackedWidget>
+#include <QTimer>
+#include <cstdio>
+
+#include "app/program.h"
+#include "ui/about_window.h"
+#include "ui/episode_list_view.h"
+#include "ui/guestbook_window.h"
+#include "ui/main_window.h"
+#include "ui/update_window.h"
+
+namespace arlo::app {
+
+namespace {
+
+// Time for the workers started at start-up to fill the list before the pictures are taken.
+constexpr int kSettleMilliseconds = 1500;
+
+class FirstPaintQuitter final : public QObject {
+public:
+    FirstPaintQuitter(ui::MainWindow& main, bool waitForList)
+        : QObject(&main), main_(main), waitForList_(waitForList) {}
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Paint && !done_) {
+            const bool listFilled = main_.controls().episodeList->episodes().rowCount() > 0;
+            if (!waitForList_ || listFilled) {
+                done_ = true;
+                QTimer::singleShot(0, qApp, [] { QCoreApplication::exit(0); });
+            }
+        }
+        return false;
+    }
+
+private:
+    ui::MainWindow& main_;
+    bool waitForList_;
+    bool done_ = false;
+};
+
+bool save(QWidget& window, const QDir& folder, const QString& name) {
+    window.repaint();
+    const QString path = folder.absoluteFilePath(name);
+    if (!window.grab().save(path)) {
+        std::fprintf(stderr, "could not write %s\n", qPrintable(path));
+        return false;
+    }
+    std::printf("%s\n", qPrintable(path));
+    return true;
+}
+
+template <class Window>
+bool saveDialog(Window& window, const QDir& folder, const QString& name) {
+    window.setWindowModality(Qt::NonModal);
+    window.show();
+    QCoreApplication::processEvents();
+    const bool saved = save(window, folder, name);
+    window.hide();
+    return saved;
+}
+
+void takeScreenshots(Program& program, const QString& folderPath) {
+    QDir folder(folderPath);
+    if (!folder.mkpath(QStringLiteral("."))) {
+        std::fprintf(stderr, "could not create %s\n", qPrintable(folderPath));
+        QCoreApplication::exit(1);
+        return;
+    }
+    ui::MainWindow& main = program.mainWindow();
+    bool ok = save(main, folder, QStringLiteral("main_tv.png"));
+    QStackedWidget* pages = main.controls().pages;
+    pages->setCurrentIndex(1);
+    ok = save(main, folder, QStringLiteral("main_movie.png")) && ok;
+    pages->setCurrentIndex(0);
+    {
+        ui::AboutWindow about;
+        ok = saveDialog(about, folder, QStringLiteral("about.png")) && ok;
+    }
+    {
+        ui::GuestbookWindow guestbook(program.context());
+        ok = saveDialog(guestbook, folder, QStringLiteral("guestbook.png")) && ok;
+    }
+    {
+        ui::UpdateWindow update(program.context());
+        ok = saveDialog(update, folder, QStringLiteral("update.png")) && ok;
+    }
+    std::fflush(stdout);
+    main.close();
+    QCoreApplication::exit(ok ? 0 : 1);
+}
+
+}  // namespace
+
+void armSnapshotSwitches(Program& program, const QString& startDirectory) {
+    const QString exitWhenShown = qEnvironmentVariable("ARLO_EXIT_WHEN_SHOWN");
+    if (!exitWhenShown.isEmpty()) {
+        program.mainWindow().installEventFilter(
+            new FirstPaintQuitter(program.mainWindow(), exitWhenShown == QStringLiteral("filled")));
+    }
+    const QString screenshots = qEnvironmentVariable("ARLO_SCREENSHOT_DIR");
+    if (!screenshots.isEmpty()) {
+        const QString folder = QDir(startDirectory).absoluteFilePath(screenshots);
+        QTimer::singleShot(kSettleMilliseconds, &program,
+                           [&program, folder] { takeScreenshots(program, folder); });
+    }
+}
+
+}  // namespace arlo::app

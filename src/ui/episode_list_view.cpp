@@ -1,0 +1,137 @@
+#include "ui/episode_list_view.h"
+
+#include <QHeaderView>
+#include <QMouseEvent>
+
+namespace arlo::ui {
+
+QString episodeColumnHeading(int column) {
+    switch (column) {
+        case kColumnNumber:
+            return QStringLiteral("集数");
+        case kColumnTitle:
+            return QStringLiteral("目录");
+        case kColumnSohuId:
+            return QStringLiteral("播放id_搜狐");
+        case kColumnLeTVId:
+            return QStringLiteral("播放id_乐视");
+        case kColumnIqiyiId:
+            return QStringLiteral("播放id_爱奇艺");
+        case kColumnThumbnail:
+            return QStringLiteral("缩略图id");
+        case kColumnPreviewCode:
+            return QStringLiteral("预览图id");
+        default:
+            return {};
+    }
+}
+
+int episodeColumnWidth(int column) {
+    switch (column) {
+        case kColumnNumber:
+            return 60;
+        case kColumnTitle:
+            return 312;
+        default:
+            return 0;
+    }
+}
+
+void EpisodeListModel::setRows(std::vector<EpisodeRow> rows) {
+    beginResetModel();
+    rows_ = std::move(rows);
+    endResetModel();
+}
+
+QString EpisodeListModel::cell(int row, int column) const {
+    if (row < 0 || row >= rowCount() || column < 0 || column >= kEpisodeColumnCount) {
+        return {};
+    }
+    return rows_[static_cast<std::size_t>(row)][static_cast<std::size_t>(column)];
+}
+
+int EpisodeListModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : static_cast<int>(rows_.size());
+}
+
+int EpisodeListModel::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : kEpisodeColumnCount;
+}
+
+QVariant EpisodeListModel::data(const QModelIndex& index, int role) const {
+    if (!index.isValid() || (role != Qt::DisplayRole && role != Qt::ToolTipRole)) {
+        return {};
+    }
+    if (role == Qt::ToolTipRole && index.column() != kColumnTitle) {
+        return {};
+    }
+    return cell(index.row(), index.column());
+}
+
+QVariant EpisodeListModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (orientation != Qt::Horizontal || role != Qt::DisplayRole) {
+        return {};
+    }
+    return episodeColumnHeading(section);
+}
+
+EpisodeListView::EpisodeListView(QWidget* parent) : QTableView(parent), model_(this) {
+    setModel(&model_);
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setShowGrid(false);
+    setWordWrap(false);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    // The labels above the list serve as its headings.
+    horizontalHeader()->hide();
+    verticalHeader()->hide();
+    horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    for (int column = 0; column < kEpisodeColumnCount; ++column) {
+        const int width = episodeColumnWidth(column);
+        setColumnHidden(column, width == 0);
+        if (width > 0) {
+            setColumnWidth(column, width);
+        }
+    }
+}
+
+void EpisodeListView::setRows(std::vector<EpisodeRow> rows) {
+    model_.setRows(std::move(rows));
+}
+
+int EpisodeListView::currentRow() const {
+    const QModelIndexList rows = selectionModel()->selectedRows();
+    return rows.isEmpty() ? -1 : rows.first().row();
+}
+
+void EpisodeListView::setCurrentRow(int row) {
+    if (row < 0 || row >= model_.rowCount()) {
+        clearSelection();
+        setCurrentIndex({});
+        return;
+    }
+    selectRow(row);
+}
+
+void EpisodeListView::mousePressEvent(QMouseEvent* event) {
+    leftPressed_ = event->button() == Qt::LeftButton;
+    if (leftPressed_ && !indexAt(event->position().toPoint()).isValid()) {
+        // A click on the empty part of the list selects nothing.
+        clearSelection();
+        selectionModel()->setCurrentIndex({}, QItemSelectionModel::NoUpdate);
+    }
+    QTableView::mousePressEvent(event);
+}
+
+void EpisodeListView::mouseReleaseEvent(QMouseEvent* event) {
+    QTableView::mouseReleaseEvent(event);
+    if (event->button() == Qt::LeftButton && leftPressed_) {
+        leftPressed_ = false;
+        emit rowClicked(currentRow());
+    }
+}
+
+}  // namespace arlo::ui

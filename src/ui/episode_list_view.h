@@ -1,0 +1,83 @@
+#pragma once
+
+#include <QAbstractTableModel>
+#include <QString>
+#include <QTableView>
+#include <array>
+#include <vector>
+
+// The report-style episode list: eight columns, of which only the number and the title are
+// shown; the others carry the row's ids for whoever chooses the row.
+namespace arlo::ui {
+
+enum EpisodeColumn : int {
+    kColumnNone = 0,
+    kColumnNumber = 1,
+    kColumnTitle = 2,
+    kColumnSohuId = 3,
+    kColumnLeTVId = 4,
+    kColumnIqiyiId = 5,
+    kColumnThumbnail = 6,
+    kColumnPreviewCode = 7,
+};
+inline constexpr int kEpisodeColumnCount = 8;
+
+// One row's cell texts, indexed by EpisodeColumn.
+using EpisodeRow = std::array<QString, kEpisodeColumnCount>;
+
+class EpisodeListModel final : public QAbstractTableModel {
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(EpisodeListModel)
+
+public:
+    explicit EpisodeListModel(QObject* parent = nullptr) : QAbstractTableModel(parent) {}
+
+    // Replaces every row at once (one model reset, however many rows).
+    void setRows(std::vector<EpisodeRow> rows);
+    void clear() { setRows({}); }
+    const std::vector<EpisodeRow>& rows() const { return rows_; }
+    // The text of one cell; empty outside the list.
+    QString cell(int row, int column) const;
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+
+private:
+    std::vector<EpisodeRow> rows_;
+};
+
+class EpisodeListView final : public QTableView {
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(EpisodeListView)
+
+public:
+    explicit EpisodeListView(QWidget* parent);
+
+    EpisodeListModel& episodes() { return model_; }
+    const EpisodeListModel& episodes() const { return model_; }
+    void setRows(std::vector<EpisodeRow> rows);
+    // The selected row, -1 when none is.
+    int currentRow() const;
+    void setCurrentRow(int row);
+
+signals:
+    // Any left click in the list, on a row or not; `row` is the current row after the
+    // click (-1 when the click landed below the last row).
+    void rowClicked(int row);
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+private:
+    EpisodeListModel model_;
+    bool leftPressed_ = false;
+};
+
+// Column headings and widths of both episode lists.
+QString episodeColumnHeading(int column);
+int episodeColumnWidth(int column);
+
+}  // namespace arlo::ui

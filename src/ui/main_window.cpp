@@ -1,0 +1,299 @@
+#include "ui/main_window.h"
+
+#include <QCloseEvent>
+#include <QMenuBar>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QStackedWidget>
+
+#include "catalogue/catalogue.h"
+#include "ui/about_window.h"
+#include "ui/control_kinds.h"
+#include "ui/episode_list_view.h"
+#include "ui/guestbook_window.h"
+#include "ui/ui_look.h"
+
+namespace arlo::ui {
+
+namespace {
+
+const QColor kTeal(0x00, 0x80, 0x80);
+const QColor kHeadingBlue(0x00, 0x60, 0xC0);
+const QColor kPlaceholderGrey(0xC0, 0xC0, 0xC0);
+
+}  // namespace
+
+MainWindow::MainWindow(AppContext& context) : context_(context) {
+    setObjectName(QStringLiteral("主窗口"));
+    setWindowTitle(QStringLiteral("Arlo迷"));
+    setFont(uiFont(kDefaultFontPixels));
+    buildMenu();
+    auto* client = new QWidget(this);
+    client->setObjectName(QStringLiteral("客户区"));
+    setCentralWidget(client);
+    buildWindowControls(client);
+    buildEpisodePage(c_.pages->widget(0));
+    buildMoviePage(c_.pages->widget(1));
+    bindEvents();
+    setOuterGeometry(this, QPoint(50, 50), QSize(397, 610), true);
+}
+
+MainWindow::~MainWindow() = default;
+
+void MainWindow::buildMenu() {
+    QMenuBar* bar = menuBar();
+    bar->setFont(uiFont(kDefaultFontPixels));
+    QMenu* trailer = bar->addMenu(QStringLiteral("M19剧场版预告"));
+    c_.trailerItem = trailer->addAction(QStringLiteral("点击播放"));
+    QMenu* coming = bar->addMenu(QStringLiteral("即将添加"));
+    coming->addAction(QStringLiteral("下载功能"));
+    coming->addAction(QStringLiteral("待添加..."));
+    QMenu* guestbook = bar->addMenu(QStringLiteral("留言"));
+    c_.guestbookItem = guestbook->addAction(QStringLiteral("我要留言"));
+    QMenu* about = bar->addMenu(QStringLiteral("关于"));
+    c_.aboutItem = about->addAction(QStringLiteral("关于软件"));
+}
+
+void MainWindow::buildWindowControls(QWidget* client) {
+    c_.logo = makeDrawingPanel(client, QStringLiteral("画板2"), {9, 5, 128, 38});
+    c_.searchFrame = makeFramePanel(client, QStringLiteral("外形框4"), {161, 12, 212, 29});
+    c_.searchBox = makeEditBox(c_.searchFrame, QStringLiteral("编辑框1"), {31, 1, 180, 24},
+                               QStringLiteral("查找"), uiFont(14), kPlaceholderGrey);
+    c_.searchBox->setFrame(false);
+    c_.searchIcon = makePictureBox(client, QStringLiteral("图片框3"), {169, 18, 15, 15},
+                                   picturePath(QStringLiteral("magnifier.jpg")));
+    const QStringList categories = {QStringLiteral("TV版"), QStringLiteral("剧场版")};
+    c_.categoryChooser =
+        makeComboBox(client, QStringLiteral("组合框1"), {0, 61, 97, 27}, categories, uiFont(13));
+    const QStringList languages = {QStringLiteral("日语"), QStringLiteral("国语")};
+    c_.languageChooser =
+        makeComboBox(client, QStringLiteral("组合框2"), {93, 61, 81, 27}, languages, uiFont(13));
+    c_.updatedTo = makeLabel(client, QStringLiteral("标签10"), {185, 61, 40, 27},
+                             QStringLiteral("更新至"), uiFont(13), kTeal);
+    c_.episodeCount = makeLabel(client, QStringLiteral("标签11"), {230, 61, 34, 27},
+                                QStringLiteral("n"), arialFont(18, true), QColor(0xFF, 0, 0));
+    c_.episodeUnit = makeLabel(client, QStringLiteral("标签12"), {272, 61, 40, 27},
+                               QStringLiteral("集"), uiFont(13), kTeal);
+    c_.pages = makePageContainer(client, QStringLiteral("高级选择夹1"), {-1, 88, 393, 465}, 2);
+}
+
+void MainWindow::buildEpisodePage(QWidget* page) {
+    c_.numberHeading = makeLabel(page, QStringLiteral("标签2"), {0, 0, 63, 25},
+                                 QStringLiteral("   集数"), uiFont(16));
+    c_.titleHeading = makeLabel(page, QStringLiteral("标签3"), {62, 0, 331, 25},
+                                QString(28, QLatin1Char(' ')) + QStringLiteral("目录"), uiFont(16));
+    for (auto [list, name] : {std::pair{&c_.episodeList, QStringLiteral("超级列表框1")},
+                              std::pair{&c_.resultList, QStringLiteral("超级列表框2")}}) {
+        *list = new EpisodeListView(page);
+        (*list)->setObjectName(name);
+        (*list)->setGeometry(0, 25, 393, 315);
+        (*list)->setFont(uiFont(17));
+    }
+    c_.resultList->hide();
+    c_.nothingFound = makePictureBox(page, QStringLiteral("图片框1"), {1, 25, 391, 315},
+                                     picturePath(QStringLiteral("nothing_found.png")));
+    c_.nothingFound->hide();
+    c_.resultCount = makeLabel(page, QStringLiteral("标签8"), {257, 1, 132, 23},
+                               QStringLiteral("搜索到 n 个结果"), uiFont(13), kPlaceholderGrey);
+    c_.resultCount->hide();
+    c_.seriesLogo = makePictureBox(page, QStringLiteral("图片框2"), {171, 347, 220, 90},
+                                   picturePath(QStringLiteral("series_logo.png")));
+    c_.cover = makeDrawingPanel(page, QStringLiteral("画板1"), {9, 347, 160, 90});
+    c_.episodeHeading = makeLabel(page, QStringLiteral("标签4"), {176, 349, 205, 17}, kSeriesTitle,
+                                  uiFont(16), kHeadingBlue);
+    c_.episodeTitle = makeLabel(page, QStringLiteral("标签5"), {176, 366, 212, 37}, QString(),
+                                uiFont(14), QColor(0x00, 0x80, 0x00), true);
+    c_.playButton = makeImageButton(page, QStringLiteral("超级按钮1"), {174, 405, 92, 31},
+                                    QStringLiteral("播放"), heiFont(16));
+    c_.sourceLabel =
+        makeLabel(page, QStringLiteral("标签6"), {272, 418, 32, 18}, QStringLiteral("来源："),
+                  uiFont(kDefaultFontPixels), QColor(0xB9, 0xB9, 0xB9));
+    c_.sourceLabel->hide();
+    c_.iqiyiButton = makeImageButton(page, QStringLiteral("超级按钮2"), {314, 407, 32, 32},
+                                     QStringLiteral("爱奇艺"), uiFont(kDefaultFontPixels));
+    c_.iqiyiButton->setStatePictures(
+        QPixmap(picturePath(QStringLiteral("icon_iqiyi_normal.png"))),
+        QPixmap(picturePath(QStringLiteral("icon_iqiyi_hover.png"))),
+        QPixmap(picturePath(QStringLiteral("icon_iqiyi_pressed.png"))));
+    c_.iqiyiButton->hide();
+    c_.letvButton = makeImageButton(page, QStringLiteral("超级按钮3"), {354, 407, 32, 32},
+                                    QStringLiteral("乐视"), uiFont(kDefaultFontPixels));
+    c_.letvButton->setStatePictures(QPixmap(picturePath(QStringLiteral("icon_letv_normal.png"))),
+                                    QPixmap(picturePath(QStringLiteral("icon_letv_hover.png"))),
+                                    QPixmap(picturePath(QStringLiteral("icon_letv_pressed.png"))));
+    c_.letvButton->hide();
+    c_.letvButton->setEnabled(false);
+    c_.previewTime = makeLabel(page, QStringLiteral("标签7"), {9, 439, 55, 24},
+                               QStringLiteral("预览图"), uiFont(13), kTeal);
+    c_.previewSlider = makeProgressBar(page, QStringLiteral("进度条1"), {68, 445, 261, 13}, 1000);
+    c_.previewSlider->setEnabled(false);
+    c_.previewStatus = makeLabel(page, QStringLiteral("标签1"), {334, 439, 54, 24},
+                                 QStringLiteral("滑动预览"), uiFont(13), kTeal);
+    c_.previewFrame = makePictureBox(page, QStringLiteral("图片框4"), {345, 40, 40, 32});
+    c_.previewFrame->hide();
+    c_.previewPicture = makeDrawingPanel(page, QStringLiteral("画板3"), {345, 80, 16, 16});
+    c_.previewPicture->hide();
+    c_.previewPointer = makeTransparentLabel(page, QStringLiteral("透明标签1"), {289, 24, 100, 8},
+                                             QStringLiteral("▼"), serifFont(15));
+    c_.previewPointer->hide();
+    // The series logo covers the episode panel until a row is chosen, and the preview
+    // pop-up floats over everything on the page.
+    c_.seriesLogo->raise();
+    c_.previewFrame->raise();
+    c_.previewPicture->raise();
+    c_.previewPointer->raise();
+}
+
+void MainWindow::buildMoviePage(QWidget* page) {
+    c_.posterOuter = makeFramePanel(page, QStringLiteral("外形框3"), {1, 1, 391, 463});
+    c_.posterScrollBar =
+        makeScrollBar(c_.posterOuter, QStringLiteral("多功能条1"), {304, 16, 24, 100});
+    c_.posterViewport = makeFramePanel(c_.posterOuter, QStringLiteral("外形框2"), {1, 1, 367, 422});
+    c_.posterGrid = makeFramePanel(c_.posterViewport, QStringLiteral("外形框1"), {1, 1, 342, 397});
+    c_.posterCell = makeFramePanel(c_.posterGrid, QStringLiteral("外形框_边框"), {8, 16, 164, 272});
+    c_.posterPicture = makePictureBox(c_.posterCell, QStringLiteral("图片框5"), {1, 1, 162, 230});
+    c_.posterPicture->hide();
+    const QString firstTitle = QString::fromStdString(
+        catalogue::Catalogue::builtIn().value(catalogue::List::MovieTitles, 1));
+    c_.posterTitle = makeLabel(c_.posterCell, QStringLiteral("标签9"), {1, 231, 162, 40},
+                               firstTitle, uiFont(18, true), kHeadingBlue, true);
+    c_.overlay = makePictureBox(c_.posterGrid, QStringLiteral("图片框6"), {176, 160, 162, 230});
+    c_.posterPlayButton = makePushButton(c_.posterGrid, QStringLiteral("按钮1"), {216, 80, 80, 72},
+                                         QStringLiteral("播放按钮"), uiFont(kDefaultFontPixels));
+    c_.posterScrollBar->raise();
+}
+
+void MainWindow::bindEvents() {
+    MouseWatcher* client = MouseWatcher::of(centralWidget());
+    connect(client, &MouseWatcher::leftReleased, this, &MainWindow::onMainLeftButtonReleased);
+    connect(client, &MouseWatcher::moved, this,
+            [this](QPoint, QPoint globalPos) { onMainMouseMove(globalPos); });
+    connect(MouseWatcher::of(c_.logo), &MouseWatcher::moved, this,
+            [this](QPoint, QPoint globalPos) { onLogoMouseMove(globalPos); });
+
+    connect(c_.searchBox, &EditBox::gotFocus, this, &MainWindow::onSearchFocusIn);
+    connect(c_.searchBox, &EditBox::lostFocus, this, &MainWindow::onSearchFocusOut);
+    connect(c_.searchBox, &QLineEdit::textChanged, this, &MainWindow::onSearchTextChanged);
+    connect(c_.episodeList, &EpisodeListView::rowClicked, this, &MainWindow::onEpisodeListClicked);
+    connect(c_.resultList, &EpisodeListView::rowClicked, this, &MainWindow::onResultListClicked);
+
+    connect(c_.categoryChooser, &QComboBox::activated, this, &MainWindow::onCategoryChanged);
+    connect(c_.languageChooser, &QComboBox::activated, this, &MainWindow::onLanguageChanged);
+    for (ComboBox* chooser : {c_.categoryChooser, c_.languageChooser}) {
+        connect(chooser, &ComboBox::dropDownClosed, this, &MainWindow::onChooserDropDownClosed);
+    }
+
+    connect(c_.playButton, &QPushButton::clicked, this, &MainWindow::onPlayClicked);
+    connect(MouseWatcher::of(c_.previewSlider), &MouseWatcher::moved, this,
+            [this](QPoint, QPoint globalPos) { onPreviewSliderMouseMove(globalPos); });
+    connect(MouseWatcher::of(c_.previewPicture), &MouseWatcher::moved, this,
+            [this](QPoint, QPoint globalPos) { onPreviewPopupMouseMove(globalPos); });
+
+    connect(MouseWatcher::of(c_.posterPicture), &MouseWatcher::moved, this,
+            [this](QPoint, QPoint globalPos) { onPosterMouseMove(globalPos); });
+    connect(MouseWatcher::of(c_.overlay), &MouseWatcher::moved, this,
+            [this](QPoint, QPoint globalPos) { onOverlayMouseMove(globalPos); });
+    connect(MouseWatcher::of(c_.posterPlayButton), &MouseWatcher::moved, this,
+            [this](QPoint, QPoint globalPos) { onPosterPlayMouseMove(globalPos); });
+    connect(c_.posterPlayButton, &QPushButton::clicked, this, &MainWindow::onPosterPlayClicked);
+    connect(c_.posterScrollBar, &QScrollBar::valueChanged, this, &MainWindow::onPosterScroll);
+    connect(MouseWatcher::of(c_.posterScrollBar, true), &MouseWatcher::wheelTurned, this,
+            &MainWindow::onPosterWheel);
+
+    connect(c_.trailerItem, &QAction::triggered, this, &MainWindow::onTrailerMenu);
+    connect(c_.guestbookItem, &QAction::triggered, this, &MainWindow::onGuestbookMenu);
+    connect(c_.aboutItem, &QAction::triggered, this, &MainWindow::onAboutMenu);
+}
+
+void MainWindow::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    if (!created_) {
+        created_ = true;
+        emit created();
+    }
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    event->accept();
+    emit closing();
+}
+
+void MainWindow::setUpMoviePage() {}
+
+void MainWindow::startEpisodeListRefresh() {}
+
+void MainWindow::onMainLeftButtonReleased() {
+    // Parks the keyboard focus, so the search box gives up its caret.
+    c_.searchIcon->setFocus(Qt::MouseFocusReason);
+}
+
+void MainWindow::onMainMouseMove(QPoint) {}
+
+void MainWindow::onLogoMouseMove(QPoint globalPos) {
+    bool& captured = context_.state.mouseCaptured;
+    if (!captured) {
+        // Holding the mouse is how we learn that the cursor has left the logo.
+        c_.logo->grabMouse();
+        captured = true;
+        c_.logo->setBackgroundPicture(picturePath(QStringLiteral("logo_hover.png")));
+        return;
+    }
+    const QRect onScreen(c_.logo->mapToGlobal(QPoint(0, 0)), c_.logo->size());
+    if (!onScreen.contains(globalPos)) {
+        c_.logo->releaseMouse();
+        captured = false;
+        c_.logo->setBackgroundPicture(picturePath(QStringLiteral("logo.png")));
+    }
+}
+
+void MainWindow::onSearchFocusIn() {}
+
+void MainWindow::onSearchFocusOut() {}
+
+void MainWindow::onSearchTextChanged(const QString&) {}
+
+void MainWindow::onEpisodeListClicked(int) {}
+
+void MainWindow::onResultListClicked(int) {}
+
+void MainWindow::onCategoryChanged(int) {}
+
+void MainWindow::onLanguageChanged(int) {}
+
+void MainWindow::onChooserDropDownClosed() {
+    // Takes the focus mark off the chooser.
+    c_.previewTime->setFocus(Qt::OtherFocusReason);
+}
+
+void MainWindow::onPlayClicked() {}
+
+void MainWindow::onPreviewSliderMouseMove(QPoint) {}
+
+void MainWindow::onPreviewPopupMouseMove(QPoint) {}
+
+void MainWindow::onPosterMouseMove(QPoint) {}
+
+void MainWindow::onOverlayMouseMove(QPoint) {}
+
+void MainWindow::onPosterPlayMouseMove(QPoint) {}
+
+void MainWindow::onPosterPlayClicked() {}
+
+void MainWindow::onPosterScroll(int) {}
+
+void MainWindow::onPosterWheel(int) {}
+
+void MainWindow::onTrailerMenu() {}
+
+void MainWindow::onGuestbookMenu() {
+    GuestbookWindow guestbook(context_);
+    guestbook.exec();
+}
+
+void MainWindow::onAboutMenu() {
+    AboutWindow about;
+    about.exec();
+}
+
+}  // namespace arlo::ui

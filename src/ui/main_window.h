@@ -1,0 +1,153 @@
+#pragma once
+
+#include <QMainWindow>
+#include <QPointer>
+
+#include "ui/app_context.h"
+
+class QAction;
+class QGroupBox;
+class QProgressBar;
+class QPushButton;
+class QScrollBar;
+class QStackedWidget;
+
+namespace arlo::ui {
+
+class ComboBox;
+class DrawingPanel;
+class EditBox;
+class EpisodeListView;
+class FramePanel;
+class ImageButton;
+class Label;
+class PictureBox;
+
+// The series' title, shown above the chosen episode.
+inline const QString kSeriesTitle = QStringLiteral("雾港侦探阿洛");
+
+// The start-up window: category and language choosers, search box, the episode list page
+// and the movie poster page. Closing it ends the program.
+class MainWindow final : public QMainWindow {
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(MainWindow)
+
+public:
+    // Every control, by its designer name.
+    struct Controls {
+        DrawingPanel* logo = nullptr;         // 画板2
+        FramePanel* searchFrame = nullptr;    // 外形框4
+        EditBox* searchBox = nullptr;         // 编辑框1
+        PictureBox* searchIcon = nullptr;     // 图片框3
+        ComboBox* categoryChooser = nullptr;  // 组合框1
+        ComboBox* languageChooser = nullptr;  // 组合框2
+        Label* updatedTo = nullptr;           // 标签10
+        Label* episodeCount = nullptr;        // 标签11
+        Label* episodeUnit = nullptr;         // 标签12
+        QStackedWidget* pages = nullptr;      // 高级选择夹1
+        // Page 0: the episode list.
+        Label* numberHeading = nullptr;          // 标签2
+        Label* titleHeading = nullptr;           // 标签3
+        EpisodeListView* episodeList = nullptr;  // 超级列表框1
+        EpisodeListView* resultList = nullptr;   // 超级列表框2
+        PictureBox* nothingFound = nullptr;      // 图片框1
+        Label* resultCount = nullptr;            // 标签8
+        PictureBox* seriesLogo = nullptr;        // 图片框2
+        DrawingPanel* cover = nullptr;           // 画板1
+        Label* episodeHeading = nullptr;         // 标签4
+        Label* episodeTitle = nullptr;           // 标签5
+        ImageButton* playButton = nullptr;       // 超级按钮1
+        Label* sourceLabel = nullptr;            // 标签6
+        ImageButton* iqiyiButton = nullptr;      // 超级按钮2
+        ImageButton* letvButton = nullptr;       // 超级按钮3
+        Label* previewTime = nullptr;            // 标签7
+        QProgressBar* previewSlider = nullptr;   // 进度条1
+        Label* previewStatus = nullptr;          // 标签1
+        PictureBox* previewFrame = nullptr;      // 图片框4
+        DrawingPanel* previewPicture = nullptr;  // 画板3
+        Label* previewPointer = nullptr;         // 透明标签1
+        // Page 1: the movie posters.
+        FramePanel* posterOuter = nullptr;        // 外形框3
+        QScrollBar* posterScrollBar = nullptr;    // 多功能条1
+        FramePanel* posterViewport = nullptr;     // 外形框2
+        FramePanel* posterGrid = nullptr;         // 外形框1
+        FramePanel* posterCell = nullptr;         // 外形框_边框
+        PictureBox* posterPicture = nullptr;      // 图片框5
+        Label* posterTitle = nullptr;             // 标签9
+        PictureBox* overlay = nullptr;            // 图片框6
+        QPushButton* posterPlayButton = nullptr;  // 按钮1
+        // Menu items.
+        QAction* trailerItem = nullptr;    // 点击播放
+        QAction* guestbookItem = nullptr;  // 我要留言
+        QAction* aboutItem = nullptr;      // 关于软件
+    };
+
+    explicit MainWindow(AppContext& context);
+    ~MainWindow() override;
+
+    const Controls& controls() const { return c_; }
+    AppContext& context() { return context_; }
+
+    // The Player window once the navigation has loaded it; null while it is not loaded.
+    QWidget* playerWindow() const { return player_.data(); }
+    void setPlayerWindow(QWidget* player) { player_ = player; }
+
+    // Start-up work handed to the movie page and the episode list.
+    void setUpMoviePage();
+    void startEpisodeListRefresh();
+
+signals:
+    // Once, when the window is first shown: the start-up sequence runs here.
+    void created();
+    // The user closed the window; the program is ending.
+    void closing();
+
+public slots:
+    // Window.
+    void onMainLeftButtonReleased();
+    void onMainMouseMove(QPoint globalPos);
+    void onLogoMouseMove(QPoint globalPos);
+    // Search box and lists.
+    void onSearchFocusIn();
+    void onSearchFocusOut();
+    void onSearchTextChanged(const QString& text);
+    void onEpisodeListClicked(int row);
+    void onResultListClicked(int row);
+    // Choosers.
+    void onCategoryChanged(int index);
+    void onLanguageChanged(int index);
+    void onChooserDropDownClosed();
+    // Episode panel and previews.
+    void onPlayClicked();
+    void onPreviewSliderMouseMove(QPoint globalPos);
+    void onPreviewPopupMouseMove(QPoint globalPos);
+    // Movie page.
+    void onPosterMouseMove(QPoint globalPos);
+    void onOverlayMouseMove(QPoint globalPos);
+    void onPosterPlayMouseMove(QPoint globalPos);
+    void onPosterPlayClicked();
+    void onPosterScroll(int value);
+    void onPosterWheel(int notches);
+    // Menu.
+    void onTrailerMenu();
+    void onGuestbookMenu();
+    void onAboutMenu();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void buildMenu();
+    void buildWindowControls(QWidget* client);
+    void buildEpisodePage(QWidget* page);
+    void buildMoviePage(QWidget* page);
+    void bindEvents();
+
+    AppContext& context_;
+    Controls c_;
+    QPointer<QWidget> player_;
+    bool created_ = false;
+};
+
+}  // namespace arlo::ui

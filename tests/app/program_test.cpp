@@ -1,0 +1,185 @@
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QPointer>
+#include <QStackedWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <optional>
+
+#include "app/program.h"
+#include "catalogue/catalogue.h"
+#include "catalogue/settings_file.h"
+#include "ui/control_kinds.h"
+#include "ui/main_window.h"
+#include "ui/notices.h"
+#include "ui/ui_look.h"
+
+using namespace arlo;
+
+namespace {
+
+void writeFile(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+QByteArray readFile(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+QStringList listing(const QString& folder) {
+    return QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
+}
+
+}  // namespace
+
+class ProgramTest : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir runDir_;
+    QTemporaryDir documents_;
+    ui::RecordingNotices notices_;
+    std::vector<int> quitCodes_;
+    std::unique_ptr<app::Program> program_;
+
+    void startProgram() {
+        program_ = std::make_unique<app::Program>(
+            notices_, app::ProgramOptions{runDir_.path(), documents_.path().toStdString(),
+                                          [this](int code) { quitCodes_.push_back(code); }});
+        program_->start();
+        QVERIFY(QTest::qWaitForWindowExposed(&program_->mainWindow()));
+    }
+
+    template <class T = QWidget>
+    T* control(const QString& name) {
+        T* found = program_->mainWindow().findChild<T*>(name);
+        if (found == nullptr) {
+            qFatal("no control %s", qPrintable(name));
+        }
+        return found;
+    }
+
+private slots:
+    void init() {
+        QVERIFY(runDir_.isValid());
+        QVERIFY(documents_.isValid());
+        quitCodes_.clear();
+    }
+
+    void cleanup() {
+        program_.reset();
+        for (const QString& name : listing(runDir_.path())) {
+            QFile::remove(runDir_.filePath(name));
+        }
+    }
+
+    void startUp_showsTheJapaneseTvListState() {
+        startProgram();
+        const auto& state = program_->context().state;
+        QCOMPARE(control<QComboBox>(QStringLiteral("组合框1"))->currentText(),
+                 QStringLiteral("TV版"));
+        QCOMPARE(control<QComboBox>(QStringLiteral("组合框2"))->currentText(),
+                 QStringLiteral("日语"));
+        QCOMPARE(state.category, std::string("TV版"));
+        QCOMPARE(state.language, std::string("日语"));
+        QVERIFY(state.source.empty());
+        QCOMPARE(state.currentEpisode, 0);
+        const int japanese = catalogue::Catalogue::builtIn().count(catalogue::List::JapaneseTitles);
+        QVERIFY(japanese > 0);
+        QCOMPARE(control<QLabel>(QStringLiteral("标签11"))->text(), QString::number(japanese));
+        QCOMPARE(program_->mainWindow().playerWindow(), nullptr);
+        QCOMPARE(state.playerPagePath,
+                 (runDir_.path() + QStringLiteral("/Arlo目录.htm")).toStdString());
+        QCOMPARE(control<QStackedWidget>(QStringLiteral("高级选择夹1"))->currentIndex(), 0);
+
+        // The preview picture now lives inside its frame.
+        QCOMPARE(control(QStringLiteral("画板3"))->parentWidget(),
+                 control(QStringLiteral("图片框4")));
+        QCOMPARE(control<ui::DrawingPanel>(QStringLiteral("画板2"))->backgroundSource(),
+                 ui::picturePath(QStringLiteral("logo.png")));
+        QCOMPARE(control<ui::DrawingPanel>(QStringLiteral("画板1"))->backgroundSource(),
+                 ui::picturePath(QStringLiteral("default_preview.jpg")));
+
+        // The installed version was read and repaired in the Settings file.
+        QCOMPARE(state.installedVersion, std::string("1.1"));
+        QCOMPARE(state.settingsPath, catalogue::settingsPathIn(documents_.path().toStdString()));
+        QVERIFY(QFile::exists(QString::fromStdString(state.settingsPath)));
+        QVERIFY(quitCodes_.empty());
+    }
+
+    void startUp_removesAStaleUpdateFileAndNothingElse() {
+        writeFile(runDir_.filePath(QStringLiteral("Arlo迷.exe.tmp")), "half an executable");
+        writeFile(runDir_.filePath(QStringLiteral("Arlo迷")), "the executable");
+        writeFile(runDir_.filePath(QStringLiteral("Arlo迷.tmp")), "not ours");
+        writeFile(runDir_.filePath(QStringLiteral("update.bat")), "script");
+        startProgram();
+        QCOMPARE(listing(runDir_.path()),
+                 (QStringList{QStringLiteral("Arlo迷"), QStringLiteral("Arlo迷.tmp"),
+                              QStringLiteral("update.bat")}));
+        QCOMPARE(readFile(runDir_.filePath(QStringLiteral("Arlo迷"))),
+                 QByteArray("the executable"));
+    }
+
+    void startUp_withoutStaleFile_touchesNothing() {
+        writeFile(runDir_.filePath(QStringLiteral("Arlo迷")), "the executable");
+        const QStringList before = listing(runDir_.path());
+        const QDateTime modified =
+            QFileInfo(runDir_.filePath(QStringLiteral("Arlo迷"))).lastModified();
+        startProgram();
+        QCOMPARE(listing(runDir_.path()), before);
+        QCOMPARE(QFileInfo(runDir_.filePath(QStringLiteral("Arlo迷"))).lastModified(), modified);
+    }
+
+    void closingMain_withThePlayerOpen_closesBothAndRemovesThePage() {
+        startProgram();
+        QPointer<QWidget> player = new QWidget;
+        player->setWindowTitle(QStringLiteral("mini播放器"));
+        player->show();
+        program_->mainWindow().setPlayerWindow(player);
+        const QString page = QString::fromStdString(program_->context().state.playerPagePath);
+        writeFile(page, "<html></html>");
+        writeFile(runDir_.filePath(QStringLiteral("keep.txt")), "keep");
+
+        QVERIFY(program_->mainWindow().close());
+        QVERIFY(player.isNull());
+        QVERIFY(!program_->mainWindow().isVisible());
+        QVERIFY(!QFile::exists(page));
+        QVERIFY(QFile::exists(runDir_.filePath(QStringLiteral("keep.txt"))));
+        QCOMPARE(quitCodes_, std::vector<int>{0});
+    }
+
+    void closingMain_withoutPlayerOrPage_endsWithCodeZero() {
+        startProgram();
+        QVERIFY(program_->mainWindow().close());
+        QCOMPARE(quitCodes_, std::vector<int>{0});
+        QVERIFY(listing(runDir_.path()).isEmpty());
+    }
+
+    void closingMain_afterThePlayerClosedItself_stillEnds() {
+        startProgram();
+        QPointer<QWidget> player = new QWidget;
+        player->setAttribute(Qt::WA_DeleteOnClose);
+        player->show();
+        program_->mainWindow().setPlayerWindow(player);
+        player->close();
+        QTRY_VERIFY(player.isNull());
+        QCOMPARE(program_->mainWindow().playerWindow(), nullptr);
+        QVERIFY(program_->mainWindow().close());
+        QCOMPARE(quitCodes_, std::vector<int>{0});
+    }
+
+    void runDirectoryIsTheExecutablesFolderWithoutSeparator() {
+        QCOMPARE(app::runDirectoryOf(QStringLiteral("/opt/arlo/Arlo迷")),
+                 QStringLiteral("/opt/arlo"));
+        QCOMPARE(app::runDirectoryOf(QStringLiteral("/opt//arlo/./bin/../Arlo迷")),
+                 QStringLiteral("/opt/arlo"));
+        QCOMPARE(app::runDirectoryOf(QStringLiteral("/Arlo迷")), QStringLiteral("/"));
+    }
+};
+
+QTEST_MAIN(ProgramTest)
+#include "program_test.moc"

@@ -1,0 +1,263 @@
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QLabel>
+#include <QRegularExpression>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTimer>
+#include <functional>
+
+#include "ui/about_window.h"
+#include "ui/app_context.h"
+#include "ui/control_kinds.h"
+#include "ui/episode_list_view.h"
+#include "ui/guestbook_window.h"
+#include "ui/main_window.h"
+#include "ui/notices.h"
+#include "ui/ui_look.h"
+#include "ui/update_window.h"
+
+using namespace arlo::ui;
+
+namespace {
+
+template <class T = QWidget>
+T* control(QWidget* window, const QString& name) {
+    T* found = window->findChild<T*>(name);
+    if (found == nullptr) {
+        qFatal("no control %s", qPrintable(name));
+    }
+    return found;
+}
+
+std::vector<EpisodeRow> rows(int count) {
+    std::vector<EpisodeRow> result;
+    for (int n = 1; n <= count; ++n) {
+        EpisodeRow row;
+        row[kColumnNumber] = QString::number(n);
+        row[kColumnTitle] = QStringLiteral("标题%1").arg(n);
+        row[kColumnSohuId] = QString::number(1000 + n);
+        result.push_back(row);
+    }
+    return result;
+}
+
+// Runs `inspect` on the modal window that `open` shows, then closes it.
+void whileModal(const std::function<void()>& open, const std::function<void(QWidget*)>& inspect) {
+    bool inspected = false;
+    QTimer::singleShot(0, qApp, [&] {
+        QWidget* modal = QApplication::activeModalWidget();
+        QVERIFY(modal != nullptr);
+        inspect(modal);
+        inspected = true;
+        modal->close();
+    });
+    open();
+    QVERIFY(inspected);
+}
+
+// Every visible label's caption fits its box, in the fonts actually installed.
+void checkCaptionsFit(QWidget* window) {
+    for (QLabel* label : window->findChildren<QLabel*>()) {
+        if (!label->isVisibleTo(window) || label->text().trimmed().isEmpty()) {
+            continue;
+        }
+        const QFontMetrics metrics(label->font());
+        const int inner = label->contentsRect().width() - 2 * label->margin();
+        if (label->wordWrap()) {
+            QVERIFY2(label->heightForWidth(label->width()) <= label->height(),
+                     qPrintable(label->objectName()));
+        } else {
+            // Ink, not advance: a trailing full-width colon may overhang with its blank half.
+            QVERIFY2(metrics.tightBoundingRect(label->text()).right() < inner,
+                     qPrintable(label->objectName()));
+        }
+    }
+}
+
+}  // namespace
+
+class MainWindowTest : public QObject {
+    Q_OBJECT
+
+    AppContext context_;
+    RecordingNotices notices_;
+    std::unique_ptr<MainWindow> main_;
+
+private slots:
+    void init() {
+        context_.state = {};
+        context_.notices = &notices_;
+        main_ = std::make_unique<MainWindow>(context_);
+        main_->show();
+        QVERIFY(QTest::qWaitForWindowExposed(main_.get()));
+        main_->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(main_.get()));
+    }
+
+    void cleanup() { main_.reset(); }
+
+    void windowsOpenAtTheirPlaceWithTheirOuterSize() {
+        QCOMPARE(main_->frameGeometry().topLeft(), QPoint(50, 50));
+        QCOMPARE(main_->frameGeometry().size(), QSize(397, 610));
+        AboutWindow about;
+        about.show();
+        QTRY_COMPARE(about.frameGeometry(), QRect(50, 50, 462, 280));
+    }
+
+    void logoHover_highlightsOnceAndRestoresOnLeavingByAnyEdge_data() {
+        QTest::addColumn<QPoint>("outside");
+        QTest::newRow("left") << QPoint(-1, 19);
+        QTest::newRow("right") << QPoint(128, 19);
+        QTest::newRow("top") << QPoint(64, -1);
+        QTest::newRow("bottom") << QPoint(64, 38);
+    }
+
+    void logoHover_highlightsOnceAndRestoresOnLeavingByAnyEdge() {
+        QFETCH(QPoint, outside);
+        auto* logo = control<DrawingPanel>(main_.get(), QStringLiteral("画板2"));
+        logo->setBackgroundPicture(picturePath(QStringLiteral("logo.png")));
+        QSignalSpy changes(logo, &DrawingPanel::backgroundChanged);
+
+        QTest::mouseMove(logo, QPoint(64, 19));
+        QCOMPARE(logo->backgroundSource(), picturePath(QStringLiteral("logo_hover.png")));
+        QCOMPARE(QWidget::mouseGrabber(), logo);
+        QVERIFY(context_.state.mouseCaptured);
+        QTest::mouseMove(logo, QPoint(10, 5));
+        QTest::mouseMove(logo, QPoint(127, 37));
+        QTest::mouseMove(logo, QPoint(0, 0));
+        QCOMPARE(changes.count(), 1);
+
+        QTest::mouseMove(logo, outside);
+        QCOMPARE(changes.count(), 2);
+        QCOMPARE(logo->backgroundSource(), picturePath(QStringLiteral("logo.png")));
+        QCOMPARE(QWidget::mouseGrabber(), nullptr);
+        QVERIFY(!context_.state.mouseCaptured);
+
+        // Coming back highlights it again.
+        QTest::mouseMove(logo, QPoint(64, 19));
+        QCOMPARE(changes.count(), 3);
+        QTest::mouseMove(logo, outside);
+        QCOMPARE(QWidget::mouseGrabber(), nullptr);
+    }
+
+    void releasingTheLeftButtonOnTheWindowParksTheFocus() {
+        auto* search = control<QLineEdit>(main_.get(), QStringLiteral("编辑框1"));
+        auto* parking = control(main_.get(), QStringLiteral("图片框3"));
+        auto* client = main_->centralWidget();
+        const QPoint spots[] = {
+            // Bare client area, a label, a page's empty part.
+            QPoint(380, 45),
+            control(main_.get(), QStringLiteral("标签10"))->geometry().center(),
+            control(main_.get(), QStringLiteral("标签7"))->mapTo(client, QPoint(2, 2)),
+        };
+        for (const QPoint spot : spots) {
+            search->setFocus();
+            QCOMPARE(QApplication::focusWidget(), search);
+            QTest::mouseClick(client, Qt::LeftButton, {}, spot);
+            QCOMPARE(QApplication::focusWidget(), parking);
+        }
+        // A right click is not a left one.
+        search->setFocus();
+        QTest::mouseClick(client, Qt::RightButton, {}, spots[0]);
+        QCOMPARE(QApplication::focusWidget(), search);
+    }
+
+    void closingAChooserDropDownMovesTheFocusAway_data() {
+        QTest::addColumn<QString>("chooser");
+        QTest::newRow("category") << QStringLiteral("组合框1");
+        QTest::newRow("language") << QStringLiteral("组合框2");
+    }
+
+    void closingAChooserDropDownMovesTheFocusAway() {
+        QFETCH(QString, chooser);
+        auto* combo = control<QComboBox>(main_.get(), chooser);
+        combo->setFocus();
+        combo->showPopup();
+        QAbstractItemView* popup = combo->view();
+        QVERIFY(QTest::qWaitForWindowExposed(popup->window()));
+        QTest::keyClick(popup, Qt::Key_Down);
+        QTest::keyClick(popup, Qt::Key_Return);
+        QTRY_VERIFY(!popup->isVisible());
+        QCOMPARE(combo->currentIndex(), 1);
+        QCOMPARE(QApplication::focusWidget(), control(main_.get(), QStringLiteral("标签7")));
+        QVERIFY(!combo->hasFocus());
+    }
+
+    void listClicks_reportTheRowAndMinusOneBelowTheLastRow() {
+        auto* list = control<EpisodeListView>(main_.get(), QStringLiteral("超级列表框1"));
+        list->setRows(rows(3));
+        QSignalSpy clicks(list, &EpisodeListView::rowClicked);
+
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                          list->visualRect(list->model()->index(1, kColumnTitle)).center());
+        QCOMPARE(clicks.count(), 1);
+        QCOMPARE(clicks.at(0).at(0).toInt(), 1);
+        QCOMPARE(list->currentRow(), 1);
+
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, QPoint(100, 300));
+        QCOMPARE(clicks.count(), 2);
+        QCOMPARE(clicks.at(1).at(0).toInt(), -1);
+        QCOMPARE(list->currentRow(), -1);
+
+        // The keyboard moves the selection without reporting a click.
+        list->setCurrentRow(0);
+        QTest::keyClick(list, Qt::Key_Down);
+        QCOMPARE(clicks.count(), 2);
+    }
+
+    void listShowsOnlyNumberAndTitle_andKeepsTheIdsInItsCells() {
+        auto* list = control<EpisodeListView>(main_.get(), QStringLiteral("超级列表框2"));
+        list->setRows(rows(2));
+        for (int column = 0; column < kEpisodeColumnCount; ++column) {
+            const bool shown = column == kColumnNumber || column == kColumnTitle;
+            QCOMPARE(list->isColumnHidden(column), !shown);
+        }
+        QCOMPARE(list->episodes().cell(1, kColumnSohuId), QStringLiteral("1002"));
+        QCOMPARE(list->episodes().cell(2, kColumnSohuId), QString());
+        QCOMPARE(list->episodes().cell(0, 8), QString());
+        // Both visible columns fit beside the scroll bar.
+        QVERIFY(list->columnViewportPosition(kColumnTitle) + list->columnWidth(kColumnTitle) <=
+                list->viewport()->width());
+    }
+
+    void menuItemsOpenAboutAndGuestbookModal() {
+        whileModal(
+            [&] { main_->controls().aboutItem->trigger(); },
+            [&](QWidget* modal) {
+                QVERIFY(qobject_cast<AboutWindow*>(modal) != nullptr);
+                QCOMPARE(modal->windowTitle(), QStringLiteral("关于"));
+                const QString text = control<QLabel>(modal, QStringLiteral("标签1"))->text();
+                // Three line breaks, a sentence, two line breaks, a sentence.
+                static const QRegularExpression shape(QStringLiteral("^\n{3}[^\n]+\n{2}[^\n]+$"));
+                QVERIFY(shape.match(text).hasMatch());
+                QVERIFY(text.contains(QStringLiteral("免费")));
+                checkCaptionsFit(modal);
+            });
+        whileModal([&] { main_->controls().guestbookItem->trigger(); },
+                   [&](QWidget* modal) {
+                       QVERIFY(qobject_cast<GuestbookWindow*>(modal) != nullptr);
+                       QCOMPARE(modal->windowTitle(), QStringLiteral("留言"));
+                       checkCaptionsFit(modal);
+                   });
+    }
+
+    void guestbookCancelClosesIt() {
+        GuestbookWindow guestbook(context_);
+        guestbook.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&guestbook));
+        QTest::mouseClick(control(&guestbook, QStringLiteral("按钮2")), Qt::LeftButton);
+        QVERIFY(!guestbook.isVisible());
+    }
+
+    void captionsFitInTheMainAndUpdateWindows() {
+        checkCaptionsFit(main_.get());
+        UpdateWindow update(context_);
+        update.show();
+        checkCaptionsFit(&update);
+    }
+};
+
+QTEST_MAIN(MainWindowTest)
+#include "main_window_test.moc"
