@@ -87,8 +87,28 @@ std::string userAgentFor(std::string_view block) {
     return agent;
 }
 
+// `url` as a header value: control bytes (CR and LF above all, which would start header
+// lines of their own) are percent-encoded. Addresses may come from fetched pages.
+std::string headerSafe(std::string_view url) {
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    std::string out;
+    out.reserve(url.size());
+    for (const char ch : url) {
+        const auto c = static_cast<unsigned char>(ch);
+        if (c < 0x20 || c == 0x7F) {
+            out += '%';
+            out += kHex[c >> 4];
+            out += kHex[c & 0x0F];
+        } else {
+            out += ch;
+        }
+    }
+    return out;
+}
+
 // Adds the defaults the servers we talk to expect, each only where the caller left it out.
-void completeHeaders(std::string& block, std::string_view url, std::string_view cookies) {
+void completeHeaders(std::string& block, std::string_view rawUrl, std::string_view cookies) {
+    const std::string url = headerSafe(rawUrl);
     if (block.find("Referer:") == std::string::npos) {
         if (block.empty()) {
             block.append("Referer: ").append(url);

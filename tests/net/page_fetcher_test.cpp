@@ -91,6 +91,18 @@ TEST_F(PageFetcher, aBlockWithHostAndRefererKeepsThemAndGetsNoSecondOnes) {
                         kDefaultBlockTail + "\r\n\r\n");
 }
 
+TEST_F(PageFetcher, anAddressCannotSmuggleHeaderLinesIntoTheRequest) {
+    std::string headers;
+    FetchPage("http://echo.arlo.invalid/test/echo?a\r\nX-Evil: 1", 0, {}, nullptr, nullptr,
+              &headers);
+    EXPECT_EQ(headers.find("\r\nX-Evil"), std::string::npos);
+    const auto requests = received();
+    ASSERT_EQ(requests.size(), 1u);
+    EXPECT_EQ(requests[0].headerCount("X-Evil"), 0u);
+    EXPECT_EQ(requests[0].target, "/test/echo?a%0D%0AX-Evil:%201");
+    EXPECT_EQ(requests[0].header("Referer"), "http://echo.arlo.invalid/test/echo?a%0D%0AX-Evil: 1");
+}
+
 TEST_F(PageFetcher, aUserAgentLineNamesTheAgentAndIsSentOnce) {
     for (const std::string given : {"User-Agent: X", "Accept: text/html\r\nuser-agent:  X "}) {
         SCOPED_TRACE(given);
