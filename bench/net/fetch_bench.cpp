@@ -47,11 +47,22 @@ void BM_BareCurl(benchmark::State& state) {
     curl_global_init(CURL_GLOBAL_DEFAULT);
     const std::string connectTo = "::127.0.0.1:" + std::to_string(standin().port());
     curl_slist* map = curl_slist_append(nullptr, connectTo.c_str());
+    // The same request bytes as the fetcher sends.
+    curl_slist* headers = nullptr;
+    for (const std::string& line :
+         {std::string("Referer: ") + kUrl, std::string("Accept: */*"),
+          std::string("Accept-Language: zh-cn"),
+          std::string("Content-Type: application/x-www-form-urlencoded")}) {
+        headers = curl_slist_append(headers, line.c_str());
+    }
+    const std::string agent(arlo::net::kDefaultUserAgent);
     for (auto _ : state) {
         CURL* curl = curl_easy_init();
         std::string body;
         curl_easy_setopt(curl, CURLOPT_URL, kUrl);
         curl_easy_setopt(curl, CURLOPT_CONNECT_TO, map);
+        curl_easy_setopt(curl, CURLOPT_HTTPHEADER, headers);
+        curl_easy_setopt(curl, CURLOPT_USERAGENT, agent.c_str());
         curl_easy_setopt(curl, CURLOPT_PROXY, "");
         curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
         curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, collect);
@@ -63,6 +74,7 @@ void BM_BareCurl(benchmark::State& state) {
             break;
         }
     }
+    curl_slist_free_all(headers);
     curl_slist_free_all(map);
 }
 BENCHMARK(BM_BareCurl)->Iterations(1000)->Unit(benchmark::kMicrosecond);
