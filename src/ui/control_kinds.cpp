@@ -72,6 +72,14 @@ private:
 
 }  // namespace
 
+QRect pictureRect(QSize picture, QSize box) {
+    if (picture.width() > box.width()) {
+        picture = QSize(box.width(), picture.height() * box.width() / picture.width());
+    }
+    return {QPoint((box.width() - picture.width()) / 2, (box.height() - picture.height()) / 2),
+            picture};
+}
+
 MouseWatcher::MouseWatcher(QWidget* widget, bool consumeWheel)
     : QObject(widget), consumeWheel_(consumeWheel) {
     setObjectName(QStringLiteral("mouseWatcher"));
@@ -160,26 +168,35 @@ void ComboBox::hidePopup() {
 void PictureBox::setPicture(const QPixmap& picture) {
     picture_ = picture;
     source_.clear();
+    loaded_ = true;
     update();
 }
 
 void PictureBox::setPicture(const QString& path) {
-    picture_ = loadPicture(path);
+    // Many boxes start hidden; decoding their pictures would only slow the start.
+    picture_ = QPixmap();
     source_ = path;
+    loaded_ = false;
     update();
 }
 
+const QPixmap& PictureBox::picture() const {
+    if (!loaded_) {
+        loaded_ = true;
+        picture_ = loadPicture(source_);
+    }
+    return picture_;
+}
+
 void PictureBox::paintEvent(QPaintEvent*) {
-    if (picture_.isNull()) {
+    if (picture().isNull()) {
         return;
     }
     QPainter painter(this);
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
-    QSize size = picture_.size();
-    if (size.width() > width() || size.height() > height()) {
-        size.scale(this->size(), Qt::KeepAspectRatio);
-    }
-    painter.drawPixmap(QRect(QPoint(0, 0), size), picture_);
+    // A box with a picture is opaque: it hides whatever lies beneath it.
+    painter.fillRect(rect(), palette().color(QPalette::Window));
+    painter.drawPixmap(pictureRect(picture_.size(), size()), picture_);
 }
 
 void DrawingPanel::setBackgroundPicture(const QPixmap& picture) {
@@ -216,11 +233,37 @@ FramePanel::FramePanel(QWidget* parent) : QFrame(parent) {
 
 void ImageButton::setStatePictures(const QPixmap& normal, const QPixmap& hover,
                                    const QPixmap& pressed) {
+    pending_.clear();
     normal_ = normal;
     hover_ = hover.isNull() ? normal : hover;
     pressed_ = pressed.isNull() ? normal : pressed;
     setAttribute(Qt::WA_Hover, hasStatePictures());
     update();
+}
+
+void ImageButton::setStatePictures(const QString& normal, const QString& hover,
+                                   const QString& pressed) {
+    pending_ = {normal, hover, pressed};
+    normal_ = hover_ = pressed_ = QPixmap();
+    setAttribute(Qt::WA_Hover, true);
+    update();
+}
+
+bool ImageButton::hasStatePictures() const {
+    loadPendingPictures();
+    return !normal_.isNull();
+}
+
+void ImageButton::loadPendingPictures() const {
+    if (pending_.isEmpty()) {
+        return;
+    }
+    normal_ = loadPicture(pending_[0]);
+    const QPixmap hover = loadPicture(pending_[1]);
+    const QPixmap pressed = loadPicture(pending_[2]);
+    hover_ = hover.isNull() ? normal_ : hover;
+    pressed_ = pressed.isNull() ? normal_ : pressed;
+    pending_.clear();
 }
 
 void ImageButton::paintEvent(QPaintEvent* event) {

@@ -25,7 +25,7 @@ class QCheckBox;
 //   Edit box           EditBox (QLineEdit; gotFocus/lostFocus) or QPlainTextEdit (multi-line)
 //   Combo box          ComboBox (QComboBox): "selection changed" is activated(), which only the
 //                      user's choice emits; "drop-down closed" is dropDownClosed()
-//   Picture box        PictureBox: its picture at the top left, scaled down to fit
+//   Picture box        PictureBox: opaque, its picture centred, narrowed to fit
 //   Drawing panel      DrawingPanel: its background picture stretched over the panel
 //   Frame panel        FramePanel (QFrame, one-pixel box)
 //   Group box          QGroupBox without title; children placed relative to its top left
@@ -122,7 +122,12 @@ signals:
     void dropDownClosed();
 };
 
-// Shows a picture; a picture larger than the box is scaled down, keeping its proportions.
+// Where a picture box draws its picture: a picture wider than the box is scaled down to the
+// box's width, keeping its proportions; then it is centred, so a taller picture shows its
+// middle rows.
+QRect pictureRect(QSize picture, QSize box);
+
+// Shows a picture, as pictureRect() places it.
 class PictureBox final : public QWidget {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(PictureBox)
@@ -130,9 +135,10 @@ class PictureBox final : public QWidget {
 public:
     explicit PictureBox(QWidget* parent) : QWidget(parent) {}
     void setPicture(const QPixmap& picture);
-    // Loads the picture from a file or resource; a missing one leaves the box empty.
+    // Shows the picture of a file or resource, read when first needed; a missing one leaves
+    // the box empty.
     void setPicture(const QString& path);
-    const QPixmap& picture() const { return picture_; }
+    const QPixmap& picture() const;
     // The file or resource the picture came from; empty for a picture set from memory.
     const QString& pictureSource() const { return source_; }
 
@@ -140,8 +146,9 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    QPixmap picture_;
+    mutable QPixmap picture_;
     QString source_;
+    mutable bool loaded_ = true;
 };
 
 // A panel whose background picture is stretched over it.
@@ -185,15 +192,19 @@ class ImageButton final : public QPushButton {
 public:
     explicit ImageButton(QWidget* parent) : QPushButton(parent) {}
     void setStatePictures(const QPixmap& normal, const QPixmap& hover, const QPixmap& pressed);
-    bool hasStatePictures() const { return !normal_.isNull(); }
+    // The same from files or resources, read when the button is first drawn.
+    void setStatePictures(const QString& normal, const QString& hover, const QString& pressed);
+    bool hasStatePictures() const;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    QPixmap normal_;
-    QPixmap hover_;
-    QPixmap pressed_;
+    void loadPendingPictures() const;
+    mutable QStringList pending_;
+    mutable QPixmap normal_;
+    mutable QPixmap hover_;
+    mutable QPixmap pressed_;
 };
 
 // Builders: each makes the control, gives it its designer name, parent, geometry and font.

@@ -112,16 +112,15 @@ void MainWindow::buildEpisodePage(QWidget* page) {
     c_.sourceLabel->hide();
     c_.iqiyiButton = makeImageButton(page, QStringLiteral("超级按钮2"), {314, 407, 32, 32},
                                      QStringLiteral("爱奇艺"), uiFont(kDefaultFontPixels));
-    c_.iqiyiButton->setStatePictures(
-        QPixmap(picturePath(QStringLiteral("icon_iqiyi_normal.png"))),
-        QPixmap(picturePath(QStringLiteral("icon_iqiyi_hover.png"))),
-        QPixmap(picturePath(QStringLiteral("icon_iqiyi_pressed.png"))));
+    c_.iqiyiButton->setStatePictures(picturePath(QStringLiteral("icon_iqiyi_normal.png")),
+                                     picturePath(QStringLiteral("icon_iqiyi_hover.png")),
+                                     picturePath(QStringLiteral("icon_iqiyi_pressed.png")));
     c_.iqiyiButton->hide();
     c_.letvButton = makeImageButton(page, QStringLiteral("超级按钮3"), {354, 407, 32, 32},
                                     QStringLiteral("乐视"), uiFont(kDefaultFontPixels));
-    c_.letvButton->setStatePictures(QPixmap(picturePath(QStringLiteral("icon_letv_normal.png"))),
-                                    QPixmap(picturePath(QStringLiteral("icon_letv_hover.png"))),
-                                    QPixmap(picturePath(QStringLiteral("icon_letv_pressed.png"))));
+    c_.letvButton->setStatePictures(picturePath(QStringLiteral("icon_letv_normal.png")),
+                                    picturePath(QStringLiteral("icon_letv_hover.png")),
+                                    picturePath(QStringLiteral("icon_letv_pressed.png")));
     c_.letvButton->hide();
     c_.letvButton->setEnabled(false);
     c_.previewTime = makeLabel(page, QStringLiteral("标签7"), {9, 439, 55, 24},

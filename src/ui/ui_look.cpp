@@ -1,11 +1,24 @@
 #include "ui/ui_look.h"
 
+#include <QFontDatabase>
 #include <QPalette>
 #include <QWidget>
 
 namespace arlo::ui {
 
 namespace {
+
+// Only the installed faces of a list, so that the font system does not search for
+// substitutes of a face that is not there every time a control asks for it.
+QStringList installed(const QStringList& families) {
+    QStringList found;
+    for (const QString& family : families) {
+        if (QFontDatabase::hasFamily(family)) {
+            found.append(family);
+        }
+    }
+    return found.isEmpty() ? families : found;
+}
 
 QFont fontOf(const QStringList& families, int pixelSize, bool bold) {
     QFont font;
@@ -18,25 +31,30 @@ QFont fontOf(const QStringList& families, int pixelSize, bool bold) {
 }  // namespace
 
 QFont uiFont(int pixelSize, bool bold) {
-    return fontOf({QStringLiteral("微软雅黑"), QStringLiteral("WenQuanYi Micro Hei"),
-                   QStringLiteral("WenQuanYi Zen Hei")},
-                  pixelSize, bold);
+    static const QStringList families =
+        installed({QStringLiteral("微软雅黑"), QStringLiteral("WenQuanYi Micro Hei"),
+                   QStringLiteral("WenQuanYi Zen Hei")});
+    return fontOf(families, pixelSize, bold);
 }
 
 QFont arialFont(int pixelSize, bool bold) {
-    return fontOf(
-        {QStringLiteral("Arial"), QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans")},
-        pixelSize, bold);
+    static const QStringList families =
+        installed({QStringLiteral("Arial"), QStringLiteral("Liberation Sans"),
+                   QStringLiteral("DejaVu Sans")});
+    return fontOf(families, pixelSize, bold);
 }
 
 QFont heiFont(int pixelSize) {
-    return fontOf({QStringLiteral("黑体"), QStringLiteral("SimHei"),
-                   QStringLiteral("WenQuanYi Zen Hei"), QStringLiteral("WenQuanYi Micro Hei")},
-                  pixelSize, false);
+    static const QStringList families =
+        installed({QStringLiteral("黑体"), QStringLiteral("SimHei"),
+                   QStringLiteral("WenQuanYi Zen Hei"), QStringLiteral("WenQuanYi Micro Hei")});
+    return fontOf(families, pixelSize, false);
 }
 
 QFont serifFont(int pixelSize) {
-    return fontOf({QStringLiteral("MS Serif"), QStringLiteral("DejaVu Serif")}, pixelSize, false);
+    static const QStringList families =
+        installed({QStringLiteral("MS Serif"), QStringLiteral("DejaVu Serif")});
+    return fontOf(families, pixelSize, false);
 }
 
 void setTextColour(QWidget* widget, const QColor& colour) {
