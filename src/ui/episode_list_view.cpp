@@ -116,6 +116,14 @@ void EpisodeListView::setCurrentRow(int row) {
     selectRow(row);
 }
 
+void EpisodeListView::changeEvent(QEvent* event) {
+    QTableView::changeEvent(event);
+    if (event->type() == QEvent::FontChange) {
+        // Rows as high as the list's own font needs, a little air included.
+        verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
+    }
+}
+
 void EpisodeListView::mousePressEvent(QMouseEvent* event) {
     leftPressed_ = event->button() == Qt::LeftButton;
     if (leftPressed_ && !indexAt(event->position().toPoint()).isValid()) {

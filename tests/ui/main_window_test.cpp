@@ -217,6 +217,8 @@ private slots:
         QCOMPARE(list->episodes().cell(1, kColumnSohuId), QStringLiteral("1002"));
         QCOMPARE(list->episodes().cell(2, kColumnSohuId), QString());
         QCOMPARE(list->episodes().cell(0, 8), QString());
+        // Rows are tall enough for the list's font.
+        QVERIFY(list->rowHeight(0) >= QFontMetrics(list->font()).height());
         // Both visible columns fit beside the scroll bar.
         QVERIFY(list->columnViewportPosition(kColumnTitle) + list->columnWidth(kColumnTitle) <=
                 list->viewport()->width());
