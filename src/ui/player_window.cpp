@@ -6,6 +6,7 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QResizeEvent>
+#include <QSignalBlocker>
 #include <QTimer>
 
 #include "playback/player_page.h"
@@ -123,6 +124,57 @@ void PlayerWindow::showPlayerPage(const std::string& pagePath, std::string_view 
     if (playback::armsHookTimer(source)) {
         hooks_->arm();
     }
+}
+
+void PlayerWindow::setSources(const std::vector<std::string>& names) {
+    const QSignalBlocker quiet(sourceChooser_);
+    sourceChooser_->clear();
+    for (const std::string& name : names) {
+        sourceChooser_->addItem(QString::fromStdString(name));
+    }
+}
+
+void PlayerWindow::selectSource(int index) {
+    const QSignalBlocker quiet(sourceChooser_);
+    sourceChooser_->setCurrentIndex(index);
+}
+
+void PlayerWindow::setEpisodes(const std::vector<playback::EpisodeItem>& items) {
+    const QSignalBlocker quiet(episodeChooser_);
+    episodeChooser_->clear();
+    for (const playback::EpisodeItem& item : items) {
+        episodeChooser_->addItem(QString::fromStdString(item.text), item.number);
+    }
+}
+
+void PlayerWindow::selectEpisode(int index) {
+    const QSignalBlocker quiet(episodeChooser_);
+    episodeChooser_->setCurrentIndex(index);
+}
+
+int PlayerWindow::selectedEpisodeIndex() const {
+    return episodeChooser_->currentIndex();
+}
+
+int PlayerWindow::episodeCount() const {
+    return episodeChooser_->count();
+}
+
+playback::EpisodeItem PlayerWindow::episodeAt(int index) const {
+    if (index < 0 || index >= episodeChooser_->count()) {
+        return {};
+    }
+    return {episodeChooser_->itemText(index).toStdString(),
+            episodeChooser_->itemData(index).toInt()};
+}
+
+void PlayerWindow::restoreAndActivate() {
+    if (isMinimized()) {
+        setWindowState(windowState() & ~Qt::WindowMinimized);
+    }
+    show();
+    raise();
+    activateWindow();
 }
 
 PlayerLayout PlayerWindow::controlLayout() const {

@@ -7,6 +7,9 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
+
+#include "playback/navigation.h"
 
 class QCheckBox;
 class QComboBox;
@@ -63,6 +66,19 @@ public:
     // Shows the page written at `pagePath`: removes the Plugin hook, loads the page anew, and
     // unless the page plays from iQiyi arms the Hook timer that hooks the new page.
     void showPlayerPage(const std::string& pagePath, std::string_view source);
+
+    // The choosers as the playback logic fills and reads them. Selecting from here runs no
+    // handler; only the user's choice emits the selection signals.
+    void setSources(const std::vector<std::string>& names);
+    void selectSource(int index);
+    void setEpisodes(const std::vector<playback::EpisodeItem>& items);
+    void selectEpisode(int index);
+    int selectedEpisodeIndex() const;
+    int episodeCount() const;
+    // The item's text and number; an empty item outside the list.
+    playback::EpisodeItem episodeAt(int index) const;
+    // Restores the window if it is minimised and makes it the active window.
+    void restoreAndActivate();
 
     pageview::PageView& pageView() { return *view_; }
     pageview::PlayerHooks& hooks() { return *hooks_; }

@@ -58,6 +58,7 @@ private slots:
     void windowOpensAtItsPlaceAndKeepsBarUnderPageAtAnySize();
     void windowCannotBeMadeSmallerOrLargerThanItsLimits();
     void buttonsAndUserChoicesReachTheBindings();
+    void choosersHoldWhatThePlaybackLogicPutsInWithoutRunningHandlers();
     void closedDropDownHandsFocusToTheWindow();
     void stayOnTopKeepsPlaceAndSize();
     void showingPageHooksItUnlessItPlaysFromIqiyi();
@@ -179,6 +180,43 @@ void PlayerWindowTest::buttonsAndUserChoicesReachTheBindings() {
         QVERIFY2(!control<QWidget>(name)->isVisible(), name);
     }
     QVERIFY(!control<QWidget>("超级按钮3")->isEnabled());
+}
+
+void PlayerWindowTest::choosersHoldWhatThePlaybackLogicPutsInWithoutRunningHandlers() {
+    QSignalSpy episode(window_.data(), &PlayerWindow::episodeSelectionChanged);
+    QSignalSpy source(window_.data(), &PlayerWindow::sourceSelectionChanged);
+    QSignalSpy activated(window_.data(), &PlayerWindow::activated);
+
+    window_->setSources({"乐视"});
+    window_->selectSource(0);
+    QCOMPARE(control<QComboBox>("组合框2")->count(), 1);
+    QCOMPARE(control<QComboBox>("组合框2")->currentText(), QStringLiteral("乐视"));
+
+    window_->setEpisodes({{"第1集  甲", 1}, {"第2集  乙", 2}, {"第3集  丙", 3}});
+    window_->selectEpisode(2);
+    QCOMPARE(window_->episodeCount(), 3);
+    QCOMPARE(window_->selectedEpisodeIndex(), 2);
+    QCOMPARE(window_->episodeAt(1).text, std::string("第2集  乙"));
+    QCOMPARE(window_->episodeAt(1).number, 2);
+    QCOMPARE(window_->episodeAt(3).number, 0);
+    QCOMPARE(window_->episodeAt(-1).text, std::string());
+    window_->setEpisodes({});
+    QCOMPARE(window_->selectedEpisodeIndex(), -1);
+    QCOMPARE(episode.count(), 0);
+    QCOMPARE(source.count(), 0);
+
+    // Brought back from another window and from being minimised, the window reports its
+    // activation, which is what starts playback.
+    QWidget other;
+    other.show();
+    other.activateWindow();
+    QTRY_VERIFY(other.isActiveWindow());
+    window_->showMinimized();
+    activated.clear();
+    window_->restoreAndActivate();
+    QVERIFY(!window_->isMinimized());
+    QTRY_VERIFY(window_->isActiveWindow());
+    QVERIFY(activated.count() >= 1);
 }
 
 void PlayerWindowTest::closedDropDownHandsFocusToTheWindow() {
