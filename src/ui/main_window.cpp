@@ -12,6 +12,7 @@
 #include "ui/control_kinds.h"
 #include "ui/episode_list_view.h"
 #include "ui/guestbook_window.h"
+#include "ui/poster_grid.h"
 #include "ui/ui_look.h"
 
 namespace arlo::ui {
@@ -36,6 +37,8 @@ MainWindow::MainWindow(AppContext& context) : context_(context) {
     buildEpisodePage(c_.pages->widget(0));
     buildMoviePage(c_.pages->widget(1));
     bindEvents();
+    posterGrid_ = new PosterGrid(context_, c_, this);
+    connect(posterGrid_, &PosterGrid::playRequested, this, &MainWindow::onPosterPlayRequested);
     setOuterGeometry(this, QPoint(50, 50), QSize(397, 610), true);
 }
 
@@ -218,7 +221,9 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     emit closing();
 }
 
-void MainWindow::setUpMoviePage() {}
+void MainWindow::setUpMoviePage() {
+    posterGrid_->setUp();
+}
 
 void MainWindow::startEpisodeListRefresh() {}
 
@@ -227,7 +232,9 @@ void MainWindow::onMainLeftButtonReleased() {
     c_.searchIcon->setFocus(Qt::MouseFocusReason);
 }
 
-void MainWindow::onMainMouseMove(QPoint) {}
+void MainWindow::onMainMouseMove(QPoint) {
+    posterGrid_->mainWindowMouseMove();
+}
 
 void MainWindow::onLogoMouseMove(QPoint globalPos) {
     bool& captured = context_.state.mouseCaptured;
@@ -271,17 +278,33 @@ void MainWindow::onPreviewSliderMouseMove(QPoint) {}
 
 void MainWindow::onPreviewPopupMouseMove(QPoint) {}
 
-void MainWindow::onPosterMouseMove(QPoint) {}
+void MainWindow::onPosterMouseMove(QPoint globalPos) {
+    posterGrid_->posterMouseMoveAt(globalPos);
+}
 
-void MainWindow::onOverlayMouseMove(QPoint) {}
+void MainWindow::onOverlayMouseMove(QPoint globalPos) {
+    posterGrid_->overlayMouseMove(globalPos);
+}
 
-void MainWindow::onPosterPlayMouseMove(QPoint) {}
+void MainWindow::onPosterPlayMouseMove(QPoint globalPos) {
+    posterGrid_->playButtonMouseMove(globalPos);
+}
 
-void MainWindow::onPosterPlayClicked() {}
+void MainWindow::onPosterPlayClicked() {
+    posterGrid_->playClicked();
+}
 
-void MainWindow::onPosterScroll(int) {}
+void MainWindow::onPosterScroll(int value) {
+    posterGrid_->scrolled(value);
+}
 
-void MainWindow::onPosterWheel(int) {}
+void MainWindow::onPosterWheel(int notches) {
+    posterGrid_->wheelTurned(notches);
+}
+
+void MainWindow::onPosterPlayRequested() {
+    // Opens the Player window once the navigation is wired to the windows.
+}
 
 void MainWindow::onTrailerMenu() {}
 

@@ -22,6 +22,7 @@ class FramePanel;
 class ImageButton;
 class Label;
 class PictureBox;
+class PosterGrid;
 
 // The series' title, shown above the chosen episode.
 inline const QString kSeriesTitle = QStringLiteral("雾港侦探阿洛");
@@ -92,6 +93,9 @@ public:
     QWidget* playerWindow() const { return player_.data(); }
     void setPlayerWindow(QWidget* player) { player_ = player; }
 
+    // The movie page's poster grid, built by setUpMoviePage().
+    PosterGrid* posterGrid() const { return posterGrid_; }
+
     // Start-up work handed to the movie page and the episode list.
     void setUpMoviePage();
     void startEpisodeListRefresh();
@@ -128,6 +132,8 @@ public slots:
     void onPosterPlayClicked();
     void onPosterScroll(int value);
     void onPosterWheel(int notches);
+    // The poster grid's play button asks to play the hovered movie.
+    void onPosterPlayRequested();
     // Menu.
     void onTrailerMenu();
     void onGuestbookMenu();
@@ -147,6 +153,7 @@ private:
     AppContext& context_;
     Controls c_;
     QPointer<QWidget> player_;
+    PosterGrid* posterGrid_ = nullptr;
     bool created_ = false;
 };
 
