@@ -200,10 +200,10 @@ std::string requestUrl(std::string_view url) {
     }
     out += encodePath(UrlPath(url));
 
-    CURLU* parsed = curl_url();
+    CURLU* parsed = curlapi::urlNew();
     const bool ok =
-        parsed != nullptr && curl_url_set(parsed, CURLUPART_URL, out.c_str(), 0) == CURLUE_OK;
-    curl_url_cleanup(parsed);
+        parsed != nullptr && curlapi::urlSet(parsed, CURLUPART_URL, out.c_str(), 0) == CURLUE_OK;
+    curlapi::urlCleanup(parsed);
     return ok ? out : std::string();
 }
 
@@ -238,27 +238,27 @@ Bytes FetchPage(std::string_view url, int method, std::string_view bodyText, std
     }
     CURL* h = curl.get();
     Received received;
-    bool ok = curl_easy_setopt(h, CURLOPT_URL, target.c_str()) == CURLE_OK;
+    bool ok = curlapi::easySetopt(h, CURLOPT_URL, target.c_str()) == CURLE_OK;
     // Direct unless a proxy is given; an empty string also stops libcurl reading the proxy
     // environment variables. A proxy serves plain http only.
     const bool viaProxy = proxy.has_value() && !proxy->empty() && !secure;
     const std::string proxyText = viaProxy ? std::string(*proxy) : std::string();
-    ok = ok && curl_easy_setopt(h, CURLOPT_PROXY, proxyText.c_str()) == CURLE_OK;
-    ok = ok && curl_easy_setopt(h, CURLOPT_NOPROXY, "") == CURLE_OK;
+    ok = ok && curlapi::easySetopt(h, CURLOPT_PROXY, proxyText.c_str()) == CURLE_OK;
+    ok = ok && curlapi::easySetopt(h, CURLOPT_NOPROXY, "") == CURLE_OK;
     if (viaProxy) {
         // The proxy makes the connection; the host map is for direct ones (with both, libcurl
         // would tunnel through the proxy instead).
-        ok = ok && curl_easy_setopt(h, CURLOPT_CONNECT_TO, nullptr) == CURLE_OK;
+        ok = ok && curlapi::easySetopt(h, CURLOPT_CONNECT_TO, nullptr) == CURLE_OK;
     }
-    ok = ok && curl_easy_setopt(h, CURLOPT_FOLLOWLOCATION, noRedirect ? 0L : 1L) == CURLE_OK;
+    ok = ok && curlapi::easySetopt(h, CURLOPT_FOLLOWLOCATION, noRedirect ? 0L : 1L) == CURLE_OK;
     if (!agent.empty()) {
-        ok = ok && curl_easy_setopt(h, CURLOPT_USERAGENT, agent.c_str()) == CURLE_OK;
+        ok = ok && curlapi::easySetopt(h, CURLOPT_USERAGENT, agent.c_str()) == CURLE_OK;
     }
-    ok = ok && curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, onBody) == CURLE_OK;
-    ok = ok && curl_easy_setopt(h, CURLOPT_WRITEDATA, &received) == CURLE_OK;
-    ok = ok && curl_easy_setopt(h, CURLOPT_HEADERFUNCTION, onHeader) == CURLE_OK;
-    ok = ok && curl_easy_setopt(h, CURLOPT_HEADERDATA, &received) == CURLE_OK;
-    ok = ok && curl_easy_setopt(h, CURLOPT_SUPPRESS_CONNECT_HEADERS, 1L) == CURLE_OK;
+    ok = ok && curlapi::easySetopt(h, CURLOPT_WRITEFUNCTION, onBody) == CURLE_OK;
+    ok = ok && curlapi::easySetopt(h, CURLOPT_WRITEDATA, &received) == CURLE_OK;
+    ok = ok && curlapi::easySetopt(h, CURLOPT_HEADERFUNCTION, onHeader) == CURLE_OK;
+    ok = ok && curlapi::easySetopt(h, CURLOPT_HEADERDATA, &received) == CURLE_OK;
+    ok = ok && curlapi::easySetopt(h, CURLOPT_SUPPRESS_CONNECT_HEADERS, 1L) == CURLE_OK;
     if (!ok) {
         return {};
     }
@@ -266,7 +266,7 @@ Bytes FetchPage(std::string_view url, int method, std::string_view bodyText, std
     completeHeaders(block, url, jar);
     CurlList headerLines;
     if (!headerList(block, headerLines) ||
-        curl_easy_setopt(h, CURLOPT_HTTPHEADER, headerLines.get()) != CURLE_OK) {
+        curlapi::easySetopt(h, CURLOPT_HTTPHEADER, headerLines.get()) != CURLE_OK) {
         return {};
     }
 
@@ -274,19 +274,19 @@ Bytes FetchPage(std::string_view url, int method, std::string_view bodyText, std
         if (body.empty()) {
             body.assign(bodyText);
         }
-        curl_easy_setopt(h, CURLOPT_POST, 1L);
-        curl_easy_setopt(h, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(body.size()));
-        curl_easy_setopt(h, CURLOPT_POSTFIELDS, body.data());
+        curlapi::easySetopt(h, CURLOPT_POST, 1L);
+        curlapi::easySetopt(h, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(body.size()));
+        curlapi::easySetopt(h, CURLOPT_POSTFIELDS, body.data());
         if (method != 1) {
-            curl_easy_setopt(h, CURLOPT_CUSTOMREQUEST, "GET");
+            curlapi::easySetopt(h, CURLOPT_CUSTOMREQUEST, "GET");
         }
     } else {
-        curl_easy_setopt(h, CURLOPT_HTTPGET, 1L);
+        curlapi::easySetopt(h, CURLOPT_HTTPGET, 1L);
     }
 
     // A failed transfer (refused, timed out, stalled, cut off, too large) gives no body: a
     // partial page or picture must not pass for a whole one. What headers arrived still count.
-    const CURLcode result = curl_easy_perform(h);
+    const CURLcode result = curlapi::easyPerform(h);
     if (result != CURLE_OK || received.bodyTooLarge) {
         received.body.clear();
     }

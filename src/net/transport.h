@@ -1,6 +1,6 @@
 #pragma once
 
-#include <curl/curl.h>
+#include "net/curl_api.h"
 
 #include <memory>
 #include <string>
@@ -24,7 +24,7 @@ constexpr long kConnectSeconds = 60;
 constexpr long kMaxRedirects = 10;
 
 struct CurlEasyDeleter {
-    void operator()(CURL* curl) const { curl_easy_cleanup(curl); }
+    void operator()(CURL* curl) const { curlapi::easyCleanup(curl); }
 };
 using CurlEasy = std::unique_ptr<CURL, CurlEasyDeleter>;
 
@@ -32,7 +32,7 @@ using CurlEasy = std::unique_ptr<CURL, CurlEasyDeleter>;
 class CurlList final {
 public:
     CurlList() = default;
-    ~CurlList() { curl_slist_free_all(list_); }
+    ~CurlList() { curlapi::slistFreeAll(list_); }
     CurlList(const CurlList&) = delete;
     CurlList& operator=(const CurlList&) = delete;
 
