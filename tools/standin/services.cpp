@@ -5,6 +5,8 @@ namespace arlo::standin {
 void addAllServices(Server& server) {
     addTestEndpoints(server);
     addAnalyticsCounter(server);
+    addPptvShows(server);
+    addCoverPictures(server);
 }
 
 }  // namespace arlo::standin

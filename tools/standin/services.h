@@ -22,6 +22,16 @@ void addTestEndpoints(Server& server);
 // The web-analytics counter of the usage ping: GET /stat.htm on the counter host.
 void addAnalyticsCounter(Server& server);
 
+// PPTV: show pages on the web host (/show/<code>.html, with {"id":..., and "duration":...,)
+// and 10 x 10 sprite sheets on the preview-picture host (/0/<id>_6_10x10_<k>_720.jpg), each
+// tile showing its frame number. A code "test-<seconds>[-<width>x<height>][-bad<k>]" picks
+// the duration, the sheets' size (1600 x 900 otherwise) and a sheet that will not decode.
+void addPptvShows(Server& server);
+
+// The cover-picture host: a 160 x 90 JPEG showing the episode number at the path of every
+// Mandarin episode's thumbnail address.
+void addCoverPictures(Server& server);
+
 // Every service above.
 void addAllServices(Server& server);
 

@@ -1,0 +1,104 @@
+#pragma once
+
+#include <atomic>
+#include <functional>
+#include <list>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <string_view>
+#include <thread>
+#include <vector>
+
+// The slide-preview and thumbnail loads without any window: what the worker threads fetch
+// and compute, the inputs the episode list hands them, and the threads that run them one at
+// a time.
+namespace arlo::preview {
+
+// The episode the loaders are to show: written by the user-interface thread when a row is
+// chosen, read by each loader when it starts its run.
+class PreviewSelection final {
+public:
+    void set(std::string thumbnailUrl, std::string previewCode);
+    std::string thumbnailUrl() const;
+    std::string previewCode() const;
+
+private:
+    mutable std::mutex mutex_;
+    std::string thumbnailUrl_;
+    std::string previewCode_;
+};
+
+// Scheme and host of the PPTV web site (show pages) and of its preview pictures.
+struct PreviewHosts {
+    std::string web;
+    std::string pictures;
+};
+
+// How a load reaches the network and decodes pictures; called on the loader's thread.
+struct PreviewSources {
+    // A GET of the address; the body, empty on failure.
+    std::function<std::string(const std::string& url)> fetchPage;
+    // The same for a page served in UTF-8.
+    std::function<std::string(const std::string& url)> fetchPageUtf8;
+    // An uncompressed bottom-up BMP of the picture; false when it cannot be decoded.
+    std::function<bool(const std::string& picture, std::string& bmp)> toBmp;
+};
+
+struct SlidePreview {
+    int duration = 0;                 // seconds, from the show page
+    int expected = -1;                // frames wanted: the slider's maximum
+    std::vector<std::string> frames;  // each a complete BMP file; frame d at index d - 1
+    int sheetWidth = 0;               // pixel size of the last sheet cut, which sizes the popup
+    int sheetHeight = 0;
+    int sheetsFetched = 0;
+    bool succeeded = false;
+};
+
+// One slide-preview load for a show code: the show page, then sprite sheets 0, 1, ... each
+// decoded once and cut into its frames, until the expected number exists. A sheet that
+// cannot be decoded ends the load (the frames after it would be shown at the wrong times).
+// When `stop` becomes true the load ends early, unsuccessful.
+SlidePreview loadSlidePreview(std::string_view code, const PreviewHosts& hosts,
+                              const PreviewSources& sources,
+                              const std::atomic<bool>* stop = nullptr);
+
+// Runs loads on worker threads, one at a time, each holding `lock` for its whole run. A load
+// that gets the lock while a newer one is waiting behind it gives way: the newer one reads
+// the same, latest inputs, so only the last request of a quick succession does the work.
+// Every thread is joined by stop() or the destructor; a running load sees `stopping` turn
+// true and should end soon.
+class SerialLoads final {
+public:
+    using Load = std::function<void(const std::atomic<bool>& stopping)>;
+
+    explicit SerialLoads(std::mutex& lock);
+    ~SerialLoads();
+    SerialLoads(const SerialLoads&) = delete;
+    SerialLoads& operator=(const SerialLoads&) = delete;
+
+    // Ignored once stop() was called.
+    void start(Load load);
+    // Waits for every load started so far.
+    void waitIdle();
+    // Asks running loads to end and waits for every thread.
+    void stop();
+    // Loads that ran (did not give way), for tests and benchmarks.
+    long completedRuns() const { return completedRuns_.load(); }
+
+private:
+    struct Worker {
+        std::thread thread;
+        std::shared_ptr<std::atomic<bool>> finished;
+    };
+    void joinAll();
+
+    std::mutex& lock_;
+    std::mutex workersMutex_;
+    std::list<Worker> workers_;
+    std::atomic<bool> stopping_{false};
+    std::atomic<unsigned long> latest_{0};
+    std::atomic<long> completedRuns_{0};
+};
+
+}  // namespace arlo::preview

@@ -1,0 +1,236 @@
+#include "ui/preview/slide_preview_loader.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstdint>
+#include <mutex>
+#include <string>
+#include <thread>
+
+#include "net/page_fetcher.h"
+#include "standin/standin_environment.h"
+#include "ui/preview/bmp.h"
+#include "ui/preview/slide_preview.h"
+
+namespace arlo::preview {
+namespace {
+
+// Loads over real HTTP from a stand-in whose show pages and sheets the test defines. Sheets
+// are served as 24-bit BMPs, so "decoding" is taking the bytes as they are.
+constexpr const char* kWebHost = "pptv-web.test";
+constexpr const char* kPictureHost = "pptv-pictures.test";
+
+// A sheet whose every pixel row carries its sheet number, row and column, so frames cut
+// from different places differ.
+std::string sheetBmp(int sheet, int width, int height) {
+    const int row = ((width * 24 + 31) / 32) * 4;
+    std::string b(54 + static_cast<std::size_t>(row) * height, '\0');
+    auto put = [&](std::size_t at, std::uint32_t v) {
+        for (int i = 0; i < 4; ++i) {
+            b[at + i] = static_cast<char>(v >> (8 * i));
+        }
+    };
+    b[0] = 'B';
+    b[1] = 'M';
+    put(2, static_cast<std::uint32_t>(b.size()));
+    put(10, 54);
+    put(14, 40);
+    put(18, static_cast<std::uint32_t>(width));
+    put(22, static_cast<std::uint32_t>(height));
+    b[26] = 1;
+    b[28] = 24;
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            char* p = &b[54 + static_cast<std::size_t>(y) * row + static_cast<std::size_t>(x) * 3];
+            p[0] = static_cast<char>(sheet * 16 + 1);
+            p[1] = static_cast<char>(y);
+            p[2] = static_cast<char>(x);
+        }
+    }
+    return b;
+}
+
+class LoaderTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(env_.ok());
+        auto& server = env_.server();
+        server.route(kWebHost, "/show/*", [this](const standin::Request& r) {
+            standin::Response response;
+            const auto duration = durations_.find(r.path);
+            response.body = duration == durations_.end()
+                                ? "<html>no such show</html>"
+                                : "<script>var c = {\"id\":42,\"title\":\"t\",\"duration\":" +
+                                      std::to_string(duration->second) + ",\"x\":1};</script>";
+            return response;
+        });
+        server.route(kPictureHost, "/0/*", [this](const standin::Request& r) {
+            standin::Response response;
+            for (int k = 0; k < 10; ++k) {
+                if (r.path == spriteSheetPath("42", k)) {
+                    response.body = k == brokenSheet_ ? std::string("BM?") : sheetBmp(k, 1600, 900);
+                    return response;
+                }
+            }
+            response.status = 404;
+            response.body = "not found";
+            return response;
+        });
+        sources_.fetchPage = [](const std::string& url) { return net::FetchPage(url); };
+        sources_.fetchPageUtf8 = [](const std::string& url) { return net::FetchPageUtf8(url); };
+        sources_.toBmp = [](const std::string& picture, std::string& bmp) {
+            if (bmpWidth(picture) <= 0) {
+                return false;
+            }
+            bmp = picture;
+            return true;
+        };
+    }
+
+    int sheetsRequested(int k) {
+        return static_cast<int>(
+            env_.server().requestsFor(kPictureHost, spriteSheetPath("42", k)).size());
+    }
+
+    standin::StandinEnvironment env_;
+    std::map<std::string, int> durations_ = {{"/show/ep23.html", 1380}, {"/show/short.html", 6}};
+    int brokenSheet_ = -1;
+    const PreviewHosts hosts_{std::string("http://") + kWebHost,
+                              std::string("http://") + kPictureHost};
+    PreviewSources sources_;
+};
+
+TEST_F(LoaderTest, twentyThreeMinutesTakeThreeSheetsAndTwentyNineFramesOfTheLast) {
+    const SlidePreview p = loadSlidePreview("ep23", hosts_, sources_);
+    EXPECT_TRUE(p.succeeded);
+    EXPECT_EQ(p.duration, 1380);
+    EXPECT_EQ(p.expected, 229);
+    ASSERT_EQ(p.frames.size(), 229u);
+    EXPECT_EQ(p.sheetsFetched, 3);
+    for (int k = 0; k < 3; ++k) {
+        EXPECT_EQ(sheetsRequested(k), 1) << k;
+    }
+    EXPECT_EQ(sheetsRequested(3), 0);
+    EXPECT_EQ(p.sheetWidth, 1600);
+    EXPECT_EQ(p.sheetHeight, 900);
+    // Frame 201 is the third sheet's first cell, frame 229 its ninth cell of the third row.
+    const std::string third = sheetBmp(2, 1600, 900);
+    EXPECT_EQ(p.frames[200], cropBmp(third, 0, 0, 160, 90));
+    EXPECT_EQ(p.frames[228], cropBmp(third, 8 * 160, 2 * 90, 160, 90));
+    EXPECT_EQ(p.frames[99], cropBmp(sheetBmp(0, 1600, 900), 9 * 160, 9 * 90, 160, 90));
+}
+
+TEST_F(LoaderTest, showsTooShortOrMissingFail) {
+    // Six seconds expect no frame at all: one is taken from the first sheet, and that is one
+    // too many.
+    const SlidePreview shortShow = loadSlidePreview("short", hosts_, sources_);
+    EXPECT_FALSE(shortShow.succeeded);
+    EXPECT_EQ(shortShow.expected, 0);
+    EXPECT_EQ(shortShow.frames.size(), 1u);
+    EXPECT_EQ(shortShow.sheetsFetched, 1);
+
+    // A page without the fields: duration 0, nothing to cut.
+    const SlidePreview missing = loadSlidePreview("gone", hosts_, sources_);
+    EXPECT_FALSE(missing.succeeded);
+    EXPECT_EQ(missing.expected, -1);
+    EXPECT_TRUE(missing.frames.empty());
+}
+
+TEST_F(LoaderTest, anUndecodableSheetEndsTheLoadInsteadOfShiftingLaterFrames) {
+    brokenSheet_ = 1;
+    const SlidePreview p = loadSlidePreview("ep23", hosts_, sources_);
+    EXPECT_FALSE(p.succeeded);
+    EXPECT_EQ(p.frames.size(), 100u);
+    EXPECT_EQ(sheetsRequested(2), 0);
+}
+
+TEST_F(LoaderTest, aStoppedLoadFetchesNoFurtherSheet) {
+    std::atomic<bool> stop{false};
+    PreviewSources stopping = sources_;
+    stopping.fetchPage = [&](const std::string& url) {
+        stop = true;
+        return net::FetchPage(url);
+    };
+    const SlidePreview p = loadSlidePreview("ep23", hosts_, stopping, &stop);
+    EXPECT_FALSE(p.succeeded);
+    EXPECT_EQ(sheetsRequested(0), 1);
+    EXPECT_EQ(sheetsRequested(1), 0);
+}
+
+// The threads: loads of one kind run one at a time under their lock, read the latest
+// selection when they get it, and the last request decides what is shown.
+TEST(SerialLoadsTest, quickRequestsEndWithTheLastSelectionAndNeverOverlap) {
+    std::mutex lock;
+    PreviewSelection selection;
+    std::atomic<int> running{0};
+    std::atomic<bool> overlapped{false};
+    std::mutex shownMutex;
+    std::vector<std::string> shown;
+    {
+        SerialLoads loads(lock);
+        for (int n = 1; n <= 20; ++n) {
+            selection.set("cover" + std::to_string(n), "code" + std::to_string(n));
+            loads.start([&](const std::atomic<bool>&) {
+                if (running.fetch_add(1) != 0) {
+                    overlapped = true;
+                }
+                const std::string code = selection.previewCode();
+                std::this_thread::sleep_for(std::chrono::milliseconds(2));
+                {
+                    std::lock_guard g(shownMutex);
+                    shown.push_back(code);
+                }
+                running.fetch_sub(1);
+            });
+        }
+        loads.waitIdle();
+        EXPECT_GE(loads.completedRuns(), 1);
+        EXPECT_LE(loads.completedRuns(), 20);
+    }
+    EXPECT_FALSE(overlapped);
+    ASSERT_FALSE(shown.empty());
+    EXPECT_EQ(shown.back(), "code20");
+}
+
+TEST(SerialLoadsTest, stoppingEndsARunningLoadAndIgnoresLaterStarts) {
+    std::mutex lock;
+    std::atomic<bool> started{false};
+    std::atomic<bool> sawStop{false};
+    std::atomic<int> laterRuns{0};
+    {
+        SerialLoads loads(lock);
+        loads.start([&](const std::atomic<bool>& stopping) {
+            started = true;
+            while (!stopping.load()) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            }
+            sawStop = true;
+        });
+        while (!started.load()) {
+            std::this_thread::yield();
+        }
+        loads.stop();
+        loads.start([&](const std::atomic<bool>&) { ++laterRuns; });
+    }
+    EXPECT_TRUE(sawStop);
+    EXPECT_EQ(laterRuns.load(), 0);
+}
+
+TEST(SerialLoadsTest, aLoadWaitsForTheLockItShares) {
+    std::mutex lock;
+    std::atomic<bool> ran{false};
+    SerialLoads loads(lock);
+    {
+        std::lock_guard held(lock);
+        loads.start([&](const std::atomic<bool>&) { ran = true; });
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        EXPECT_FALSE(ran.load());
+    }
+    loads.waitIdle();
+    EXPECT_TRUE(ran.load());
+}
+
+}  // namespace
+}  // namespace arlo::preview
