@@ -1,0 +1,237 @@
+#include "ui/preview_controller.h"
+
+#include <QImage>
+#include <QPixmap>
+#include <QProgressBar>
+#include <QStackedWidget>
+
+#include "deploy/deploy.h"
+#include "net/page_fetcher.h"
+#include "ui/control_kinds.h"
+#include "ui/image_convert.h"
+#include "ui/preview/slide_preview.h"
+#include "ui/ui_look.h"
+
+namespace arlo::ui {
+namespace {
+
+const QColor kLoadingRed(0xFF, 0x00, 0x00);
+const QColor kDurationTeal(0x00, 0x80, 0x80);
+
+preview::PreviewHosts deployedHosts() {
+    return {std::string(deploy::kPptvWebHost), std::string(deploy::kPptvPictureHost)};
+}
+
+preview::PreviewSources networkSources() {
+    preview::PreviewSources sources;
+    sources.fetchPage = [](const std::string& url) { return net::FetchPage(url); };
+    sources.fetchPageUtf8 = [](const std::string& url) { return net::FetchPageUtf8(url); };
+    sources.toBmp = [](const std::string& picture, std::string& bmp) {
+        QByteArray converted;
+        if (!convertImage(
+                QByteArray::fromRawData(picture.data(), static_cast<qsizetype>(picture.size())),
+                kFormatBmp, converted)) {
+            return false;
+        }
+        bmp.assign(converted.constData(), static_cast<std::size_t>(converted.size()));
+        return true;
+    };
+    return sources;
+}
+
+}  // namespace
+
+PreviewController::PreviewController(AppContext& context, const MainWindow::Controls& controls,
+                                     QObject* parent)
+    : PreviewController(context, controls, deployedHosts(), parent) {}
+
+PreviewController::PreviewController(AppContext& context, const MainWindow::Controls& controls,
+                                     preview::PreviewHosts hosts, QObject* parent)
+    : QObject(parent),
+      context_(context),
+      c_(controls),
+      hosts_(std::move(hosts)),
+      sources_(networkSources()),
+      thumbnailLoads_(context.thumbnailLock),
+      previewLoads_(context.previewLock) {}
+
+PreviewController::~PreviewController() {
+    stop();
+}
+
+void PreviewController::setSelection(const QString& thumbnailUrl, const QString& previewCode) {
+    selection_.set(thumbnailUrl.toStdString(), previewCode.toStdString());
+}
+
+void PreviewController::startThumbnailLoader() {
+    thumbnailLoads_.start(
+        [this](const std::atomic<bool>& stopping) { runThumbnailLoad(stopping); });
+}
+
+void PreviewController::startPreviewLoader() {
+    previewLoads_.start([this](const std::atomic<bool>& stopping) { runPreviewLoad(stopping); });
+}
+
+void PreviewController::waitForLoads() {
+    thumbnailLoads_.waitIdle();
+    previewLoads_.waitIdle();
+}
+
+void PreviewController::stop() {
+    thumbnailLoads_.stop();
+    previewLoads_.stop();
+}
+
+void PreviewController::post(std::function<void()> update) {
+    // Queued to this object's thread; dropped if the object is gone by then.
+    QMetaObject::invokeMethod(this, std::move(update), Qt::QueuedConnection);
+}
+
+// Worker thread.
+void PreviewController::runThumbnailLoad(const std::atomic<bool>& stopping) {
+    const std::string body = net::FetchPage(selection_.thumbnailUrl());
+    if (stopping.load()) {
+        return;
+    }
+    // A body that is not a picture (an error page) shows the no-preview picture too.
+    QImage cover;
+    if (!body.empty()) {
+        cover.loadFromData(reinterpret_cast<const uchar*>(body.data()),
+                           static_cast<int>(body.size()));
+    }
+    post([this, cover = std::move(cover)] {
+        if (cover.isNull()) {
+            c_.cover->setBackgroundPicture(picturePath(QStringLiteral("no_preview.jpg")));
+        } else {
+            c_.cover->setBackgroundPicture(QPixmap::fromImage(cover));
+        }
+        emit thumbnailShown();
+    });
+}
+
+// Worker thread.
+void PreviewController::runPreviewLoad(const std::atomic<bool>& stopping) {
+    const std::string code = selection_.previewCode();
+    post([this] { showLoading(); });
+    preview::SlidePreview result = preview::loadSlidePreview(code, hosts_, sources_, &stopping);
+    if (stopping.load()) {
+        return;
+    }
+    post([this, result = std::move(result)]() mutable { showPreview(std::move(result)); });
+}
+
+void PreviewController::showLoading() {
+    c_.previewStatus->setText(QStringLiteral("正在加载"));
+    setTextColour(c_.previewStatus, kLoadingRed);
+    // The old episode's frames go now; until the new ones arrive the popup shows no picture.
+    frames_.clear();
+    shownFrame_ = 0;
+    c_.previewPicture->setBackgroundPicture(QPixmap());
+}
+
+void PreviewController::showPreview(preview::SlidePreview result) {
+    QProgressBar* slider = c_.previewSlider;
+    // A show without frames has a maximum of 0 or -1; the bar keeps its minimum of 0.
+    slider->setMaximum(std::max(result.expected, 0));
+    frames_ = std::move(result.frames);
+    shownFrame_ = 0;
+    if (result.succeeded) {
+        const preview::PopupGeometry g =
+            preview::popupGeometry(result.sheetWidth, result.sheetHeight, slider->y(),
+                                   c_.previewFrame->x(), c_.previewPointer->height());
+        c_.previewFrame->setGeometry(g.frame.left, g.frame.top, g.frame.width, g.frame.height);
+        c_.previewPicture->setGeometry(g.picture.left, g.picture.top, g.picture.width,
+                                       g.picture.height);
+        c_.previewPointer->setGeometry(g.pointer.left, g.pointer.top, g.pointer.width,
+                                       g.pointer.height);
+        c_.previewStatus->setText(QString::fromStdString(preview::timeText(result.duration)));
+        setTextColour(c_.previewStatus, kDurationTeal);
+        slider->setEnabled(true);
+        ready_ = true;
+    } else {
+        c_.previewStatus->setText(QStringLiteral("加载失败"));
+        slider->setValue(1);
+        slider->setEnabled(false);
+        ready_ = false;
+        // The popup only shows a ready preview.
+        showPopup(false);
+    }
+    emit previewFinished(result.succeeded);
+}
+
+void PreviewController::showPopup(bool visible) {
+    c_.previewFrame->setVisible(visible);
+    c_.previewPicture->setVisible(visible);
+    c_.previewPointer->setVisible(visible);
+}
+
+void PreviewController::showFrame(int d) {
+    if (d == shownFrame_) {
+        return;
+    }
+    shownFrame_ = d;
+    // While a new load runs the list may be shorter than the slider's maximum: a frame that
+    // is not there (yet) shows no picture.
+    QPixmap picture;
+    if (d >= 1 && static_cast<std::size_t>(d) <= frames_.size()) {
+        const std::string& frame = frames_[static_cast<std::size_t>(d) - 1];
+        picture.loadFromData(reinterpret_cast<const uchar*>(frame.data()),
+                             static_cast<uint>(frame.size()), "BMP");
+    }
+    c_.previewPicture->setBackgroundPicture(picture);
+}
+
+void PreviewController::releaseCapture() {
+    if (QWidget* grabber = QWidget::mouseGrabber()) {
+        grabber->releaseMouse();
+    }
+    context_.state.mouseCaptured = false;
+    showPopup(false);
+}
+
+void PreviewController::onSliderMouseMove(QPoint globalPos) {
+    QProgressBar* slider = c_.previewSlider;
+    // A disabled slider takes no mouse input, unless it still holds the mouse from before.
+    if (!slider->isEnabled() && QWidget::mouseGrabber() != slider) {
+        return;
+    }
+    bool& captured = context_.state.mouseCaptured;
+    if (captured) {
+        const QPoint topLeft = slider->mapToGlobal(QPoint(0, 0));
+        const int left = topLeft.x(), top = topLeft.y();
+        const int right = left + slider->width(), bottom = top + slider->height();
+        if (globalPos.x() < left || globalPos.x() > right || globalPos.y() < top ||
+            globalPos.y() > bottom) {
+            releaseCapture();
+        }
+    } else {
+        // Holding the mouse is how we learn that the cursor has left the slider.
+        slider->grabMouse();
+        captured = true;
+        if (ready_) {
+            showPopup(true);
+        }
+    }
+    if (!ready_) {
+        return;
+    }
+    QWidget* client = c_.pages->parentWidget();
+    const QPoint p = client->mapFromGlobal(globalPos);
+    const int d = preview::frameAtCursor(slider->maximum(), slider->width(), slider->x(), p.x());
+    c_.previewTime->setText(QString::fromStdString(
+        preview::timeText(static_cast<long long>(d) * preview::kSecondsPerFrame)));
+    slider->setValue(d);
+    c_.previewFrame->move(preview::popupLeft(p.x(), c_.previewFrame->width()),
+                          c_.previewFrame->y());
+    showFrame(d);
+    c_.previewPointer->move(preview::pointerLeft(c_.previewFrame->x()), c_.previewPointer->y());
+}
+
+void PreviewController::onPopupMouseMove(QPoint) {
+    // Moving onto the popup closes it.
+    if (context_.state.mouseCaptured) {
+        releaseCapture();
+    }
+}
+
+}  // namespace arlo::ui
