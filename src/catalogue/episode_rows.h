@@ -12,7 +12,8 @@
 // thread can search a snapshot while the windows keep theirs.
 namespace arlo::catalogue {
 
-inline constexpr std::string_view kSeriesTitle = "阿洛";
+// The series' title, shown above the chosen episode.
+inline constexpr std::string_view kSeriesTitle = "雾港侦探阿洛";
 
 // Cell texts of one row: 0 empty, 1 number, 2 title, 3 Sohu id, 4 LeTV id, 5 iQiyi id,
 // 6 thumbnail address, 7 preview code (4 to 7 only for Mandarin-dubbed rows).

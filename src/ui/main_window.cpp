@@ -8,8 +8,10 @@
 #include <QStackedWidget>
 
 #include "catalogue/catalogue.h"
+#include "catalogue/episode_rows.h"
 #include "ui/about_window.h"
 #include "ui/control_kinds.h"
+#include "ui/episode_list_controller.h"
 #include "ui/episode_list_view.h"
 #include "ui/guestbook_window.h"
 #include "ui/poster_grid.h"
@@ -36,13 +38,20 @@ MainWindow::MainWindow(AppContext& context) : context_(context) {
     buildWindowControls(client);
     buildEpisodePage(c_.pages->widget(0));
     buildMoviePage(c_.pages->widget(1));
+    episodeList_ = std::make_unique<EpisodeListController>(c_, context_);
+    connect(episodeList_.get(), &EpisodeListController::previewWanted, this,
+            &MainWindow::startPreviewLoaders);
     bindEvents();
     posterGrid_ = new PosterGrid(context_, c_, this);
     connect(posterGrid_, &PosterGrid::playRequested, this, &MainWindow::onPosterPlayRequested);
     setOuterGeometry(this, QPoint(50, 50), QSize(397, 610), true);
 }
 
-MainWindow::~MainWindow() = default;
+MainWindow::~MainWindow() {
+    // Closing the window moves the focus out of the search box, whose handlers would then
+    // run on a window that is half gone.
+    disconnect(c_.searchBox, nullptr, this, nullptr);
+}
 
 void MainWindow::buildMenu() {
     QMenuBar* bar = menuBar();
@@ -103,8 +112,11 @@ void MainWindow::buildEpisodePage(QWidget* page) {
     c_.seriesLogo = makePictureBox(page, QStringLiteral("图片框2"), {171, 347, 220, 90},
                                    picturePath(QStringLiteral("series_logo.png")));
     c_.cover = makeDrawingPanel(page, QStringLiteral("画板1"), {9, 347, 160, 90});
-    c_.episodeHeading = makeLabel(page, QStringLiteral("标签4"), {176, 349, 205, 17}, kSeriesTitle,
-                                  uiFont(16), kHeadingBlue);
+    c_.episodeHeading =
+        makeLabel(page, QStringLiteral("标签4"), {176, 349, 205, 17},
+                  QString::fromUtf8(catalogue::kSeriesTitle.data(),
+                                    static_cast<qsizetype>(catalogue::kSeriesTitle.size())),
+                  uiFont(16), kHeadingBlue);
     c_.episodeTitle = makeLabel(page, QStringLiteral("标签5"), {176, 366, 212, 37}, QString(),
                                 uiFont(14), QColor(0x00, 0x80, 0x00), true);
     c_.playButton = makeImageButton(page, QStringLiteral("超级按钮1"), {174, 405, 92, 31},
@@ -225,7 +237,14 @@ void MainWindow::setUpMoviePage() {
     posterGrid_->setUp();
 }
 
-void MainWindow::startEpisodeListRefresh() {}
+void MainWindow::startEpisodeListRefresh() {
+    episodeList_->refreshLater();
+}
+
+void MainWindow::startPreviewLoaders(const QString&, const QString&) {
+    // The preview controller takes the chosen cover address and preview code here, then
+    // starts the thumbnail loader and the slide-preview loader.
+}
 
 void MainWindow::onMainLeftButtonReleased() {
     // Parks the keyboard focus, so the search box gives up its caret.
@@ -253,15 +272,25 @@ void MainWindow::onLogoMouseMove(QPoint globalPos) {
     }
 }
 
-void MainWindow::onSearchFocusIn() {}
+void MainWindow::onSearchFocusIn() {
+    episodeList_->searchFocusIn();
+}
 
-void MainWindow::onSearchFocusOut() {}
+void MainWindow::onSearchFocusOut() {
+    episodeList_->searchFocusOut();
+}
 
-void MainWindow::onSearchTextChanged(const QString&) {}
+void MainWindow::onSearchTextChanged(const QString& text) {
+    episodeList_->searchTextChanged(text);
+}
 
-void MainWindow::onEpisodeListClicked(int) {}
+void MainWindow::onEpisodeListClicked(int row) {
+    episodeList_->chooseRow(*c_.episodeList, row);
+}
 
-void MainWindow::onResultListClicked(int) {}
+void MainWindow::onResultListClicked(int row) {
+    episodeList_->chooseRow(*c_.resultList, row);
+}
 
 void MainWindow::onCategoryChanged(int) {}
 

@@ -2,6 +2,7 @@
 
 #include <QMainWindow>
 #include <QPointer>
+#include <memory>
 
 #include "ui/app_context.h"
 
@@ -17,15 +18,13 @@ namespace arlo::ui {
 class ComboBox;
 class DrawingPanel;
 class EditBox;
+class EpisodeListController;
 class EpisodeListView;
 class FramePanel;
 class ImageButton;
 class Label;
 class PictureBox;
 class PosterGrid;
-
-// The series' title, shown above the chosen episode.
-inline const QString kSeriesTitle = QStringLiteral("雾港侦探阿洛");
 
 // The start-up window: category and language choosers, search box, the episode list page
 // and the movie poster page. Closing it ends the program.
@@ -93,6 +92,9 @@ public:
     QWidget* playerWindow() const { return player_.data(); }
     void setPlayerWindow(QWidget* player) { player_ = player; }
 
+    // The episode list, its search and the episode panel.
+    EpisodeListController& episodeListController() { return *episodeList_; }
+
     // The movie page's poster grid, built by setUpMoviePage().
     PosterGrid* posterGrid() const { return posterGrid_; }
 
@@ -149,11 +151,14 @@ private:
     void buildEpisodePage(QWidget* page);
     void buildMoviePage(QWidget* page);
     void bindEvents();
+    // Loads the chosen Mandarin-dubbed episode's cover, then its slide preview.
+    void startPreviewLoaders(const QString& thumbnailUrl, const QString& previewCode);
 
     AppContext& context_;
     Controls c_;
     QPointer<QWidget> player_;
     PosterGrid* posterGrid_ = nullptr;
+    std::unique_ptr<EpisodeListController> episodeList_;
     bool created_ = false;
 };
 

@@ -1,0 +1,207 @@
+#include "ui/episode_list_controller.h"
+
+#include <QMetaObject>
+#include <QProgressBar>
+
+#include "catalogue/catalogue.h"
+#include "catalogue/episode_rows.h"
+#include "ui/control_kinds.h"
+#include "ui/ui_look.h"
+
+namespace arlo::ui {
+
+namespace {
+
+QString fromUtf8(const std::string& text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+}  // namespace
+
+LanguageRows buildLanguageRows(const catalogue::Catalogue& catalogue, bool mandarin) {
+    auto keys = std::make_shared<const std::vector<catalogue::EpisodeRow>>(
+        catalogue::buildEpisodeRows(catalogue, mandarin));
+    std::vector<EpisodeRow> cells;
+    cells.reserve(keys->size());
+    for (const catalogue::EpisodeRow& row : *keys) {
+        EpisodeRow& shown = cells.emplace_back();
+        for (std::size_t column = 0; column < row.cells.size(); ++column) {
+            if (!row.cells[column].empty()) {
+                shown[column] = fromUtf8(row.cells[column]);
+            }
+        }
+    }
+    return {std::move(keys), std::move(cells)};
+}
+
+EpisodeListController::EpisodeListController(const MainWindow::Controls& controls,
+                                             AppContext& context, QObject* parent)
+    : QObject(parent),
+      c_(controls),
+      context_(context),
+      refresher_(context.listLock, [this](catalogue::RefreshResult result) {
+          // On the worker: hand the finished result to the UI thread in one piece.
+          auto shared = std::make_shared<const catalogue::RefreshResult>(std::move(result));
+          QMetaObject::invokeMethod(
+              this, [this, shared] { showIfCurrent(*shared); }, Qt::QueuedConnection);
+      }) {}
+
+EpisodeListController::~EpisodeListController() = default;
+
+const LanguageRows& EpisodeListController::rowsOfLanguage(int languageIndex) {
+    const std::size_t index = languageIndex == 1 ? 1 : 0;
+    if (!languages_[index]) {
+        languages_[index] = std::make_unique<const LanguageRows>(
+            buildLanguageRows(catalogue::Catalogue::builtIn(), index == 1));
+    }
+    return *languages_[index];
+}
+
+bool EpisodeListController::showsPlaceholder() const {
+    // The colour tells the invitation from a search the user typed for "查找" itself.
+    return c_.searchBox->text() == kSearchPlaceholder &&
+           textColour(c_.searchBox) == kPlaceholderColour;
+}
+
+catalogue::RefreshInput EpisodeListController::currentInput() {
+    const QString text = c_.searchBox->text();
+    catalogue::RefreshInput input;
+    input.rows = rowsOfLanguage(c_.languageChooser->currentIndex()).keys;
+    input.searching = !text.isEmpty() && !showsPlaceholder();
+    if (input.searching) {
+        input.query = text.toStdString();
+    }
+    return input;
+}
+
+void EpisodeListController::searchFocusIn() {
+    if (showsPlaceholder()) {
+        setTextColour(c_.searchBox, kTypingColour);
+        c_.searchBox->clear();
+    }
+}
+
+void EpisodeListController::searchFocusOut() {
+    if (c_.searchBox->text().isEmpty()) {
+        // Grey first, so the change of text reads as the placeholder and searches nothing.
+        setTextColour(c_.searchBox, kPlaceholderColour);
+        c_.searchBox->setText(kSearchPlaceholder);
+    }
+}
+
+void EpisodeListController::searchTextChanged(const QString& text) {
+    // Every change makes a new input, so a search still running for an older text is not
+    // shown over what this change shows.
+    refresher_.setInput(currentInput());
+    if (text.isEmpty()) {
+        c_.resultCount->hide();
+        c_.nothingFound->hide();
+        c_.resultList->hide();
+        fillFullListIfEmpty(rowsOfLanguage(c_.languageChooser->currentIndex()));
+        return;
+    }
+    if (showsPlaceholder()) {
+        return;
+    }
+    refresher_.refreshLater();
+}
+
+void EpisodeListController::refreshLater() {
+    refresher_.setInput(currentInput());
+    refresher_.refreshLater();
+}
+
+void EpisodeListController::refreshNow() {
+    refresher_.setInput(currentInput());
+    apply(refresher_.refreshNow());
+}
+
+void EpisodeListController::showIfCurrent(const catalogue::RefreshResult& result) {
+    if (result.generation != refresher_.generation()) {
+        return;  // the input changed since; the refresh of the newer one decides
+    }
+    apply(result);
+}
+
+void EpisodeListController::apply(const catalogue::RefreshResult& result) {
+    const LanguageRows& language = rowsOfLanguage(c_.languageChooser->currentIndex());
+    if (result.rows != language.keys) {
+        return;  // computed for the other language's list
+    }
+    if (result.searching) {
+        std::vector<EpisodeRow> found;
+        found.reserve(result.matches.size());
+        for (const std::size_t index : result.matches) {
+            found.push_back(language.cells[index]);
+        }
+        c_.resultList->setRows(std::move(found));
+        const std::size_t count = result.matches.size();
+        c_.resultCount->setText(fromUtf8(catalogue::resultCountCaption(count)));
+        c_.resultCount->show();
+        c_.nothingFound->setVisible(count == 0);
+        c_.resultList->setVisible(count != 0);
+    } else {
+        c_.resultCount->hide();
+    }
+    // The full list stays behind the results, filled, for when the search is emptied.
+    fillFullListIfEmpty(language);
+    emit refreshShown();
+}
+
+void EpisodeListController::fillFullListIfEmpty(const LanguageRows& rows) {
+    if (c_.episodeList->episodes().rowCount() == 0) {
+        c_.episodeList->setRows(rows.cells);
+    }
+}
+
+void EpisodeListController::resetSearchBox() {
+    setTextColour(c_.searchBox, kPlaceholderColour);
+    c_.searchBox->setText(kSearchPlaceholder);
+}
+
+void EpisodeListController::hideSearchResults() {
+    c_.resultList->hide();
+    c_.nothingFound->hide();
+}
+
+void EpisodeListController::clearEpisodeList() {
+    c_.episodeList->episodes().clear();
+}
+
+int EpisodeListController::episodeListRowCount() const {
+    return c_.episodeList->episodes().rowCount();
+}
+
+void EpisodeListController::chooseRow(const EpisodeListView& list, int row) {
+    // Outside the list every cell reads as empty text.
+    const EpisodeListModel& rows = list.episodes();
+    const auto cell = [&](int column) { return rows.cell(row, column); };
+
+    if (!c_.seriesLogo->isHidden()) {
+        c_.seriesLogo->hide();  // the episode panel shows from the first choice on
+    }
+    c_.episodeHeading->setText(
+        fromUtf8(catalogue::episodeHeading(cell(kColumnNumber).toStdString())));
+    const QString title = cell(kColumnTitle);
+    c_.episodeTitle->setWordWrap(catalogue::titleNeedsWrap(title.toStdString()));
+    c_.episodeTitle->setText(title);
+
+    c_.previewSlider->setMaximum(1000);
+    c_.previewSlider->setValue(1);
+    c_.previewSlider->setEnabled(false);
+    c_.previewTime->setText(QStringLiteral("00:00:00"));
+
+    std::vector<std::string>& ids = context_.state.sourceIds;
+    ids.assign({cell(kColumnSohuId).toStdString()});
+    if (c_.languageChooser->currentIndex() == 0) {
+        // Japanese-dubbed episodes have no previews.
+        c_.cover->setBackgroundPicture(picturePath(QStringLiteral("no_preview.jpg")));
+        c_.previewStatus->setText(kNoPreviewCaption);
+        return;
+    }
+    ids.push_back(cell(kColumnLeTVId).toStdString());
+    ids.push_back(cell(kColumnIqiyiId).toStdString());
+    emit previewWanted(cell(kColumnThumbnail), cell(kColumnPreviewCode));
+}
+
+}  // namespace arlo::ui

@@ -1,0 +1,376 @@
+#include <QApplication>
+#include <QProgressBar>
+#include <QSignalSpy>
+#include <QTest>
+
+#include "catalogue/catalogue.h"
+#include "text/gbk.h"
+#include "ui/app_context.h"
+#include "ui/control_kinds.h"
+#include "ui/episode_list_controller.h"
+#include "ui/episode_list_view.h"
+#include "ui/main_window.h"
+#include "ui/notices.h"
+#include "ui/ui_look.h"
+
+using namespace arlo;
+using namespace arlo::ui;
+
+namespace {
+
+const catalogue::Catalogue& cat() {
+    return catalogue::Catalogue::builtIn();
+}
+
+// The numbers of the rows whose number followed by title contains `query`, worked out from
+// the catalogue itself rather than from the rows the window built.
+QStringList expectedNumbers(const QString& query, bool mandarin) {
+    const auto titles =
+        mandarin ? catalogue::List::MandarinTitles : catalogue::List::JapaneseTitles;
+    QStringList numbers;
+    for (int n = 1; n <= cat().count(titles); ++n) {
+        const QString key = QString::number(n) + QString::fromStdString(cat().value(titles, n));
+        if (key.contains(query)) {
+            numbers << QString::number(n);
+        }
+    }
+    return numbers;
+}
+
+QStringList shownNumbers(const EpisodeListView* list) {
+    QStringList numbers;
+    for (const EpisodeRow& row : list->episodes().rows()) {
+        numbers << row[kColumnNumber];
+    }
+    return numbers;
+}
+
+// Key presses for ASCII; other characters arrive whole, as an input method commits them.
+void typeInto(QLineEdit* box, const QString& text) {
+    for (const QChar ch : text) {
+        if (ch.unicode() < 0x80) {
+            QTest::keyClick(box, static_cast<char>(ch.unicode()));
+        } else {
+            box->insert(QString(ch));
+        }
+    }
+}
+
+void clickRow(EpisodeListView* list, int row) {
+    const QModelIndex index = list->model()->index(row, kColumnTitle);
+    list->scrollTo(index);
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(index).center());
+}
+
+// What the episode panel shows after a choice.
+struct Panel {
+    QString heading;
+    QString title;
+    std::vector<std::string> ids;
+    QString cover;
+    QString status;
+    bool operator==(const Panel&) const = default;
+};
+
+}  // namespace
+
+class EpisodeListTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void placeholderComesAndGoesWithTheFocus();
+    void searchListsNumbersAndTitlesInListOrder();
+    void matchSpansTheNumberAndTheTitle();
+    void nothingFoundShowsTheArtworkAndTypingOnSearchesAgain();
+    void emptyingTheBoxShowsTheFullList();
+    void clickBelowTheLastRowChoosesNothing();
+    void longTitlesWrapFrom31GbkBytes();
+    void choosingAResultEqualsChoosingTheEpisodeInTheFullList();
+    void mandarinChoiceAsksForItsPreviews();
+    void burstOfKeystrokesEndsWithTheFinalTextsResults();
+
+private:
+    void focusSearchBox();
+    void leaveSearchBox();
+    void type(const QString& text);
+    void waitForResults(const QString& query);
+    Panel panel() const;
+    void switchToMandarin();
+
+    std::unique_ptr<RecordingNotices> notices_;
+    std::unique_ptr<AppContext> context_;
+    std::unique_ptr<MainWindow> window_;
+    const MainWindow::Controls* c_ = nullptr;
+};
+
+void EpisodeListTest::init() {
+    notices_ = std::make_unique<RecordingNotices>();
+    context_ = std::make_unique<AppContext>();
+    context_->notices = notices_.get();
+    context_->state.category = "TV版";
+    context_->state.language = "日语";
+    window_ = std::make_unique<MainWindow>(*context_);
+    c_ = &window_->controls();
+    window_->show();
+    QVERIFY(QTest::qWaitForWindowExposed(window_.get()));
+    window_->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(window_.get()));
+    // The program parks the focus away from the search box at start-up.
+    leaveSearchBox();
+    window_->startEpisodeListRefresh();
+    QTRY_COMPARE(c_->episodeList->episodes().rowCount(),
+                 cat().count(catalogue::List::JapaneseTitles));
+}
+
+void EpisodeListTest::cleanup() {
+    window_.reset();
+    context_.reset();
+    notices_.reset();
+}
+
+void EpisodeListTest::focusSearchBox() {
+    c_->searchBox->setFocus(Qt::MouseFocusReason);
+    QTRY_VERIFY(c_->searchBox->hasFocus());
+}
+
+void EpisodeListTest::leaveSearchBox() {
+    c_->searchIcon->setFocus(Qt::MouseFocusReason);
+    QTRY_VERIFY(!c_->searchBox->hasFocus());
+}
+
+void EpisodeListTest::type(const QString& text) {
+    focusSearchBox();
+    typeInto(c_->searchBox, text);
+}
+
+void EpisodeListTest::waitForResults(const QString& query) {
+    const QStringList expected = expectedNumbers(query, c_->languageChooser->currentIndex() == 1);
+    const QString caption = QStringLiteral("搜索到 %1 个结果").arg(expected.size());
+    QTRY_COMPARE(c_->resultCount->text(), caption);
+    QTRY_COMPARE(shownNumbers(c_->resultList), expected);
+}
+
+Panel EpisodeListTest::panel() const {
+    return {c_->episodeHeading->text(), c_->episodeTitle->text(), context_->state.sourceIds,
+            c_->cover->backgroundSource(), c_->previewStatus->text()};
+}
+
+void EpisodeListTest::switchToMandarin() {
+    // What the language chooser does to the list, without its other duties.
+    c_->languageChooser->setCurrentIndex(1);
+    window_->episodeListController().clearEpisodeList();
+    window_->episodeListController().refreshNow();
+    QCOMPARE(c_->episodeList->episodes().rowCount(), cat().count(catalogue::List::MandarinTitles));
+}
+
+void EpisodeListTest::placeholderComesAndGoesWithTheFocus() {
+    QCOMPARE(c_->searchBox->text(), QStringLiteral("查找"));
+    QCOMPARE(textColour(c_->searchBox), QColor(0xC0, 0xC0, 0xC0));
+
+    focusSearchBox();
+    QCOMPARE(c_->searchBox->text(), QString());
+    QCOMPARE(textColour(c_->searchBox), QColor(0x00, 0x88, 0xFF));
+    leaveSearchBox();
+    QCOMPARE(c_->searchBox->text(), QStringLiteral("查找"));
+    QCOMPARE(textColour(c_->searchBox), QColor(0xC0, 0xC0, 0xC0));
+    // The placeholder itself never searched.
+    QVERIFY(c_->resultList->isHidden());
+    QVERIFY(c_->resultCount->isHidden());
+
+    type(QStringLiteral("12"));
+    leaveSearchBox();
+    QCOMPARE(c_->searchBox->text(), QStringLiteral("12"));
+    QCOMPARE(textColour(c_->searchBox), QColor(0x00, 0x88, 0xFF));
+    focusSearchBox();
+    QCOMPARE(c_->searchBox->text(), QStringLiteral("12"));  // typed text stays on focus
+
+    // Typed by the user, "查找" is a search like any other.
+    c_->searchBox->clear();
+    typeInto(c_->searchBox, QStringLiteral("查找"));
+    waitForResults(QStringLiteral("查找"));
+}
+
+void EpisodeListTest::searchListsNumbersAndTitlesInListOrder() {
+    type(QStringLiteral("12"));
+    waitForResults(QStringLiteral("12"));
+    const QStringList numbers = shownNumbers(c_->resultList);
+    // Both kinds of match are there: by number and by title only.
+    QVERIFY(numbers.contains(QStringLiteral("12")));
+    QVERIFY(std::any_of(numbers.begin(), numbers.end(),
+                        [](const QString& n) { return !n.contains(QStringLiteral("12")); }));
+    QVERIFY(c_->resultList->isVisible());
+    QVERIFY(c_->resultCount->isVisible());
+    QVERIFY(c_->nothingFound->isHidden());
+    // Each result carries the whole row, ids included.
+    const EpisodeRow& first = c_->resultList->episodes().rows().front();
+    const int n = first[kColumnNumber].toInt();
+    QCOMPARE(first[kColumnTitle],
+             QString::fromStdString(cat().value(catalogue::List::JapaneseTitles, n)));
+    QCOMPARE(first[kColumnSohuId],
+             QString::fromStdString(cat().value(catalogue::List::JapaneseSohuIds, n)));
+    // The full list keeps its rows behind the results.
+    QCOMPARE(c_->episodeList->episodes().rowCount(), cat().count(catalogue::List::JapaneseTitles));
+}
+
+void EpisodeListTest::matchSpansTheNumberAndTheTitle() {
+    const int n = 7;
+    const QString title = QString::fromStdString(cat().value(catalogue::List::JapaneseTitles, n));
+    const QString query = QString::number(n) + title.left(1);
+    type(query);
+    waitForResults(query);
+    QVERIFY(shownNumbers(c_->resultList).contains(QString::number(n)));
+}
+
+void EpisodeListTest::nothingFoundShowsTheArtworkAndTypingOnSearchesAgain() {
+    type(QStringLiteral("9"));
+    waitForResults(QStringLiteral("9"));
+    QTest::keyClicks(c_->searchBox, QStringLiteral("Qz"));
+    QCOMPARE(expectedNumbers(QStringLiteral("9Qz"), false), QStringList());
+    QTRY_COMPARE(c_->resultCount->text(), QStringLiteral("搜索到 0 个结果"));
+    QTRY_VERIFY(c_->nothingFound->isVisible());
+    QVERIFY(c_->resultList->isHidden());
+    QVERIFY(c_->resultCount->isVisible());
+
+    QTest::keyClick(c_->searchBox, Qt::Key_Backspace);
+    QTest::keyClick(c_->searchBox, Qt::Key_Backspace);
+    QTest::keyClicks(c_->searchBox, QStringLiteral("1"));
+    waitForResults(QStringLiteral("91"));
+    QVERIFY(c_->resultList->isVisible());
+    QVERIFY(c_->nothingFound->isHidden());
+}
+
+void EpisodeListTest::emptyingTheBoxShowsTheFullList() {
+    type(QStringLiteral("4Qz"));
+    QTRY_VERIFY(c_->nothingFound->isVisible());
+    c_->searchBox->selectAll();
+    QTest::keyClick(c_->searchBox, Qt::Key_Delete);
+    QCOMPARE(c_->searchBox->text(), QString());
+    QVERIFY(c_->nothingFound->isHidden());
+    QVERIFY(c_->resultCount->isHidden());
+    QVERIFY(c_->resultList->isHidden());
+    QVERIFY(c_->episodeList->isVisible());
+    // A search still on its way must not bring the results back over the full list.
+    QTest::qWait(50);
+    QVERIFY(c_->resultList->isHidden());
+    QVERIFY(c_->nothingFound->isHidden());
+    QCOMPARE(c_->episodeList->episodes().rowCount(), cat().count(catalogue::List::JapaneseTitles));
+}
+
+void EpisodeListTest::clickBelowTheLastRowChoosesNothing() {
+    clickRow(c_->episodeList, 3);
+    QVERIFY(c_->seriesLogo->isHidden());
+    QCOMPARE(context_->state.sourceIds.size(), 1u);
+    QVERIFY(!context_->state.sourceIds[0].empty());
+
+    type(QStringLiteral("742"));
+    waitForResults(QStringLiteral("742"));
+    QCOMPARE(c_->resultList->episodes().rowCount(), 1);
+    QTest::mouseClick(c_->resultList->viewport(), Qt::LeftButton, {}, QPoint(40, 250));
+    QCOMPARE(c_->resultList->currentRow(), -1);
+    QCOMPARE(c_->episodeHeading->text(), QStringLiteral("雾港侦探阿洛  第集"));
+    QCOMPARE(c_->episodeTitle->text(), QString());
+    QCOMPARE(context_->state.sourceIds, std::vector<std::string>{""});
+}
+
+void EpisodeListTest::longTitlesWrapFrom31GbkBytes() {
+    // Two CJK characters are four GBK bytes, a Latin letter one.
+    const QString thirty = QStringLiteral("雾港的钟楼与失踪的怀表之谜第一");
+    const QString thirtyOne = thirty + QStringLiteral("a");
+    QCOMPARE(text::gbkByteLength(thirty.toStdString()), 30);
+    QCOMPARE(text::gbkByteLength(thirtyOne.toStdString()), 31);
+    std::vector<EpisodeRow> rows(2);
+    rows[0][kColumnNumber] = QStringLiteral("1");
+    rows[0][kColumnTitle] = thirty;
+    rows[1][kColumnNumber] = QStringLiteral("2");
+    rows[1][kColumnTitle] = thirtyOne;
+    c_->episodeList->setRows(rows);
+
+    clickRow(c_->episodeList, 1);
+    QCOMPARE(c_->episodeTitle->text(), thirtyOne);
+    QVERIFY(c_->episodeTitle->wordWrap());
+    clickRow(c_->episodeList, 0);
+    QCOMPARE(c_->episodeTitle->text(), thirty);
+    QVERIFY(!c_->episodeTitle->wordWrap());
+}
+
+void EpisodeListTest::choosingAResultEqualsChoosingTheEpisodeInTheFullList() {
+    // Move the slider away from its reset state, as a preview would have.
+    c_->previewSlider->setEnabled(true);
+    c_->previewSlider->setValue(500);
+    c_->previewTime->setText(QStringLiteral("00:12:34"));
+
+    type(QStringLiteral("35"));
+    waitForResults(QStringLiteral("35"));
+    const int resultRow = 1;
+    const int number = c_->resultList->episodes().cell(resultRow, kColumnNumber).toInt();
+    clickRow(c_->resultList, resultRow);
+    const Panel fromResults = panel();
+    QCOMPARE(c_->previewSlider->value(), 1);
+    QCOMPARE(c_->previewSlider->maximum(), 1000);
+    QVERIFY(!c_->previewSlider->isEnabled());
+    QCOMPARE(c_->previewTime->text(), QStringLiteral("00:00:00"));
+    QCOMPARE(fromResults.status, QStringLiteral("暂无预览"));
+    QCOMPARE(fromResults.cover, picturePath(QStringLiteral("no_preview.jpg")));
+    QCOMPARE(fromResults.ids,
+             std::vector<std::string>{cat().value(catalogue::List::JapaneseSohuIds, number)});
+
+    clickRow(c_->episodeList, 0);
+    QVERIFY(!(panel() == fromResults));
+    c_->searchBox->clear();
+    QTRY_VERIFY(c_->resultList->isHidden());
+    clickRow(c_->episodeList, number - 1);
+    QCOMPARE(panel().heading, fromResults.heading);
+    QCOMPARE(panel().title, fromResults.title);
+    QVERIFY(panel() == fromResults);
+}
+
+void EpisodeListTest::mandarinChoiceAsksForItsPreviews() {
+    switchToMandarin();
+    QSignalSpy wanted(&window_->episodeListController(), &EpisodeListController::previewWanted);
+    type(QStringLiteral("20"));
+    waitForResults(QStringLiteral("20"));
+    clickRow(c_->resultList, 0);
+    const int n = c_->resultList->episodes().cell(0, kColumnNumber).toInt();
+    using catalogue::List;
+    QCOMPARE(context_->state.sourceIds,
+             (std::vector<std::string>{cat().value(List::MandarinSohuIds, n),
+                                       cat().value(List::MandarinLeTVIds, n),
+                                       cat().value(List::MandarinIqiyiIds, n)}));
+    QCOMPARE(wanted.count(), 1);
+    QCOMPARE(wanted[0][0].toString(),
+             QString::fromStdString(cat().value(List::MandarinThumbnailUrls, n)));
+    QCOMPARE(wanted[0][1].toString(),
+             QString::fromStdString(cat().value(List::MandarinPreviewCodes, n)));
+    QVERIFY(c_->previewStatus->text() != QStringLiteral("暂无预览"));
+}
+
+void EpisodeListTest::burstOfKeystrokesEndsWithTheFinalTextsResults() {
+    // Fifty changes sent straight to the box, none of them waiting for a refresh to show.
+    focusSearchBox();
+    QString text;
+    for (int key = 0; key < 50; ++key) {
+        if (text.size() == 3 || (key % 5 == 4 && !text.isEmpty())) {
+            QTest::keyClick(c_->searchBox, Qt::Key_Backspace);
+            text.chop(1);
+        } else {
+            const char digit = static_cast<char>('1' + key % 9);
+            QTest::keyClick(c_->searchBox, digit);
+            text += QLatin1Char(digit);
+        }
+    }
+    QCOMPARE(c_->searchBox->text(), text);
+    if (text.isEmpty()) {
+        QTest::keyClick(c_->searchBox, '3');
+        text = QStringLiteral("3");
+    }
+    waitForResults(text);
+    // Nothing older arrives afterwards.
+    QTest::qWait(50);
+    QCOMPARE(shownNumbers(c_->resultList), expectedNumbers(text, false));
+}
+
+QTEST_MAIN(EpisodeListTest)
+#include "episode_list_test.moc"
