@@ -82,8 +82,8 @@ void PosterGrid::layOutScrollArea() {
                          static_cast<QWidget*>(c_.posterPlayButton)}) {
         keepMouseToItself(own);
     }
-    // The wheel anywhere over the posters turns the grid, as it does over the scroll bar.
-    connect(MouseWatcher::of(c_.posterViewport, true), &MouseWatcher::wheelTurned, this,
+    // The wheel anywhere over the grid turns it, as it does over the scroll bar.
+    connect(MouseWatcher::of(c_.posterGrid, true), &MouseWatcher::wheelTurned, this,
             &PosterGrid::wheelTurned);
 }
 

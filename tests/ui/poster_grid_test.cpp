@@ -1,0 +1,277 @@
+#include <QScrollBar>
+#include <QSignalSpy>
+#include <QStackedWidget>
+#include <QTimer>
+#include <QToolTip>
+#include <QWheelEvent>
+#include <QtTest>
+#include <memory>
+
+#include "catalogue/catalogue.h"
+#include "ui/app_context.h"
+#include "ui/control_kinds.h"
+#include "ui/main_window.h"
+#include "ui/notices.h"
+#include "ui/poster_grid.h"
+#include "ui/skinned/png_control.h"
+
+using namespace arlo::ui;
+namespace skinned = arlo::skinned;
+
+namespace {
+
+// Turns the wheel over `target` as the user would: the event starts at the widget under the
+// mouse and travels up to whoever takes it.
+void turnWheel(QWidget* target, int notches) {
+    const QPoint pos(target->width() / 2, target->height() / 2);
+    QWheelEvent wheel(pos, target->mapToGlobal(pos), QPoint(), QPoint(0, 120 * notches),
+                      Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(target, &wheel);
+}
+
+QPoint centreOf(const QWidget* w) {
+    return {w->width() / 2, w->height() / 2};
+}
+
+}  // namespace
+
+class PosterGridTest final : public QObject {
+    Q_OBJECT
+
+    AppContext context_;
+    RecordingNotices notices_;
+    std::unique_ptr<MainWindow> main_;
+    PosterGrid* grid_ = nullptr;
+
+    const MainWindow::Controls& c() const { return main_->controls(); }
+
+    void showMoviePage() {
+        c().pages->setCurrentIndex(1);
+        QTRY_VERIFY(c().posterScrollBar->isVisible());
+    }
+
+    // Scrolls cell k's row to the top of the viewport, so the mouse can reach it.
+    void bringIntoView(int k) {
+        c().posterScrollBar->setValue(grid_->cell(k)->y() - 16);
+        QVERIFY(grid_->title(k)->visibleRegion().boundingRect().height() > 20);
+    }
+
+private slots:
+    void init() {
+        context_.state = {};
+        context_.notices = &notices_;
+        main_ = std::make_unique<MainWindow>(context_);
+        main_->show();
+        QVERIFY(QTest::qWaitForWindowExposed(main_.get()));
+        main_->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(main_.get()));
+        main_->setUpMoviePage();
+        grid_ = main_->posterGrid();
+        QVERIFY(grid_ != nullptr);
+    }
+
+    void cleanup() {
+        if (QWidget* holder = QWidget::mouseGrabber()) {
+            holder->releaseMouse();
+        }
+        main_.reset();
+    }
+
+    void gridShowsEighteenCellsInTwoColumns_theLastSixteenAboveTheEnd() {
+        const auto& movies = arlo::catalogue::Catalogue::builtIn();
+        QCOMPARE(grid_->cellCount(), 18);
+        for (int k = 1; k <= 18; ++k) {
+            const FramePanel* cell = grid_->cell(k);
+            QCOMPARE(cell->parentWidget(), c().posterGrid);
+            QCOMPARE(cell->geometry(),
+                     QRect(k % 2 == 1 ? 16 : 196, 16 + 288 * ((k - 1) / 2), 164, 272));
+            QVERIFY(cell->isVisibleTo(c().posterGrid));
+            QVERIFY(grid_->poster(k)->isVisibleTo(c().posterGrid));
+            const PictureBox* poster = grid_->poster(k);
+            QCOMPARE(poster->parentWidget(), cell);
+            QCOMPARE(poster->geometry(), QRect(1, 1, 162, 230));
+            QCOMPARE(poster->property("tag").toString(), QString::number(k));
+            QCOMPARE(poster->picture().size(), QSize(162, 230));
+            const Label* title = grid_->title(k);
+            QCOMPARE(title->geometry(), QRect(1, 231, 162, 40));
+            QCOMPARE(title->text(),
+                     QString::fromStdString(movies.value(arlo::catalogue::List::MovieTitles, k)));
+            QCOMPARE(title->font(), c().posterTitle->font());
+        }
+        // Clones keep their template's designer name, told apart by their number.
+        QCOMPARE(grid_->poster(7)->objectName(), QStringLiteral("图片框5_7"));
+        QVERIFY(grid_->cell(0) == nullptr && grid_->cell(19) == nullptr);
+
+        QCOMPARE(c().posterGrid->height(), 2608);
+        QCOMPARE(c().posterViewport->geometry(), QRect(1, 1, 367, 461));
+        QCOMPARE(c().posterScrollBar->geometry(), QRect(372, 0, 24, 463));
+        QCOMPARE(c().posterScrollBar->value(), 0);
+
+        // Scrolled to the end, the last row stops 16 pixels above the viewport's bottom.
+        QScrollBar* bar = c().posterScrollBar;
+        bar->setValue(bar->maximum());
+        const QPoint lastBottom =
+            grid_->cell(18)->mapTo(c().posterViewport, QPoint(0, grid_->cell(18)->height()));
+        QCOMPARE(lastBottom.y(), c().posterViewport->height() - 16);
+
+        // The overlay and its button are ready but out of sight, and nothing holds the mouse.
+        QVERIFY(!grid_->overlay()->isVisibleTo(main_.get()));
+        QCOMPARE(grid_->overlay()->property(skinned::kPropType).toInt(), skinned::kTypePictureBox);
+        QCOMPARE(grid_->overlay()->property(skinned::kPropBackImage).value<QImage>().size(),
+                 QSize(35, 34));
+        QWidget* button = grid_->playButton();
+        QCOMPARE(button->parentWidget(), grid_->overlay());
+        QCOMPARE(button->geometry(), QRect(54, 88, 54, 54));
+        QCOMPARE(button->toolTip(), QStringLiteral("点击播放"));
+        QVERIFY(!button->property(skinned::kPropHoverImage).value<QImage>().isNull());
+        QVERIFY(!context_.state.mouseCaptured);
+        QCOMPARE(QWidget::mouseGrabber(), nullptr);
+    }
+
+    void settingUpKeepsServingEventsBetweenCells() {
+        // A fresh window: the timer fires from inside the set-up's pauses, and finds the
+        // grid part-built.
+        AppContext context;
+        context.notices = &notices_;
+        MainWindow fresh(context);
+        fresh.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&fresh));
+        int cellsSeen = -1;
+        QTimer::singleShot(0, &fresh, [&] { cellsSeen = fresh.posterGrid()->cellCount(); });
+        fresh.setUpMoviePage();
+        QVERIFY2(cellsSeen >= 1 && cellsSeen < 18, qPrintable(QString::number(cellsSeen)));
+    }
+
+    void wheelNotchAwayMovesTheGridSixtyTowardsItsFirstRow() {
+        showMoviePage();
+        QScrollBar* bar = c().posterScrollBar;
+        bar->setValue(600);
+        QCOMPARE(c().posterGrid->y(), -600);
+
+        turnWheel(bar, 1);
+        QCOMPARE(bar->value(), 540);
+        QCOMPARE(c().posterGrid->y(), -540);
+
+        // Over the posters and between the cells too, the wheel turns the grid.
+        turnWheel(grid_->poster(3), -2);
+        QCOMPARE(bar->value(), 660);
+        turnWheel(c().posterGrid, 1);
+        QCOMPARE(bar->value(), 600);
+
+        // Both ends hold.
+        bar->setValue(30);
+        turnWheel(bar, 1);
+        QCOMPARE(bar->value(), 0);
+        QCOMPARE(c().posterGrid->y(), 0);
+        bar->setValue(bar->maximum());
+        turnWheel(bar, -1);
+        QCOMPARE(bar->value(), bar->maximum());
+
+        // While the episode page is shown, the hidden grid stays put.
+        c().pages->setCurrentIndex(0);
+        turnWheel(bar, 1);
+        QCOMPARE(bar->value(), bar->maximum());
+    }
+
+    void hover_overlayFollowsThePoster_keptOnTheButton_hiddenOutside() {
+        showMoviePage();
+        bringIntoView(3);
+        PictureBox* poster = grid_->poster(3);
+        QWidget* overlay = grid_->overlay();
+        QWidget* button = grid_->playButton();
+
+        QTest::mouseMove(poster, QPoint(20, 20));
+        QCOMPARE(context_.state.hoveredMovie, 3);
+        QCOMPARE(overlay->parentWidget(), poster);
+        QCOMPARE(overlay->geometry(), QRect(0, 0, 162, 230));
+        QVERIFY(overlay->isVisible());
+
+        // The overlay now lies under the mouse and holds it to see it leave.
+        QTest::mouseMove(poster, QPoint(30, 30));
+        QCOMPARE(QWidget::mouseGrabber(), overlay);
+        QVERIFY(context_.state.mouseCaptured);
+
+        // Onto the button: the overlay lets go, the button takes the mouse, the overlay stays.
+        QTest::mouseMove(button, centreOf(button));
+        QCOMPARE(QWidget::mouseGrabber(), nullptr);
+        QVERIFY(!context_.state.mouseCaptured);
+        QTest::mouseMove(button, centreOf(button) + QPoint(3, 3));
+        QCOMPARE(QWidget::mouseGrabber(), button);
+        QVERIFY(overlay->isVisible());
+
+        // Off the button but still on the poster: the overlay stays and takes the mouse back.
+        QTest::mouseMove(poster, QPoint(10, 10));
+        QVERIFY(overlay->isVisible());
+        QVERIFY(!context_.state.mouseCaptured);
+        QTest::mouseMove(poster, QPoint(12, 12));
+        QCOMPARE(QWidget::mouseGrabber(), overlay);
+
+        // Out of the poster, onto its title: gone, and the mouse is free.
+        QTest::mouseMove(grid_->title(3), QPoint(50, 20));
+        QVERIFY(!overlay->isVisible());
+        QCOMPARE(QWidget::mouseGrabber(), nullptr);
+        QVERIFY(!context_.state.mouseCaptured);
+
+        // Straight from the button out of the poster as well.
+        bringIntoView(4);
+        QTest::mouseMove(grid_->poster(4), QPoint(20, 20));
+        QCOMPARE(overlay->parentWidget(), grid_->poster(4));
+        QTest::mouseMove(button, centreOf(button));
+        QCOMPARE(QWidget::mouseGrabber(), button);
+        QTest::mouseMove(grid_->title(4), QPoint(50, 20));
+        QVERIFY(!overlay->isVisible());
+        QCOMPARE(QWidget::mouseGrabber(), nullptr);
+        QVERIFY(!context_.state.mouseCaptured);
+    }
+
+    void hover_aPosterWithoutPictureOrAHeldMouseShowsNoOverlay() {
+        showMoviePage();
+        bringIntoView(5);
+        grid_->poster(6)->setPicture(QPixmap());
+        QTest::mouseMove(grid_->poster(6), QPoint(40, 40));
+        QCOMPARE(context_.state.hoveredMovie, 6);
+        QVERIFY(!grid_->overlay()->isVisible());
+
+        // Another control holding the mouse (the logo does) keeps the overlay away.
+        context_.state.mouseCaptured = true;
+        QTest::mouseMove(grid_->poster(5), QPoint(40, 40));
+        QCOMPARE(context_.state.hoveredMovie, 5);
+        QVERIFY(!grid_->overlay()->isVisible());
+    }
+
+    void windowMoveClearsACaptureThatWasLostElsewhere() {
+        showMoviePage();
+        QTest::mouseMove(grid_->poster(1), QPoint(20, 20));
+        QTest::mouseMove(grid_->poster(1), QPoint(22, 22));
+        QCOMPARE(QWidget::mouseGrabber(), grid_->overlay());
+        // Another window took the mouse away; the flag was left set.
+        grid_->overlay()->releaseMouse();
+        QVERIFY(context_.state.mouseCaptured);
+
+        QTest::mouseMove(main_->centralWidget(), QPoint(380, 30));
+        QVERIFY(!context_.state.mouseCaptured);
+        QVERIFY(!grid_->overlay()->isVisible());
+    }
+
+    void playOnPosterFiveAsksForMovieFive() {
+        showMoviePage();
+        QSignalSpy requests(grid_, &PosterGrid::playRequested);
+        QWidget* button = grid_->playButton();
+        bringIntoView(5);
+        QTest::mouseMove(grid_->poster(5), QPoint(20, 20));
+        QTest::mouseMove(grid_->poster(5), QPoint(21, 21));
+        QTest::mouseMove(button, centreOf(button));
+        QTest::mouseMove(button, centreOf(button) + QPoint(1, 1));
+        QCOMPARE(QWidget::mouseGrabber(), button);
+
+        QTest::mouseClick(button, Qt::LeftButton, Qt::NoModifier, centreOf(button));
+        QCOMPARE(requests.count(), 1);
+        QCOMPARE(context_.state.hoveredMovie, 5);
+        QVERIFY(!grid_->overlay()->isVisible());
+        QVERIFY(!context_.state.mouseCaptured);
+        QCOMPARE(QWidget::mouseGrabber(), nullptr);
+    }
+};
+
+QTEST_MAIN(PosterGridTest)
+#include "poster_grid_test.moc"
