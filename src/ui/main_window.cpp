@@ -14,6 +14,7 @@
 #include "ui/episode_list_controller.h"
 #include "ui/episode_list_view.h"
 #include "ui/guestbook_window.h"
+#include "ui/navigation_adapter.h"
 #include "ui/poster_grid.h"
 #include "ui/ui_look.h"
 
@@ -41,6 +42,7 @@ MainWindow::MainWindow(AppContext& context) : context_(context) {
     episodeList_ = std::make_unique<EpisodeListController>(c_, context_);
     connect(episodeList_.get(), &EpisodeListController::previewWanted, this,
             &MainWindow::startPreviewLoaders);
+    navigation_ = std::make_unique<NavigationAdapter>(*this, *episodeList_, context_);
     bindEvents();
     posterGrid_ = new PosterGrid(context_, c_, this);
     connect(posterGrid_, &PosterGrid::playRequested, this, &MainWindow::onPosterPlayRequested);
@@ -292,16 +294,22 @@ void MainWindow::onResultListClicked(int row) {
     episodeList_->chooseRow(*c_.resultList, row);
 }
 
-void MainWindow::onCategoryChanged(int) {}
+void MainWindow::onCategoryChanged(int) {
+    navigation_->categoryChosen();
+}
 
-void MainWindow::onLanguageChanged(int) {}
+void MainWindow::onLanguageChanged(int) {
+    navigation_->languageChosen();
+}
 
 void MainWindow::onChooserDropDownClosed() {
     // Takes the focus mark off the chooser.
     c_.previewTime->setFocus(Qt::OtherFocusReason);
 }
 
-void MainWindow::onPlayClicked() {}
+void MainWindow::onPlayClicked() {
+    navigation_->playClicked();
+}
 
 void MainWindow::onPreviewSliderMouseMove(QPoint) {}
 
@@ -332,10 +340,12 @@ void MainWindow::onPosterWheel(int notches) {
 }
 
 void MainWindow::onPosterPlayRequested() {
-    // Opens the Player window once the navigation is wired to the windows.
+    navigation_->playHoveredMovie();
 }
 
-void MainWindow::onTrailerMenu() {}
+void MainWindow::onTrailerMenu() {
+    navigation_->trailerChosen();
+}
 
 void MainWindow::onGuestbookMenu() {
     GuestbookWindow guestbook(context_);

@@ -23,6 +23,7 @@ class EpisodeListView;
 class FramePanel;
 class ImageButton;
 class Label;
+class NavigationAdapter;
 class PictureBox;
 class PosterGrid;
 
@@ -94,6 +95,8 @@ public:
 
     // The episode list, its search and the episode panel.
     EpisodeListController& episodeListController() { return *episodeList_; }
+    // The playback logic's hold on this window and the Player window.
+    NavigationAdapter& navigation() { return *navigation_; }
 
     // The movie page's poster grid, built by setUpMoviePage().
     PosterGrid* posterGrid() const { return posterGrid_; }
@@ -159,6 +162,7 @@ private:
     QPointer<QWidget> player_;
     PosterGrid* posterGrid_ = nullptr;
     std::unique_ptr<EpisodeListController> episodeList_;
+    std::unique_ptr<NavigationAdapter> navigation_;
     bool created_ = false;
 };
 

@@ -1,0 +1,231 @@
+#include "ui/navigation_adapter.h"
+
+#include <QSignalBlocker>
+#include <QStackedWidget>
+#include <QTimer>
+
+#include "catalogue/catalogue.h"
+#include "playback/player_page.h"
+#include "ui/control_kinds.h"
+#include "ui/episode_list_controller.h"
+#include "ui/notices.h"
+#include "ui/player_window.h"
+#include "ui/trailer_window.h"
+
+namespace arlo::ui {
+
+namespace {
+
+QString fromUtf8(const std::string& text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+}  // namespace
+
+NavigationAdapter::NavigationAdapter(MainWindow& main, EpisodeListController& episodeList,
+                                     AppContext& context)
+    : main_(main),
+      c_(main.controls()),
+      episodeList_(episodeList),
+      context_(context),
+      navigator_(context.state, catalogue::Catalogue::builtIn(), *this) {
+    for (ComboBox* chooser : {c_.categoryChooser, c_.languageChooser}) {
+        connect(chooser, &ComboBox::dropDownClosed, this, [this, chooser] {
+            closedDropDown_ = chooser;
+            QTimer::singleShot(0, this, [this] { closedDropDown_ = nullptr; });
+        });
+    }
+}
+
+NavigationAdapter::~NavigationAdapter() = default;
+
+void NavigationAdapter::playClicked() {
+    navigator_.playButton(c_.episodeHeading->text().toStdString(),
+                          c_.episodeTitle->text().toStdString());
+}
+
+void NavigationAdapter::playHoveredMovie() {
+    navigator_.playHoveredMovie();
+}
+
+void NavigationAdapter::trailerChosen() {
+    navigator_.trailer();
+}
+
+void NavigationAdapter::categoryChosen() {
+    navigator_.categoryChanged();
+    refocusAfterDropDown(c_.categoryChooser);
+}
+
+void NavigationAdapter::languageChosen() {
+    navigator_.languageChanged();
+    refocusAfterDropDown(c_.languageChooser);
+}
+
+void NavigationAdapter::refocusAfterDropDown(QComboBox* chooser) {
+    if (closedDropDown_ != chooser) {
+        return;
+    }
+    // 标签7 sits on the episode page; over the movie page the search icon parks the focus.
+    if (c_.previewTime->isVisible()) {
+        c_.previewTime->setFocus(Qt::OtherFocusReason);
+    } else {
+        c_.searchIcon->setFocus(Qt::OtherFocusReason);
+    }
+}
+
+bool NavigationAdapter::isPlayerLoaded() const {
+    return !player_.isNull();
+}
+
+void NavigationAdapter::loadPlayer() {
+    // A window of its own, not a child of the Main window: it has its own task bar entry and
+    // the Main window's shutdown closes it.
+    player_ = new PlayerWindow(nullptr);
+    main_.setPlayerWindow(player_);
+    connect(player_, &PlayerWindow::activated, this, [this] { navigator_.startPlayback(); });
+    connect(player_, &PlayerWindow::previousClicked, this, [this] { navigator_.previous(); });
+    connect(player_, &PlayerWindow::nextClicked, this, [this] { navigator_.next(); });
+    connect(player_, &PlayerWindow::episodeSelectionChanged, this,
+            [this](int) { navigator_.playSelectedEpisode(); });
+    connect(player_, &PlayerWindow::sourceSelectionChanged, this, [this](int index) {
+        navigator_.switchSource(index, player_->sourceChooser()->itemText(index).toStdString());
+    });
+}
+
+void NavigationAdapter::activatePlayer() {
+    if (player_.isNull()) {
+        return;
+    }
+    player_->restoreAndActivate();
+    if (player_->isActiveWindow()) {
+        // Already active: no activation is coming to start the playback. A pending playback
+        // starts once; later calls change nothing.
+        navigator_.startPlayback();
+    }
+}
+
+void NavigationAdapter::setPlayerCaption(const std::string& caption) {
+    if (player_) {
+        player_->setWindowTitle(fromUtf8(caption));
+    }
+}
+
+void NavigationAdapter::setSources(const std::vector<std::string>& names) {
+    if (player_) {
+        player_->setSources(names);
+    }
+}
+
+void NavigationAdapter::selectSource(int index) {
+    if (player_) {
+        player_->selectSource(index);
+    }
+}
+
+void NavigationAdapter::setEpisodes(const std::vector<playback::EpisodeItem>& items) {
+    if (player_) {
+        player_->setEpisodes(items);
+    }
+}
+
+void NavigationAdapter::selectEpisode(int index) {
+    if (player_) {
+        player_->selectEpisode(index);
+    }
+}
+
+int NavigationAdapter::selectedEpisodeIndex() const {
+    return player_ ? player_->selectedEpisodeIndex() : -1;
+}
+
+int NavigationAdapter::episodeCount() const {
+    return player_ ? player_->episodeCount() : 0;
+}
+
+playback::EpisodeItem NavigationAdapter::episodeAt(int index) const {
+    return player_ ? player_->episodeAt(index) : playback::EpisodeItem{};
+}
+
+void NavigationAdapter::writePage(playback::PageTemplate which, const std::string& playId) {
+    // A page that could not be written shows as the missing file it is; the view is pointed
+    // at it all the same.
+    playback::writePlayerPage(context_.state.playerPagePath, which, playId);
+}
+
+void NavigationAdapter::showPage() {
+    if (player_) {
+        player_->showPlayerPage(context_.state.playerPagePath, context_.state.source);
+    }
+}
+
+void NavigationAdapter::openTrailerWindow() {
+    // The page is written already; the window only shows it, modal for the whole program.
+    auto* trailer = new TrailerWindow(context_.state.playerPagePath, &main_);
+    trailer->setWindowModality(Qt::ApplicationModal);
+    trailer->show();
+}
+
+int NavigationAdapter::categoryIndex() const {
+    return c_.categoryChooser->currentIndex();
+}
+
+int NavigationAdapter::languageIndex() const {
+    return c_.languageChooser->currentIndex();
+}
+
+int NavigationAdapter::tabPage() const {
+    return c_.pages->currentIndex();
+}
+
+void NavigationAdapter::setTabPage(int page) {
+    c_.pages->setCurrentIndex(page);
+}
+
+void NavigationAdapter::resetSearchBox() {
+    episodeList_.resetSearchBox();
+}
+
+void NavigationAdapter::focusSearchIcon() {
+    c_.searchIcon->setFocus(Qt::OtherFocusReason);
+}
+
+void NavigationAdapter::setLanguageChooserEnabled(bool enabled) {
+    // Disabling closes the drop-down list, which is not the user closing it.
+    const QSignalBlocker quiet(c_.languageChooser);
+    c_.languageChooser->setEnabled(enabled);
+}
+
+void NavigationAdapter::hideSearchResults() {
+    episodeList_.hideSearchResults();
+}
+
+int NavigationAdapter::episodeListRowCount() const {
+    return episodeList_.episodeListRowCount();
+}
+
+void NavigationAdapter::clearEpisodeList() {
+    episodeList_.clearEpisodeList();
+}
+
+void NavigationAdapter::setCountLabel(int count) {
+    c_.episodeCount->setText(QString::number(count));
+}
+
+void NavigationAdapter::refreshEpisodeListNow() {
+    episodeList_.refreshNow();
+}
+
+void NavigationAdapter::releaseMouseCapture() {
+    if (QWidget* grabber = QWidget::mouseGrabber()) {
+        grabber->releaseMouse();
+    }
+}
+
+void NavigationAdapter::inform(const std::string& caption, const std::string& text) {
+    if (context_.notices != nullptr) {
+        context_.notices->inform(fromUtf8(caption), fromUtf8(text));
+    }
+}
+
+}  // namespace arlo::ui

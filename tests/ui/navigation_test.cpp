@@ -1,0 +1,263 @@
+#include <QAction>
+#include <QApplication>
+#include <QFile>
+#include <QStackedWidget>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "catalogue/catalogue.h"
+#include "playback/player_page.h"
+#include "playback/view/page_view.h"
+#include "ui/app_context.h"
+#include "ui/control_kinds.h"
+#include "ui/episode_list_view.h"
+#include "ui/main_window.h"
+#include "ui/notices.h"
+#include "ui/player_window.h"
+#include "ui/trailer_window.h"
+
+using namespace arlo;
+using namespace arlo::ui;
+using catalogue::List;
+using playback::PageTemplate;
+
+namespace {
+
+const catalogue::Catalogue& cat() {
+    return catalogue::Catalogue::builtIn();
+}
+
+QString value(List list, int n) {
+    return QString::fromStdString(cat().value(list, n));
+}
+
+// A user's choice in a chooser: the selection moves and the choice is reported.
+void choose(QComboBox* chooser, int index) {
+    chooser->setCurrentIndex(index);
+    emit chooser->activated(index);
+}
+
+void clickRow(EpisodeListView* list, int row) {
+    const QModelIndex index = list->model()->index(row, kColumnTitle);
+    list->scrollTo(index);
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(index).center());
+}
+
+QStringList itemsOf(const QComboBox* chooser) {
+    QStringList items;
+    for (int i = 0; i < chooser->count(); ++i) {
+        items << chooser->itemText(i);
+    }
+    return items;
+}
+
+}  // namespace
+
+class NavigationTest : public QObject {
+    Q_OBJECT
+
+public:
+    static void initMain() { arlo::pageview::prepareApplication(); }
+
+private slots:
+    void init();
+    void cleanup();
+
+    void firstMandarinPlaybackOpensOnSohuAndThePlayerDrivesIt();
+    void reactivatingThePlayerChangesNothing();
+    void moviePlaysFromThePosterGridOnLeTVOnly();
+    void playWithoutAFittingRowIsRefused();
+    void trailerOpensItsOwnModalWindow();
+
+private:
+    QByteArray page() const;
+    QByteArray expectedPage(PageTemplate which, const QString& id) const;
+    PlayerWindow* player() const { return qobject_cast<PlayerWindow*>(window_->playerWindow()); }
+    void playMandarinEpisode(int n);
+
+    QTemporaryDir folder_;
+    std::unique_ptr<RecordingNotices> notices_;
+    std::unique_ptr<AppContext> context_;
+    std::unique_ptr<MainWindow> window_;
+    const MainWindow::Controls* c_ = nullptr;
+};
+
+void NavigationTest::init() {
+    QVERIFY(folder_.isValid());
+    notices_ = std::make_unique<RecordingNotices>();
+    context_ = std::make_unique<AppContext>();
+    context_->notices = notices_.get();
+    context_->state.category = "TV版";
+    context_->state.language = "日语";
+    context_->state.playerPagePath = folder_.filePath(QStringLiteral("Arlo目录.htm")).toStdString();
+    window_ = std::make_unique<MainWindow>(*context_);
+    c_ = &window_->controls();
+    window_->show();
+    QVERIFY(QTest::qWaitForWindowExposed(window_.get()));
+    window_->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(window_.get()));
+    c_->searchIcon->setFocus();
+    window_->startEpisodeListRefresh();
+    QTRY_COMPARE(c_->episodeList->episodes().rowCount(), cat().count(List::JapaneseTitles));
+}
+
+void NavigationTest::cleanup() {
+    delete window_->playerWindow();
+    window_.reset();
+    context_.reset();
+    notices_.reset();
+    QFile::remove(folder_.filePath(QStringLiteral("Arlo目录.htm")));
+}
+
+QByteArray NavigationTest::page() const {
+    QFile file(QString::fromStdString(context_->state.playerPagePath));
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+QByteArray NavigationTest::expectedPage(PageTemplate which, const QString& id) const {
+    return QByteArray::fromStdString(playback::buildPlayerPage(which, id.toStdString()));
+}
+
+void NavigationTest::playMandarinEpisode(int n) {
+    choose(c_->languageChooser, 1);
+    QCOMPARE(c_->episodeList->episodes().rowCount(), cat().count(List::MandarinTitles));
+    clickRow(c_->episodeList, n - 1);
+    QTest::mouseClick(c_->playButton, Qt::LeftButton);
+    QVERIFY(player() != nullptr);
+    QTRY_COMPARE(player()->windowTitle(),
+                 QStringLiteral("正在播放：  第%1集  ").arg(n) + value(List::MandarinTitles, n));
+}
+
+void NavigationTest::firstMandarinPlaybackOpensOnSohuAndThePlayerDrivesIt() {
+    // The language chooser resets the search and swaps the list and its count.
+    c_->searchBox->setFocus();
+    QTest::keyClicks(c_->searchBox, QStringLiteral("12"));
+    choose(c_->languageChooser, 1);
+    QCOMPARE(c_->searchBox->text(), QStringLiteral("查找"));
+    QCOMPARE(c_->episodeCount->text(), QString::number(cat().count(List::MandarinTitles)));
+    QVERIFY(c_->resultList->isHidden());
+    QCOMPARE(c_->episodeList->episodes().cell(0, kColumnLeTVId), value(List::MandarinLeTVIds, 1));
+
+    playMandarinEpisode(5);
+    PlayerWindow* p = player();
+    QVERIFY(p->parentWidget() == nullptr);
+    QCOMPARE(
+        itemsOf(p->sourceChooser()),
+        (QStringList{QStringLiteral("搜狐"), QStringLiteral("乐视"), QStringLiteral("爱奇艺")}));
+    QCOMPARE(p->sourceChooser()->currentIndex(), 0);
+    QCOMPARE(page(), expectedPage(PageTemplate::SohuVid, value(List::MandarinSohuIds, 5)));
+    QCOMPARE(p->episodeChooser()->count(), cat().count(List::MandarinTitles));
+    QCOMPARE(p->episodeChooser()->currentIndex(), 4);
+
+    // The Player window's own controls: next, then the source chooser.
+    QTest::mouseClick(p->findChild<QWidget*>(QStringLiteral("超级按钮2")), Qt::LeftButton);
+    QCOMPARE(p->episodeChooser()->currentIndex(), 5);
+    QCOMPARE(page(), expectedPage(PageTemplate::SohuVid, value(List::MandarinSohuIds, 6)));
+    choose(p->sourceChooser(), 1);
+    QCOMPARE(page(), expectedPage(PageTemplate::LeTV, value(List::MandarinLeTVIds, 6)));
+    QTest::mouseClick(p->findChild<QWidget*>(QStringLiteral("超级按钮1")), Qt::LeftButton);
+    QCOMPARE(p->episodeChooser()->currentIndex(), 4);
+    QCOMPARE(page(), expectedPage(PageTemplate::LeTV, value(List::MandarinLeTVIds, 5)));
+    QVERIFY(p->windowTitle().startsWith(QStringLiteral("正在播放：  第5集  ")));
+    choose(p->episodeChooser(), 0);
+    QCOMPARE(page(), expectedPage(PageTemplate::LeTV, value(List::MandarinLeTVIds, 1)));
+    QTest::mouseClick(p->findChild<QWidget*>(QStringLiteral("超级按钮1")), Qt::LeftButton);
+    QCOMPARE(notices_->entries().size(), 1u);
+    QCOMPARE(notices_->entries()[0].text, QStringLiteral("已经是第一集了哦！"));
+}
+
+void NavigationTest::reactivatingThePlayerChangesNothing() {
+    playMandarinEpisode(3);
+    PlayerWindow* p = player();
+    const QString caption = p->windowTitle();
+    // Mark the page: a rewrite would replace the mark.
+    {
+        QFile file(QString::fromStdString(context_->state.playerPagePath));
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write("mark");
+    }
+    window_->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(window_.get()));
+    p->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(p));
+    QTest::qWait(20);
+    QCOMPARE(page(), QByteArray("mark"));
+    QCOMPARE(p->windowTitle(), caption);
+
+    // Play again from the Main window: the same window is reused and this time it plays.
+    window_->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(window_.get()));
+    clickRow(c_->episodeList, 9);
+    QTest::mouseClick(c_->playButton, Qt::LeftButton);
+    QCOMPARE(player(), p);
+    QTRY_COMPARE(page(), expectedPage(PageTemplate::SohuVid, value(List::MandarinSohuIds, 10)));
+}
+
+void NavigationTest::moviePlaysFromThePosterGridOnLeTVOnly() {
+    choose(c_->categoryChooser, 1);
+    QVERIFY(!c_->languageChooser->isEnabled());
+    QCOMPARE(c_->pages->currentIndex(), 1);
+    QCOMPARE(c_->episodeCount->text(), QStringLiteral("18"));
+
+    context_->state.hoveredMovie = 3;
+    window_->onPosterPlayRequested();
+    QVERIFY(player() != nullptr);
+    PlayerWindow* p = player();
+    QTRY_COMPARE(p->windowTitle(),
+                 QStringLiteral("正在播放：  第3集  ") + value(List::MovieTitles, 3));
+    QCOMPARE(itemsOf(p->sourceChooser()), QStringList{QStringLiteral("乐视")});
+    QCOMPARE(page(), expectedPage(PageTemplate::LeTV, value(List::MovieLeTVIds, 3)));
+    QCOMPARE(p->episodeChooser()->count(), 18);
+    QCOMPARE(p->episodeChooser()->itemText(0),
+             QStringLiteral("第1集  ") + value(List::MovieTitles, 1));
+    QCOMPARE(p->episodeChooser()->itemText(17),
+             QStringLiteral("第18集  ") + value(List::MovieTitles, 18));
+    QCOMPARE(p->episodeChooser()->currentIndex(), 2);
+
+    // Back to the TV list: the page, the chooser and the count come back.
+    window_->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(window_.get()));
+    choose(c_->categoryChooser, 0);
+    QCOMPARE(c_->pages->currentIndex(), 0);
+    QVERIFY(c_->languageChooser->isEnabled());
+    QCOMPARE(c_->episodeCount->text(), QString::number(cat().count(List::JapaneseTitles)));
+    QCOMPARE(c_->episodeList->episodes().rowCount(), cat().count(List::JapaneseTitles));
+}
+
+void NavigationTest::playWithoutAFittingRowIsRefused() {
+    QTest::mouseClick(c_->playButton, Qt::LeftButton);
+    QVERIFY(player() == nullptr);
+    // A Japanese-dubbed row carries one id; Mandarin-dubbed playback needs three.
+    clickRow(c_->episodeList, 2);
+    choose(c_->languageChooser, 1);
+    QTest::mouseClick(c_->playButton, Qt::LeftButton);
+    QVERIFY(player() == nullptr);
+    const auto notices = notices_->entries();
+    QCOMPARE(notices.size(), 2u);
+    for (const auto& notice : notices) {
+        QCOMPARE(notice.caption, QStringLiteral("提示："));
+        QCOMPARE(notice.text, QStringLiteral("请先选择一集再观看哦"));
+    }
+    // Choosing a Mandarin-dubbed row makes it playable.
+    clickRow(c_->episodeList, 2);
+    QTest::mouseClick(c_->playButton, Qt::LeftButton);
+    QVERIFY(player() != nullptr);
+    QTRY_COMPARE(page(), expectedPage(PageTemplate::SohuVid, value(List::MandarinSohuIds, 3)));
+}
+
+void NavigationTest::trailerOpensItsOwnModalWindow() {
+    const catalogue::PlaybackState before = context_->state;
+    c_->trailerItem->trigger();
+    auto* trailer = qobject_cast<TrailerWindow*>(QApplication::activeModalWidget());
+    QVERIFY(trailer != nullptr);
+    QCOMPARE(trailer->windowModality(), Qt::ApplicationModal);
+    QCOMPARE(page(),
+             expectedPage(PageTemplate::SohuId, QString::fromStdString(cat().trailerPlayId())));
+    QCOMPARE(context_->state.sourceIds, before.sourceIds);
+    QCOMPARE(context_->state.currentPlayId, before.currentPlayId);
+    QCOMPARE(context_->state.source, before.source);
+    trailer->close();
+}
+
+QTEST_MAIN(NavigationTest)
+#include "navigation_test.moc"
