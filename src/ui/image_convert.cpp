@@ -223,7 +223,7 @@ bool convertImage(const QByteArray& picture, int format, const QString& savePath
     if (picture.size() < 3 || format < kFormatBmp || format > kFormatPng) {
         return false;
     }
-    const QImage image = decode(picture);
+    const QImage image = decodePicture(picture);
     if (image.isNull()) {
         return false;
     }
@@ -237,6 +237,10 @@ bool convertImage(const QByteArray& picture, int format, const QString& savePath
     }
     output = std::move(encoded);
     return true;
+}
+
+QImage decodePicture(const QByteArray& picture) {
+    return picture.size() < 3 ? QImage() : decode(picture);
 }
 
 int bmpWidth(const QByteArray& picture) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QImage>
 #include <QString>
 
 // Re-encoding pictures held in memory. Safe to call from several threads at once: nothing is
@@ -25,6 +26,10 @@ bool convertImage(const QByteArray& picture, int format, const QString& savePath
 inline bool convertImage(const QByteArray& picture, int format, QByteArray& output) {
     return convertImage(picture, format, QString(), output);
 }
+
+// The picture decoded as convertImage decodes it (the same formats, the first frame of an
+// animation); a null image when it cannot be read.
+QImage decodePicture(const QByteArray& picture);
 
 // Pixel width and height of a picture as its BMP form states them; a picture in another
 // format is converted first. 0 when it cannot be read.

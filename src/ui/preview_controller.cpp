@@ -10,6 +10,7 @@
 #include "ui/control_kinds.h"
 #include "ui/image_convert.h"
 #include "ui/preview/slide_preview.h"
+#include "ui/slide_preview_sheet.h"
 #include "ui/ui_look.h"
 
 namespace arlo::ui {
@@ -22,24 +23,15 @@ preview::PreviewHosts deployedHosts() {
     return {std::string(deploy::kPptvWebHost), std::string(deploy::kPptvPictureHost)};
 }
 
-preview::PreviewSources networkSources() {
+}  // namespace
+
+preview::PreviewSources networkPreviewSources() {
     preview::PreviewSources sources;
     sources.fetchPage = [](const std::string& url) { return net::FetchPage(url); };
     sources.fetchPageUtf8 = [](const std::string& url) { return net::FetchPageUtf8(url); };
-    sources.toBmp = [](const std::string& picture, std::string& bmp) {
-        QByteArray converted;
-        if (!convertImage(
-                QByteArray::fromRawData(picture.data(), static_cast<qsizetype>(picture.size())),
-                kFormatBmp, converted)) {
-            return false;
-        }
-        bmp.assign(converted.constData(), static_cast<std::size_t>(converted.size()));
-        return true;
-    };
+    sources.cutSheet = cutSpriteSheet;
     return sources;
 }
-
-}  // namespace
 
 PreviewController::PreviewController(AppContext& context, const MainWindow::Controls& controls,
                                      QObject* parent)
@@ -51,7 +43,7 @@ PreviewController::PreviewController(AppContext& context, const MainWindow::Cont
       context_(context),
       c_(controls),
       hosts_(std::move(hosts)),
-      sources_(networkSources()),
+      sources_(networkPreviewSources()),
       thumbnailLoads_(context.thumbnailLock),
       previewLoads_(context.previewLock) {}
 

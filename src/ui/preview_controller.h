@@ -11,6 +11,10 @@
 
 namespace arlo::ui {
 
+// The slide-preview load's network and picture decoding as the program uses them: the page
+// fetcher, and convertImage to BMP.
+preview::PreviewSources networkPreviewSources();
+
 // The episode panel's pictures: the chosen episode's cover and the slide preview under it.
 // Both loaders run on worker threads, one load of each kind at a time (the context's
 // thumbnail and preview locks); they never touch a widget but post each visible change to

@@ -21,6 +21,17 @@ std::string PreviewSelection::previewCode() const {
     return previewCode_;
 }
 
+bool cutBmpSheet(const std::string& sheet, long wanted, std::vector<std::string>& frames,
+                 SheetCut& cut) {
+    cut.width = bmpWidth(sheet);
+    cut.height = bmpHeight(sheet);
+    if (cut.width <= 0 || cut.height <= 0) {
+        return false;
+    }
+    cut.moreWanted = appendSheetFrames(sheet, wanted, frames);
+    return true;
+}
+
 SlidePreview loadSlidePreview(std::string_view code, const PreviewHosts& hosts,
                               const PreviewSources& sources, const std::atomic<bool>* stop) {
     auto stopped = [stop] { return stop != nullptr && stop->load(); };
@@ -33,13 +44,13 @@ SlidePreview loadSlidePreview(std::string_view code, const PreviewHosts& hosts,
         const std::string sheet =
             sources.fetchPage(hosts.pictures + spriteSheetPath(show.showId, k));
         ++result.sheetsFetched;
-        std::string bmp;
-        if (stopped() || !sources.toBmp(sheet, bmp)) {
+        SheetCut cut;
+        if (stopped() || !sources.cutSheet(sheet, result.expected, result.frames, cut)) {
             break;
         }
-        result.sheetWidth = bmpWidth(bmp);
-        result.sheetHeight = bmpHeight(bmp);
-        wanted = appendSheetFrames(bmp, result.expected, result.frames);
+        result.sheetWidth = cut.width;
+        result.sheetHeight = cut.height;
+        wanted = cut.moreWanted;
     }
     result.succeeded = !stopped() && previewSucceeded(result.frames.size(), result.expected);
     return result;

@@ -35,14 +35,30 @@ struct PreviewHosts {
     std::string pictures;
 };
 
+// The pixel size of a sprite sheet that was cut, and whether frames are still wanted.
+struct SheetCut {
+    int width = 0;
+    int height = 0;
+    bool moreWanted = true;
+};
+
+// Cuts a sprite sheet (picture bytes) into its frames, decoding it once: appends, row by row,
+// what cropBmp would cut from the sheet's BMP form at each cell, and stops as soon as
+// `frames` holds `wanted` entries. False when the sheet cannot be decoded.
+using SheetCutter = std::function<bool(const std::string& sheet, long wanted,
+                                       std::vector<std::string>& frames, SheetCut& cut)>;
+
+// The cutter for sheets that already are BMP files.
+bool cutBmpSheet(const std::string& sheet, long wanted, std::vector<std::string>& frames,
+                 SheetCut& cut);
+
 // How a load reaches the network and decodes pictures; called on the loader's thread.
 struct PreviewSources {
     // A GET of the address; the body, empty on failure.
     std::function<std::string(const std::string& url)> fetchPage;
     // The same for a page served in UTF-8.
     std::function<std::string(const std::string& url)> fetchPageUtf8;
-    // An uncompressed bottom-up BMP of the picture; false when it cannot be decoded.
-    std::function<bool(const std::string& picture, std::string& bmp)> toBmp;
+    SheetCutter cutSheet;
 };
 
 struct SlidePreview {

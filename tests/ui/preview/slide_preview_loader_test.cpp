@@ -80,13 +80,7 @@ protected:
         });
         sources_.fetchPage = [](const std::string& url) { return net::FetchPage(url); };
         sources_.fetchPageUtf8 = [](const std::string& url) { return net::FetchPageUtf8(url); };
-        sources_.toBmp = [](const std::string& picture, std::string& bmp) {
-            if (bmpWidth(picture) <= 0) {
-                return false;
-            }
-            bmp = picture;
-            return true;
-        };
+        sources_.cutSheet = cutBmpSheet;
     }
 
     int sheetsRequested(int k) {

@@ -1,0 +1,92 @@
+#include "ui/slide_preview_sheet.h"
+
+#include <QImage>
+#include <cstdint>
+#include <cstring>
+
+#include "text/numbers.h"
+#include "ui/image_convert.h"
+#include "ui/preview/bmp.h"
+#include "ui/preview/slide_preview.h"
+
+namespace arlo::ui {
+namespace {
+
+void putU32(char* at, std::uint32_t v) {
+    for (int i = 0; i < 4; ++i) {
+        at[i] = static_cast<char>((v >> (8 * i)) & 0xFF);
+    }
+}
+
+// A 24-bit bottom-up BMP of the rectangle, laid out as cropBmp lays out its result.
+std::string frameBmp(const QImage& sheet, int left, int top, int width, int height) {
+    const std::size_t row = static_cast<std::size_t>(((width * 24 + 31) >> 5) << 2);
+    const std::size_t size = 54 + row * static_cast<std::size_t>(height);
+    std::string out(size, '\0');
+    char* p = out.data();
+    p[0] = 'B';
+    p[1] = 'M';
+    putU32(p + 2, static_cast<std::uint32_t>(size));
+    putU32(p + 10, 54);
+    putU32(p + 14, 40);
+    putU32(p + 18, static_cast<std::uint32_t>(width));
+    putU32(p + 22, static_cast<std::uint32_t>(height));
+    p[26] = 1;
+    p[28] = 24;
+    for (int i = 0; i < height; ++i) {
+        const auto* src =
+            reinterpret_cast<const QRgb*>(sheet.constScanLine(top + height - 1 - i)) + left;
+        char* dst = p + 54 + static_cast<std::size_t>(i) * row;
+        // A pixel in memory is B, G, R, A on little-endian machines: its first three bytes
+        // are the BMP's. Each pixel is written whole and the next one overwrites its A.
+        static_assert(Q_BYTE_ORDER == Q_LITTLE_ENDIAN);
+        for (int x = 0; x + 1 < width; ++x) {
+            std::memcpy(dst + 3 * x, src + x, 4);
+        }
+        std::memcpy(dst + 3 * (width - 1), src + width - 1, 3);
+    }
+    return out;
+}
+
+}  // namespace
+
+bool cutSpriteSheet(const std::string& sheet, long wanted, std::vector<std::string>& frames,
+                    preview::SheetCut& cut) {
+    const QByteArray bytes =
+        QByteArray::fromRawData(sheet.data(), static_cast<qsizetype>(sheet.size()));
+    QImage image = decodePicture(bytes);
+    if (image.isNull()) {
+        return false;
+    }
+    if (image.hasAlphaChannel()) {
+        // Pictures with transparency become 32-bit BMPs; rare for sheets, so they take the
+        // long way.
+        QByteArray bmp;
+        return convertImage(bytes, kFormatBmp, bmp) &&
+               preview::cutBmpSheet(bmp.toStdString(), wanted, frames, cut);
+    }
+    if (image.format() != QImage::Format_RGB32) {
+        image.convertTo(QImage::Format_RGB32);
+    }
+    cut.width = image.width();
+    cut.height = image.height();
+    const double cellWidth = cut.width / 10.0, cellHeight = cut.height / 10.0;
+    const int width = text::truncToInt(cellWidth), height = text::truncToInt(cellHeight);
+    for (int row = 0; row < preview::kSheetRows; ++row) {
+        for (int column = 0; column < preview::kSheetColumns; ++column) {
+            // A sheet narrower or lower than 10 pixels has empty cells, as cropBmp would.
+            frames.push_back(width >= 1 && height >= 1
+                                 ? frameBmp(image, text::truncToInt(column * cellWidth),
+                                            text::truncToInt(row * cellHeight), width, height)
+                                 : std::string());
+            if (static_cast<long>(frames.size()) >= wanted) {
+                cut.moreWanted = false;
+                return true;
+            }
+        }
+    }
+    cut.moreWanted = true;
+    return true;
+}
+
+}  // namespace arlo::ui
