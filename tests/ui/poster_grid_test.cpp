@@ -1,3 +1,4 @@
+#include <QDir>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QStackedWidget>
@@ -27,6 +28,14 @@ void turnWheel(QWidget* target, int notches) {
     QWheelEvent wheel(pos, target->mapToGlobal(pos), QPoint(), QPoint(0, 120 * notches),
                       Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
     QApplication::sendEvent(target, &wheel);
+}
+
+// With ARLO_SCREENSHOT_DIR set, keeps a picture of the window for a person to look at.
+void keepScreenshot(QWidget* window, const QString& name) {
+    const QString folder = qEnvironmentVariable("ARLO_SCREENSHOT_DIR");
+    if (!folder.isEmpty()) {
+        QVERIFY(window->grab().save(QDir(folder).absoluteFilePath(name)));
+    }
 }
 
 QPoint centreOf(const QWidget* w) {
@@ -198,6 +207,7 @@ private slots:
         QTest::mouseMove(button, centreOf(button) + QPoint(3, 3));
         QCOMPARE(QWidget::mouseGrabber(), button);
         QVERIFY(overlay->isVisible());
+        keepScreenshot(main_.get(), QStringLiteral("movie_page_hover.png"));
 
         // Off the button but still on the poster: the overlay stays and takes the mouse back.
         QTest::mouseMove(poster, QPoint(10, 10));
