@@ -16,6 +16,7 @@
 #include "ui/guestbook_window.h"
 #include "ui/navigation_adapter.h"
 #include "ui/poster_grid.h"
+#include "ui/preview_controller.h"
 #include "ui/ui_look.h"
 
 namespace arlo::ui {
@@ -39,6 +40,7 @@ MainWindow::MainWindow(AppContext& context) : context_(context) {
     buildWindowControls(client);
     buildEpisodePage(c_.pages->widget(0));
     buildMoviePage(c_.pages->widget(1));
+    preview_ = std::make_unique<PreviewController>(context_, c_);
     episodeList_ = std::make_unique<EpisodeListController>(c_, context_);
     connect(episodeList_.get(), &EpisodeListController::previewWanted, this,
             &MainWindow::startPreviewLoaders);
@@ -243,9 +245,10 @@ void MainWindow::startEpisodeListRefresh() {
     episodeList_->refreshLater();
 }
 
-void MainWindow::startPreviewLoaders(const QString&, const QString&) {
-    // The preview controller takes the chosen cover address and preview code here, then
-    // starts the thumbnail loader and the slide-preview loader.
+void MainWindow::startPreviewLoaders(const QString& thumbnailUrl, const QString& previewCode) {
+    preview_->setSelection(thumbnailUrl, previewCode);
+    preview_->startThumbnailLoader();
+    preview_->startPreviewLoader();
 }
 
 void MainWindow::onMainLeftButtonReleased() {
@@ -311,9 +314,13 @@ void MainWindow::onPlayClicked() {
     navigation_->playClicked();
 }
 
-void MainWindow::onPreviewSliderMouseMove(QPoint) {}
+void MainWindow::onPreviewSliderMouseMove(QPoint globalPos) {
+    preview_->onSliderMouseMove(globalPos);
+}
 
-void MainWindow::onPreviewPopupMouseMove(QPoint) {}
+void MainWindow::onPreviewPopupMouseMove(QPoint globalPos) {
+    preview_->onPopupMouseMove(globalPos);
+}
 
 void MainWindow::onPosterMouseMove(QPoint globalPos) {
     posterGrid_->posterMouseMoveAt(globalPos);

@@ -26,6 +26,7 @@ class Label;
 class NavigationAdapter;
 class PictureBox;
 class PosterGrid;
+class PreviewController;
 
 // The start-up window: category and language choosers, search box, the episode list page
 // and the movie poster page. Closing it ends the program.
@@ -98,6 +99,11 @@ public:
     // The playback logic's hold on this window and the Player window.
     NavigationAdapter& navigation() { return *navigation_; }
 
+    // The chosen episode's cover and slide preview. To show an episode:
+    // setSelection(thumbnailUrl, previewCode), then startThumbnailLoader() and
+    // startPreviewLoader().
+    PreviewController& previewController() { return *preview_; }
+
     // The movie page's poster grid, built by setUpMoviePage().
     PosterGrid* posterGrid() const { return posterGrid_; }
 
@@ -163,6 +169,7 @@ private:
     PosterGrid* posterGrid_ = nullptr;
     std::unique_ptr<EpisodeListController> episodeList_;
     std::unique_ptr<NavigationAdapter> navigation_;
+    std::unique_ptr<PreviewController> preview_;
     bool created_ = false;
 };
 
