@@ -1,0 +1,213 @@
+// Run with QT_QPA_PLATFORM=offscreen (set by default when no platform is chosen).
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QEventLoop>
+#include <QLineEdit>
+#include <QSignalBlocker>
+#include <QSortFilterProxyModel>
+#include <QTableView>
+#include <algorithm>
+#include <chrono>
+#include <memory>
+#include <vector>
+
+#include "catalogue/catalogue.h"
+#include "catalogue/episode_rows.h"
+#include "ui/app_context.h"
+#include "ui/control_kinds.h"
+#include "ui/episode_list_controller.h"
+#include "ui/episode_list_view.h"
+#include "ui/main_window.h"
+#include "ui/notices.h"
+#include "ui/ui_look.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using namespace arlo;
+
+// What a user types, one keystroke at a time: growing and shrinking texts, digits and titles.
+const std::vector<QString>& queries() {
+    static const std::vector<QString> texts = [] {
+        std::vector<QString> t = {QStringLiteral("1"),  QStringLiteral("12"), QStringLiteral("123"),
+                                  QStringLiteral("12"), QStringLiteral("2"),  QStringLiteral("25"),
+                                  QStringLiteral("5"),  QStringLiteral("50"), QStringLiteral("7"),
+                                  QStringLiteral("70"), QStringLiteral("700")};
+        const auto& cat = catalogue::Catalogue::builtIn();
+        for (int n : {3, 40, 222}) {
+            const QString title =
+                QString::fromStdString(cat.value(catalogue::List::JapaneseTitles, n));
+            t.push_back(title.left(1));
+            t.push_back(title.left(2));
+        }
+        return t;
+    }();
+    return texts;
+}
+
+void reportLatencies(benchmark::State& state, std::vector<double> micros) {
+    if (micros.empty()) {
+        return;
+    }
+    std::sort(micros.begin(), micros.end());
+    state.counters["median_us"] = micros[micros.size() / 2];
+    state.counters["p99_us"] = micros[std::min(micros.size() - 1, micros.size() * 99 / 100)];
+}
+
+// The floor: searching the rows' keys, nothing else.
+void BM_ScanKeysOnly(benchmark::State& state) {
+    const auto rows = catalogue::buildEpisodeRows(catalogue::Catalogue::builtIn(), false);
+    std::vector<std::string> texts;
+    for (const QString& q : queries()) {
+        texts.push_back(q.toStdString());
+    }
+    std::vector<double> micros;
+    std::size_t i = 0;
+    for (auto _ : state) {
+        const auto start = Clock::now();
+        auto found = catalogue::searchRows(rows, texts[i++ % texts.size()]);
+        benchmark::DoNotOptimize(found);
+        micros.push_back(std::chrono::duration<double, std::micro>(Clock::now() - start).count());
+    }
+    reportLatencies(state, std::move(micros));
+}
+BENCHMARK(BM_ScanKeysOnly);
+
+struct Window {
+    ui::RecordingNotices notices;
+    ui::AppContext context;
+    std::unique_ptr<ui::MainWindow> main;
+
+    Window() {
+        context.notices = &notices;
+        context.state.category = "TV版";
+        context.state.language = "日语";
+        main = std::make_unique<ui::MainWindow>(context);
+        main->show();
+        QCoreApplication::processEvents();
+    }
+    // Runs the event loop until the list shows a refresh.
+    void waitForRefresh() {
+        QEventLoop loop;
+        QObject::connect(&main->episodeListController(), &ui::EpisodeListController::refreshShown,
+                         &loop, &QEventLoop::quit);
+        loop.exec();
+    }
+};
+
+// From a change of the search text to its results painted in the results list: the worker's
+// search, the hand-over to the UI thread, the model reset and the paint.
+void BM_KeystrokeToResultsOnScreen(benchmark::State& state) {
+    Window w;
+    const auto& c = w.main->controls();
+    w.main->startEpisodeListRefresh();
+    w.waitForRefresh();
+    c.searchBox->setFocus();
+    ui::setTextColour(c.searchBox, ui::kTypingColour);
+    c.searchBox->clear();
+    std::vector<double> micros;
+    std::size_t i = 0;
+    for (auto _ : state) {
+        const QString& text = queries()[i++ % queries().size()];
+        const auto start = Clock::now();
+        c.searchBox->setText(text);
+        w.waitForRefresh();
+        QCoreApplication::processEvents();  // paints everything that changed
+        micros.push_back(std::chrono::duration<double, std::micro>(Clock::now() - start).count());
+    }
+    reportLatencies(state, std::move(micros));
+}
+BENCHMARK(BM_KeystrokeToResultsOnScreen)->UseRealTime();
+
+// The same on the UI thread alone: no worker, no hand-over; what is left is showing the rows.
+void BM_ResultsShownWithoutWorker(benchmark::State& state) {
+    Window w;
+    const auto& c = w.main->controls();
+    w.main->startEpisodeListRefresh();
+    w.waitForRefresh();
+    ui::setTextColour(c.searchBox, ui::kTypingColour);
+    std::vector<double> micros;
+    std::size_t i = 0;
+    for (auto _ : state) {
+        const QString& text = queries()[i++ % queries().size()];
+        const auto start = Clock::now();
+        {
+            const QSignalBlocker quiet(c.searchBox);
+            c.searchBox->setText(text);
+        }
+        w.main->episodeListController().refreshNow();
+        QCoreApplication::processEvents();
+        micros.push_back(std::chrono::duration<double, std::micro>(Clock::now() - start).count());
+    }
+    reportLatencies(state, std::move(micros));
+}
+BENCHMARK(BM_ResultsShownWithoutWorker)->UseRealTime();
+
+// The reference: a search box over a sort/filter proxy of the same 742 rows, in a window of
+// the same size and fonts, filtered on the UI thread as each keystroke arrives, then painted.
+void BM_ProxyFilterReference(benchmark::State& state) {
+    const ui::LanguageRows rows = ui::buildLanguageRows(catalogue::Catalogue::builtIn(), false);
+    QWidget window;
+    window.resize(397, 610);
+    auto* box = new QLineEdit(&window);
+    box->setGeometry(192, 13, 180, 24);
+    box->setFont(ui::uiFont(14));
+    ui::EpisodeListModel model;
+    model.setRows(rows.cells);
+    QSortFilterProxyModel proxy;
+    proxy.setSourceModel(&model);
+    proxy.setFilterKeyColumn(ui::kColumnTitle);
+    auto* view = new ui::EpisodeListView(&window);
+    view->setModel(&proxy);
+    view->setGeometry(0, 113, 393, 315);
+    view->setFont(ui::uiFont(17));
+    QObject::connect(box, &QLineEdit::textChanged, &proxy,
+                     [&proxy](const QString& text) { proxy.setFilterFixedString(text); });
+    window.show();
+    QCoreApplication::processEvents();
+    std::vector<double> micros;
+    std::size_t i = 0;
+    for (auto _ : state) {
+        const QString& text = queries()[i++ % queries().size()];
+        const auto start = Clock::now();
+        box->setText(text);
+        QCoreApplication::processEvents();
+        micros.push_back(std::chrono::duration<double, std::micro>(Clock::now() - start).count());
+    }
+    reportLatencies(state, std::move(micros));
+}
+BENCHMARK(BM_ProxyFilterReference)->UseRealTime();
+
+// Start-up: from the refresh being started to the full list painted, rows built on the way.
+void BM_FirstFill(benchmark::State& state) {
+    std::vector<double> micros;
+    for (auto _ : state) {
+        state.PauseTiming();
+        Window w;
+        state.ResumeTiming();
+        const auto start = Clock::now();
+        w.main->startEpisodeListRefresh();
+        w.waitForRefresh();
+        w.main->controls().episodeList->viewport()->repaint();
+        micros.push_back(std::chrono::duration<double, std::micro>(Clock::now() - start).count());
+        state.PauseTiming();
+        w.main.reset();
+        state.ResumeTiming();
+    }
+    reportLatencies(state, std::move(micros));
+}
+BENCHMARK(BM_FirstFill)->UseRealTime()->Iterations(40);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+    QApplication application(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
