@@ -1,4 +1,5 @@
 #include <QApplication>
+#include <QBuffer>
 #include <QImage>
 #include <QMouseEvent>
 #include <QProgressBar>
@@ -18,9 +19,12 @@
 #include "standin/standin_environment.h"
 #include "ui/app_context.h"
 #include "ui/control_kinds.h"
+#include "ui/image_convert.h"
 #include "ui/main_window.h"
+#include "ui/preview/bmp.h"
 #include "ui/preview/slide_preview.h"
 #include "ui/preview_controller.h"
+#include "ui/slide_preview_sheet.h"
 #include "ui/ui_look.h"
 
 using namespace arlo;
@@ -347,6 +351,57 @@ private slots:
         controller().startThumbnailLoader();
         QVERIFY(shown.wait(30000));
         QCOMPARE(c().cover->backgroundSource(), picturePath(QStringLiteral("no_preview.jpg")));
+    }
+
+    // The one-decode cut gives, byte for byte, what cropBmp cuts from convertImage's BMP, for
+    // odd sizes, grey pictures and pictures with transparency alike.
+    void cuttingFromOneDecodeMatchesCroppingTheConvertedSheet_data() {
+        QTest::addColumn<QByteArray>("picture");
+        QTest::addColumn<long>("wanted");
+        auto encoded = [](const QImage& image, const char* format) {
+            QByteArray bytes;
+            QBuffer buffer(&bytes);
+            buffer.open(QIODevice::WriteOnly);
+            image.save(&buffer, format);
+            return bytes;
+        };
+        const QByteArray sheet1603 = QByteArray::fromStdString(
+            net::FetchPage(std::string(deploy::kPptvPictureHost) +
+                           preview::spriteSheetPath(showIdOf("test-1380-1603x907"), 1)));
+        QTest::newRow("jpeg 1603x907") << sheet1603 << 1000L;
+        QTest::newRow("jpeg, 37 wanted") << sheet1603 << 37L;
+        QImage grey(253, 141, QImage::Format_Grayscale8);
+        for (int y = 0; y < grey.height(); ++y) {
+            for (int x = 0; x < grey.width(); ++x) {
+                grey.scanLine(y)[x] = static_cast<uchar>(x * 7 + y * 3);
+            }
+        }
+        QTest::newRow("grey png 253x141") << encoded(grey, "png") << 1000L;
+        QImage alpha(98, 55, QImage::Format_ARGB32);
+        alpha.fill(qRgba(10, 200, 30, 128));
+        QTest::newRow("png with transparency") << encoded(alpha, "png") << 1000L;
+        QImage tiny(9, 9, QImage::Format_RGB32);
+        tiny.fill(Qt::red);
+        QTest::newRow("too small for a cell") << encoded(tiny, "bmp") << 1000L;
+    }
+    void cuttingFromOneDecodeMatchesCroppingTheConvertedSheet() {
+        QFETCH(QByteArray, picture);
+        QFETCH(long, wanted);
+        std::vector<std::string> direct;
+        preview::SheetCut cut;
+        QVERIFY(cutSpriteSheet(picture.toStdString(), wanted, direct, cut));
+        QByteArray bmp;
+        QVERIFY(convertImage(picture, kFormatBmp, bmp));
+        std::vector<std::string> cropped;
+        const bool more = preview::appendSheetFrames(bmp.toStdString(), wanted, cropped);
+        QCOMPARE(cut.moreWanted, more);
+        QCOMPARE(cut.width, preview::bmpWidth(bmp.toStdString()));
+        QCOMPARE(cut.height, preview::bmpHeight(bmp.toStdString()));
+        QCOMPARE(direct.size(), cropped.size());
+        for (std::size_t i = 0; i < direct.size(); ++i) {
+            QVERIFY2(direct[i] == cropped[i], qPrintable(QString::number(i)));
+        }
+        QVERIFY(!cutSpriteSheet("not a picture", wanted, direct, cut));
     }
 
     void closingWhileALoadWaitsEndsCleanly() {
