@@ -19,6 +19,8 @@
 #include "standin/standin_environment.h"
 #include "ui/app_context.h"
 #include "ui/control_kinds.h"
+#include "ui/episode_list_controller.h"
+#include "ui/episode_list_view.h"
 #include "ui/image_convert.h"
 #include "ui/main_window.h"
 #include "ui/preview/bmp.h"
@@ -332,6 +334,30 @@ private slots:
         QCOMPARE(controller().previewFrames().size(), 229u);
         QVERIFY(c().previewSlider->isEnabled());
         QCOMPARE(rgb(c().cover->backgroundPicture()), decode(net::FetchPage(thumbnailUrl(4))));
+    }
+
+    // Clicking a Mandarin-dubbed row: its cover and its preview from the catalogue's codes.
+    void choosingAMandarinRowLoadsItsCoverAndPreview() {
+        using catalogue::List;
+        const catalogue::Catalogue& cat = catalogue::Catalogue::builtIn();
+        c().languageChooser->setCurrentIndex(1);
+        window_->episodeListController().clearEpisodeList();
+        window_->episodeListController().refreshNow();
+        QSignalSpy cover(&controller(), &PreviewController::thumbnailShown);
+        QSignalSpy finished(&controller(), &PreviewController::previewFinished);
+        window_->onEpisodeListClicked(4);
+        QVERIFY(finished.wait(30000));
+        QVERIFY(finished.last().at(0).toBool());
+        QTRY_COMPARE(cover.size(), 1);
+        const std::string code = cat.value(List::MandarinPreviewCodes, 5);
+        const preview::ShowInfo show = preview::parseShowPage(
+            net::FetchPageUtf8(std::string(deploy::kPptvWebHost) + preview::showPagePath(code)));
+        QCOMPARE(c().previewStatus->text(),
+                 QString::fromStdString(preview::timeText(show.duration)));
+        QCOMPARE(static_cast<int>(controller().previewFrames().size()),
+                 preview::expectedFrameCount(show.duration));
+        QVERIFY(c().previewSlider->isEnabled());
+        QCOMPARE(rgb(c().cover->backgroundPicture()), decode(net::FetchPage(thumbnailUrl(5))));
     }
 
     void coversComeFromTheCoverHost() {
