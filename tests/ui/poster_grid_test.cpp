@@ -2,6 +2,7 @@
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QStackedWidget>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <QToolTip>
 #include <QWheelEvent>
@@ -9,6 +10,7 @@
 #include <memory>
 
 #include "catalogue/catalogue.h"
+#include "playback/view/page_view.h"
 #include "ui/app_context.h"
 #include "ui/control_kinds.h"
 #include "ui/main_window.h"
@@ -47,6 +49,7 @@ QPoint centreOf(const QWidget* w) {
 class PosterGridTest final : public QObject {
     Q_OBJECT
 
+    QTemporaryDir folder_;
     AppContext context_;
     RecordingNotices notices_;
     std::unique_ptr<MainWindow> main_;
@@ -54,6 +57,11 @@ class PosterGridTest final : public QObject {
 
     const MainWindow::Controls& c() const { return main_->controls(); }
 
+public:
+    // The Player window's page view needs this before the application exists.
+    static void initMain() { arlo::pageview::prepareApplication(); }
+
+private:
     void showMoviePage() {
         c().pages->setCurrentIndex(1);
         QTRY_VERIFY(c().posterScrollBar->isVisible());
@@ -67,7 +75,11 @@ class PosterGridTest final : public QObject {
 
 private slots:
     void init() {
+        QVERIFY(folder_.isValid());
         context_.state = {};
+        context_.state.category = "TV版";
+        context_.state.language = "日语";
+        context_.state.playerPagePath = folder_.filePath(QStringLiteral("page.htm")).toStdString();
         context_.notices = &notices_;
         main_ = std::make_unique<MainWindow>(context_);
         main_->show();
@@ -83,6 +95,7 @@ private slots:
         if (QWidget* holder = QWidget::mouseGrabber()) {
             holder->releaseMouse();
         }
+        delete main_->playerWindow();
         main_.reset();
     }
 
@@ -263,7 +276,11 @@ private slots:
         QVERIFY(!grid_->overlay()->isVisible());
     }
 
-    void playOnPosterFiveAsksForMovieFive() {
+    void playOnPosterFiveOpensThePlayerWithMovieFive() {
+        // The movies are chosen the way the user chooses them.
+        c().categoryChooser->setCurrentIndex(1);
+        emit c().categoryChooser->activated(1);
+        QCOMPARE(c().pages->currentIndex(), 1);
         showMoviePage();
         QSignalSpy requests(grid_, &PosterGrid::playRequested);
         QWidget* button = grid_->playButton();
@@ -280,6 +297,13 @@ private slots:
         QVERIFY(!grid_->overlay()->isVisible());
         QVERIFY(!context_.state.mouseCaptured);
         QCOMPARE(QWidget::mouseGrabber(), nullptr);
+
+        auto* player = main_->playerWindow();
+        QVERIFY(player != nullptr);
+        const auto& movies = arlo::catalogue::Catalogue::builtIn();
+        QTRY_COMPARE(player->windowTitle(), QStringLiteral("正在播放：  第5集  ") +
+                                                QString::fromStdString(movies.value(
+                                                    arlo::catalogue::List::MovieTitles, 5)));
     }
 };
 
