@@ -17,8 +17,15 @@ function(arlo_gtest name)
   cmake_parse_arguments(ARG "" "" "SOURCES;LIBS;LABELS" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE arlo::options GTest::gtest GTest::gmock GTest::gtest_main ${ARG_LIBS})
+  # Discovered tests take one label: gtest_discover_tests splits property lists, so "unit;tsan"
+  # would lose its second part. "tsan" tests are also rebuilt and run under ThreadSanitizer.
+  if(ARG_LABELS)
+    set(label "${ARG_LABELS}")
+  else()
+    set(label unit)
+  endif()
   gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
-    PROPERTIES LABELS "unit;${ARG_LABELS}")
+    PROPERTIES LABELS "${label}")
 endfunction()
 
 # Adds a Qt Test executable (widget tests) run on the offscreen platform.
