@@ -72,16 +72,8 @@ bool encodeBmp(const QImage& image, QByteArray& out) {
     }
     QByteArray bmp(static_cast<qsizetype>(size), '\0');
     char* p = bmp.data();
-    p[0] = 'B';
-    p[1] = 'M';
-    putU32(p + 2, static_cast<std::uint32_t>(size));
-    putU32(p + 10, 54);
-    putU32(p + 14, 40);
-    putU32(p + 18, static_cast<std::uint32_t>(width));
-    putU32(p + 22, static_cast<std::uint32_t>(height));
-    p[26] = 1;
-    p[28] = static_cast<char>(bpp);
-    putU32(p + 34, static_cast<std::uint32_t>(row * height));
+    preview::writeBmpHeaders(p, static_cast<std::uint32_t>(size), 54, width, height, bpp,
+                             static_cast<std::uint32_t>(row * height));
     putU32(p + 38, static_cast<std::uint32_t>(qMax(0, pixels.dotsPerMeterX())));
     putU32(p + 42, static_cast<std::uint32_t>(qMax(0, pixels.dotsPerMeterY())));
     // ARGB32 in memory is B, G, R, A on little-endian machines, as the file wants it.

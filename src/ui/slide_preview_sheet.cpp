@@ -12,27 +12,13 @@
 namespace arlo::ui {
 namespace {
 
-void putU32(char* at, std::uint32_t v) {
-    for (int i = 0; i < 4; ++i) {
-        at[i] = static_cast<char>((v >> (8 * i)) & 0xFF);
-    }
-}
-
 // A 24-bit bottom-up BMP of the rectangle, laid out as cropBmp lays out its result.
 std::string frameBmp(const QImage& sheet, int left, int top, int width, int height) {
     const std::size_t row = static_cast<std::size_t>(((width * 24 + 31) >> 5) << 2);
     const std::size_t size = 54 + row * static_cast<std::size_t>(height);
     std::string out(size, '\0');
     char* p = out.data();
-    p[0] = 'B';
-    p[1] = 'M';
-    putU32(p + 2, static_cast<std::uint32_t>(size));
-    putU32(p + 10, 54);
-    putU32(p + 14, 40);
-    putU32(p + 18, static_cast<std::uint32_t>(width));
-    putU32(p + 22, static_cast<std::uint32_t>(height));
-    p[26] = 1;
-    p[28] = 24;
+    preview::writeBmpHeaders(p, static_cast<std::uint32_t>(size), 54, width, height, 24, 0);
     for (int i = 0; i < height; ++i) {
         const auto* src =
             reinterpret_cast<const QRgb*>(sheet.constScanLine(top + height - 1 - i)) + left;

@@ -29,17 +29,6 @@ std::uint16_t readU16(std::string_view b, std::size_t at) {
     return static_cast<std::uint16_t>(p[0] | p[1] << 8);
 }
 
-void writeU32(std::string& b, std::size_t at, std::uint32_t v) {
-    for (int i = 0; i < 4; ++i) {
-        b[at + i] = static_cast<char>((v >> (8 * i)) & 0xFF);
-    }
-}
-
-void writeU16(std::string& b, std::size_t at, std::uint16_t v) {
-    b[at] = static_cast<char>(v & 0xFF);
-    b[at + 1] = static_cast<char>(v >> 8);
-}
-
 bool isBmp(std::string_view b) {
     return b.size() >= 2 && b[0] == 'B' && b[1] == 'M';
 }
@@ -112,15 +101,9 @@ std::string crop(std::string_view bmp, const Layout& l, int left, int top, int w
     const std::int64_t destRow = rowLength(w, l.bpp);
     const std::int64_t pixelBytes = destRow * h;
     std::string out(static_cast<std::size_t>(l.headerLength + pixelBytes), '\0');
-    out[0] = 'B';
-    out[1] = 'M';
-    writeU32(out, 2, static_cast<std::uint32_t>(l.headerLength + pixelBytes));
-    writeU32(out, 10, static_cast<std::uint32_t>(l.headerLength));
-    writeU32(out, 14, kInfoHeaderSize);
-    writeU32(out, 18, static_cast<std::uint32_t>(w));
-    writeU32(out, 22, static_cast<std::uint32_t>(h));
-    writeU16(out, 26, 1);
-    writeU16(out, 28, static_cast<std::uint16_t>(l.bpp));
+    writeBmpHeaders(out.data(), static_cast<std::uint32_t>(l.headerLength + pixelBytes),
+                    static_cast<std::uint32_t>(l.headerLength), static_cast<int>(w),
+                    static_cast<int>(h), l.bpp, 0);
     if (l.headerLength > kHeaderSize) {
         std::memcpy(out.data() + kHeaderSize, bmp.data() + kHeaderSize, kPaletteSize);
     }
@@ -135,6 +118,26 @@ std::string crop(std::string_view bmp, const Layout& l, int left, int top, int w
 }
 
 }  // namespace
+
+void writeBmpHeaders(char* out, std::uint32_t fileSize, std::uint32_t pixelOffset, int width,
+                     int height, int bpp, std::uint32_t pixelBytes) {
+    auto put = [out](std::size_t at, std::uint32_t v, int bytes) {
+        for (int i = 0; i < bytes; ++i) {
+            out[at + static_cast<std::size_t>(i)] = static_cast<char>((v >> (8 * i)) & 0xFF);
+        }
+    };
+    std::memset(out, 0, kHeaderSize);
+    out[0] = 'B';
+    out[1] = 'M';
+    put(2, fileSize, 4);
+    put(10, pixelOffset, 4);
+    put(14, static_cast<std::uint32_t>(kInfoHeaderSize), 4);
+    put(18, static_cast<std::uint32_t>(width), 4);
+    put(22, static_cast<std::uint32_t>(height), 4);
+    put(26, 1, 2);
+    put(28, static_cast<std::uint32_t>(bpp), 2);
+    put(34, pixelBytes, 4);
+}
 
 int bmpWidth(std::string_view bmp) {
     return isBmp(bmp) && bmp.size() >= 22 ? readI32(bmp, 18) : 0;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -8,6 +9,12 @@
 // sheets converted to BMP), so nothing here trusts a header: every read is checked against
 // the buffer, and a file that does not hold what its header claims gives the empty result.
 namespace arlo::preview {
+
+// Writes the 14-byte file header and the 40-byte information header of an uncompressed BMP
+// at `out` (54 bytes): "BM", the file size, the pixel-data offset, width, height, one plane,
+// the bit count and the pixel-data size; every other field 0.
+void writeBmpHeaders(char* out, std::uint32_t fileSize, std::uint32_t pixelOffset, int width,
+                     int height, int bpp, std::uint32_t pixelBytes);
 
 // Pixel width and height from the bitmap header (offsets 18 and 22); 0 when the bytes are not
 // a BMP or too short to hold the field.
