@@ -16,6 +16,8 @@ target_compile_definitions(arlo_options INTERFACE
 function(arlo_gtest name)
   cmake_parse_arguments(ARG "" "" "SOURCES;LIBS;LABELS" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
+  # Qt-free tests: no moc pass.
+  set_target_properties(${name} PROPERTIES AUTOMOC OFF)
   target_link_libraries(${name} PRIVATE arlo::options GTest::gtest GTest::gmock GTest::gtest_main ${ARG_LIBS})
   # Discovered tests take one label: gtest_discover_tests splits property lists, so "unit;tsan"
   # would lose its second part. "tsan" tests are also rebuilt and run under ThreadSanitizer.
