@@ -1,14 +1,16 @@
 #include "app/snapshot.h"
 
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QDir>
 #include <QPaintEvent>
-#include <QStackedWidget>
+
 #include <QTimer>
 #include <cstdio>
 
 #include "app/program.h"
 #include "ui/about_window.h"
+#include "ui/control_kinds.h"
 #include "ui/episode_list_view.h"
 #include "ui/guestbook_window.h"
 #include "ui/main_window.h"
@@ -74,10 +76,12 @@ void takeScreenshots(Program& program, const QString& folderPath) {
     }
     ui::MainWindow& main = program.mainWindow();
     bool ok = save(main, folder, QStringLiteral("main_tv.png"));
-    QStackedWidget* pages = main.controls().pages;
-    pages->setCurrentIndex(1);
+    // The movie page as the user reaches it: "剧场版" chosen in the category chooser.
+    main.controls().categoryChooser->setCurrentIndex(1);
+    main.onCategoryChanged(1);
     ok = save(main, folder, QStringLiteral("main_movie.png")) && ok;
-    pages->setCurrentIndex(0);
+    main.controls().categoryChooser->setCurrentIndex(0);
+    main.onCategoryChanged(0);
     {
         ui::AboutWindow about;
         ok = saveDialog(about, folder, QStringLiteral("about.png")) && ok;
