@@ -3,13 +3,9 @@
 
 #include "app/program.h"
 #include "app/snapshot.h"
-#include "playback/view/page_view.h"
 #include "ui/notices.h"
 
 int main(int argc, char** argv) {
-    // The page view's engine is loaded later, on first use, but must be announced before the
-    // application object exists.
-    arlo::pageview::prepareApplication();
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Arlo迷"));
     // The program ends when the Main window closes, whatever other window is still open.

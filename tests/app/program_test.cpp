@@ -2,6 +2,7 @@
 #include <QDir>
 #include <QFile>
 #include <QLabel>
+#include <QOpenGLContext>
 #include <QPointer>
 #include <QStackedWidget>
 #include <QTemporaryDir>
@@ -92,6 +93,8 @@ private slots:
         QVERIFY(japanese > 0);
         QCOMPARE(control<QLabel>(QStringLiteral("标签11"))->text(), QString::number(japanese));
         QCOMPARE(program_->mainWindow().playerWindow(), nullptr);
+        // Nor was the browser engine's OpenGL set-up made on the way to the first paint.
+        QCOMPARE(QOpenGLContext::globalShareContext(), nullptr);
         QCOMPARE(state.playerPagePath,
                  (runDir_.path() + QStringLiteral("/Arlo目录.htm")).toStdString());
         QCOMPARE(control<QStackedWidget>(QStringLiteral("高级选择夹1"))->currentIndex(), 0);

@@ -56,9 +56,6 @@ QStringList itemsOf(const QComboBox* chooser) {
 class NavigationTest : public QObject {
     Q_OBJECT
 
-public:
-    static void initMain() { arlo::pageview::prepareApplication(); }
-
 private slots:
     void init();
     void cleanup();

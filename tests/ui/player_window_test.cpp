@@ -46,9 +46,6 @@ Q_DECLARE_METATYPE(PlayerLayout)
 class PlayerWindowTest : public QObject {
     Q_OBJECT
 
-public:
-    static void initMain() { arlo::pageview::prepareApplication(); }
-
 private slots:
     void init();
     void cleanup();

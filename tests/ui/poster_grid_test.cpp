@@ -57,10 +57,6 @@ class PosterGridTest final : public QObject {
 
     const MainWindow::Controls& c() const { return main_->controls(); }
 
-public:
-    // The Player window's page view needs this before the application exists.
-    static void initMain() { arlo::pageview::prepareApplication(); }
-
 private:
     void showMoviePage() {
         c().pages->setCurrentIndex(1);

@@ -16,9 +16,6 @@ using arlo::ui::TrailerWindow;
 class TrailerWindowTest : public QObject {
     Q_OBJECT
 
-public:
-    static void initMain() { arlo::pageview::prepareApplication(); }
-
 private slots:
     void trailerReplacesThePlayerPageAndPlaysInAModalWindow();
 };

@@ -2,12 +2,51 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLibrary>
 #include <QStringList>
+#if QT_CONFIG(opengl)
+#include <QOpenGLContext>
+
+// Exported by Qt's GUI library without a public declaration; the browser engine reads the
+// context set here when it starts.
+QT_BEGIN_NAMESPACE
+Q_GUI_EXPORT void qt_gl_set_global_share_context(QOpenGLContext* context);
+Q_GUI_EXPORT QOpenGLContext* qt_gl_global_share_context();
+QT_END_NAMESPACE
+#endif
 
 namespace arlo::pageview {
 namespace {
+
+#if QT_CONFIG(opengl)
+void deleteSharedContext() {
+    QOpenGLContext* context = qt_gl_global_share_context();
+    qt_gl_set_global_share_context(nullptr);
+    delete context;
+}
+#endif
+
+// The engine draws through OpenGL contexts that share their resources with one application
+// wide context. Making that context costs a good part of start-up (the driver is loaded and
+// set up), so it is made here, just before the engine is first loaded, rather than by the
+// application object at start-up; the engine finds it as if it had been there all along.
+void shareGraphicsContexts() {
+#if QT_CONFIG(opengl)
+    if (qt_gl_global_share_context() != nullptr ||
+        qobject_cast<QGuiApplication*>(QCoreApplication::instance()) == nullptr) {
+        return;
+    }
+    auto* context = new QOpenGLContext;
+    context->setFormat(QSurfaceFormat::defaultFormat());
+    // A context that could not be made is still set: the engine then draws without OpenGL.
+    context->create();
+    qt_gl_set_global_share_context(context);
+    qAddPostRoutine(deleteSharedContext);
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+#endif
+}
 
 // Stands in for the view when the engine library is missing: the window still works and
 // says why nothing plays.
@@ -50,6 +89,7 @@ Engine loadEngine() {
         candidates << QString::fromUtf8(ARLO_PAGEVIEW_ENGINE_FILE);
 #endif
     }
+    shareGraphicsContexts();
     Engine engine;
     QStringList errors;
     for (const QString& candidate : candidates) {
@@ -88,10 +128,6 @@ std::unique_ptr<PageView> createPageView(QWidget* parent) {
 
 QString engineLoadError() {
     return engine().error;
-}
-
-void prepareApplication() {
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
 }
 
 }  // namespace arlo::pageview

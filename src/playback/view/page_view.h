@@ -46,10 +46,6 @@ std::unique_ptr<PageView> createPageView(QWidget* parent);
 // Where the engine library was looked for and why loading failed; empty once it loaded.
 QString engineLoadError();
 
-// To be called before the application object is constructed: the engine shares OpenGL
-// contexts between its widgets and must be told so before any window exists.
-void prepareApplication();
-
 // The function that the engine library exports, under the name `kEngineEntryPoint`, to make
 // a view inside `parent`.
 using CreateEngineViewFunction = PageView* (*)(QWidget* parent);
