@@ -100,6 +100,9 @@ EpisodeListView::EpisodeListView(QWidget* parent) : QTableView(parent), model_(t
 
 void EpisodeListView::setRows(std::vector<EpisodeRow> rows) {
     model_.setRows(std::move(rows));
+    // A reset only schedules the layout; doing it now lets the paint that shows the new rows
+    // be the only one, instead of a second full repaint when the scheduled layout runs.
+    executeDelayedItemsLayout();
 }
 
 int EpisodeListView::currentRow() const {
