@@ -2,6 +2,7 @@
 
 #include <QHeaderView>
 #include <QMouseEvent>
+#include <QScrollBar>
 
 namespace arlo::ui {
 
@@ -84,6 +85,9 @@ EpisodeListView::EpisodeListView(QWidget* parent) : QTableView(parent), model_(t
     setWordWrap(false);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    // The bar paints all of its rectangle: telling Qt so spares repainting what lies under it
+    // (the results list lies over the full list) whenever its range changes.
+    verticalScrollBar()->setAttribute(Qt::WA_OpaquePaintEvent);
     // The labels above the list serve as its headings.
     horizontalHeader()->hide();
     verticalHeader()->hide();
