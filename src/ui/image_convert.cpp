@@ -28,22 +28,31 @@ bool isAcceptedFormat(const QByteArray& format) {
     return false;
 }
 
-QImage decode(const QByteArray& picture) {
+bool decodeInto(const QByteArray& picture, QImage& image) {
     QBuffer buffer;
     buffer.setData(picture);
     if (!buffer.open(QIODevice::ReadOnly)) {
-        return {};
+        image = QImage();
+        return false;
     }
     const QByteArray format = QImageReader::imageFormat(&buffer);
     if (!isAcceptedFormat(format)) {
-        return {};
+        image = QImage();
+        return false;
     }
     buffer.seek(0);
     QImageReader reader(&buffer, format);
-    QImage image;
+    // The readers write into an image of the right size and format as it is.
     if (!reader.read(&image) || image.isNull()) {
-        return {};
+        image = QImage();
+        return false;
     }
+    return true;
+}
+
+QImage decode(const QByteArray& picture) {
+    QImage image;
+    decodeInto(picture, image);
     return image;
 }
 
@@ -233,6 +242,14 @@ bool convertImage(const QByteArray& picture, int format, const QString& savePath
 
 QImage decodePicture(const QByteArray& picture) {
     return picture.size() < 3 ? QImage() : decode(picture);
+}
+
+bool decodePictureInto(const QByteArray& picture, QImage& image) {
+    if (picture.size() < 3) {
+        image = QImage();
+        return false;
+    }
+    return decodeInto(picture, image);
 }
 
 int bmpWidth(const QByteArray& picture) {

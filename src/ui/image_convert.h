@@ -30,6 +30,10 @@ inline bool convertImage(const QByteArray& picture, int format, QByteArray& outp
 // The picture decoded as convertImage decodes it (the same formats, the first frame of an
 // animation); a null image when it cannot be read.
 QImage decodePicture(const QByteArray& picture);
+// The same into `image`, whose pixel buffer is reused when the picture has its size and
+// format (a series of equal pictures is decoded without allocating). False, and `image`
+// null, when the picture cannot be read.
+bool decodePictureInto(const QByteArray& picture, QImage& image);
 
 // Pixel width and height of a picture as its BMP form states them; a picture in another
 // format is converted first. 0 when it cannot be read.

@@ -169,6 +169,25 @@ private slots:
         }
     }
 
+    // One image decoded into again and again, as the sprite sheets of a load are: each
+    // picture comes out whole, whatever the image held before, and a failure leaves it null.
+    void decodingIntoAnImage_givesEachPictureWhateverItHeldBefore() {
+        const QImage first = photo(96, 60);
+        QImage second = photo(96, 60).mirrored(true, false);
+        const QImage grey = flat(50, 30).convertToFormat(QImage::Format_Grayscale8);
+        QImage image;
+        for (const QByteArray& picture :
+             {encoded(first, "png"), encoded(second, "png"), encoded(first, "jpeg"),
+              encoded(second, "jpeg"), encoded(grey, "png"), encoded(first, "bmp")}) {
+            QVERIFY(decodePictureInto(picture, image));
+            QCOMPARE(image, decodePicture(picture));
+        }
+        QVERIFY(!decodePictureInto("not a picture", image));
+        QVERIFY(image.isNull());
+        QVERIFY(!decodePictureInto("BM", image));
+        QVERIFY(image.isNull());
+    }
+
     void gif_reducesManyColoursTheSameWayEveryTime() {
         const QByteArray jpeg = encoded(photo(200, 120), "jpeg");
         QByteArray first, second;
