@@ -12,17 +12,23 @@
 namespace arlo::ui {
 namespace {
 
-// A 24-bit bottom-up BMP of the rectangle, laid out as cropBmp lays out its result.
-std::string frameBmp(const QImage& sheet, int left, int top, int width, int height) {
+// A 24-bit bottom-up BMP of the rectangle, laid out as cropBmp lays out its result. Rows are
+// put together in a small buffer and appended, so the frame is written once, not cleared first.
+std::string frameBmp(const QImage& sheet, int left, int top, int width, int height,
+                     std::vector<char>& rowBuffer) {
     const std::size_t row = static_cast<std::size_t>(((width * 24 + 31) >> 5) << 2);
     const std::size_t size = 54 + row * static_cast<std::size_t>(height);
-    std::string out(size, '\0');
-    char* p = out.data();
-    preview::writeBmpHeaders(p, static_cast<std::uint32_t>(size), 54, width, height, 24, 0);
+    std::string out;
+    out.reserve(size);
+    out.resize(54);
+    preview::writeBmpHeaders(out.data(), static_cast<std::uint32_t>(size), 54, width, height, 24,
+                             0);
+    // The padding at the end of each row stays zero: pixels never reach it.
+    rowBuffer.assign(row, '\0');
+    char* dst = rowBuffer.data();
     for (int i = 0; i < height; ++i) {
         const auto* src =
             reinterpret_cast<const QRgb*>(sheet.constScanLine(top + height - 1 - i)) + left;
-        char* dst = p + 54 + static_cast<std::size_t>(i) * row;
         // A pixel in memory is B, G, R, A on little-endian machines: its first three bytes
         // are the BMP's. Each pixel is written whole and the next one overwrites its A.
         static_assert(Q_BYTE_ORDER == Q_LITTLE_ENDIAN);
@@ -30,6 +36,7 @@ std::string frameBmp(const QImage& sheet, int left, int top, int width, int heig
             std::memcpy(dst + 3 * x, src + x, 4);
         }
         std::memcpy(dst + 3 * (width - 1), src + width - 1, 3);
+        out.append(dst, row);
     }
     return out;
 }
@@ -60,12 +67,14 @@ bool cutSpriteSheet(const std::string& sheet, long wanted, std::vector<std::stri
     cut.height = image.height();
     const double cellWidth = cut.width / 10.0, cellHeight = cut.height / 10.0;
     const int width = text::truncToInt(cellWidth), height = text::truncToInt(cellHeight);
+    std::vector<char> rowBuffer;
     for (int row = 0; row < preview::kSheetRows; ++row) {
         for (int column = 0; column < preview::kSheetColumns; ++column) {
             // A sheet narrower or lower than 10 pixels has empty cells, as cropBmp would.
             frames.push_back(width >= 1 && height >= 1
                                  ? frameBmp(image, text::truncToInt(column * cellWidth),
-                                            text::truncToInt(row * cellHeight), width, height)
+                                            text::truncToInt(row * cellHeight), width, height,
+                                            rowBuffer)
                                  : std::string());
             if (static_cast<long>(frames.size()) >= wanted) {
                 cut.moreWanted = false;
