@@ -1,11 +1,15 @@
 #include <QApplication>
 #include <QDir>
+#include <cstdio>
+#include <cstdlib>
 
 #include "app/program.h"
 #include "app/snapshot.h"
 #include "ui/notices.h"
 
-int main(int argc, char** argv) {
+namespace {
+
+int run(int argc, char** argv) {
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Arlo迷"));
     // The program ends when the Main window closes, whatever other window is still open.
@@ -16,8 +20,20 @@ int main(int argc, char** argv) {
     QDir::setCurrent(runDirectory);
 
     arlo::ui::MessageBoxNotices notices;
-    arlo::app::Program program(notices, {runDirectory, {}, {}});
+    arlo::app::Program program(notices, {runDirectory, {}, {}, {}});
     arlo::app::armSnapshotSwitches(program, startDirectory);
     program.start();
     return QApplication::exec();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const int code = run(argc, argv);
+    // The windows are gone and the Settings file is on disk. The usage ping and the version
+    // check run on threads that nobody waits for and may still be inside the network and TLS
+    // libraries; running those libraries' exit-time clean-up under them crashes the process,
+    // so it ends here without it.
+    std::fflush(nullptr);
+    std::_Exit(code);
 }

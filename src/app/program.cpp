@@ -2,8 +2,10 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QEvent>
 #include <QFile>
 #include <QFileInfo>
+#include <QTimer>
 #include <thread>
 
 #include "catalogue/catalogue.h"
@@ -18,6 +20,34 @@
 #endif
 
 namespace arlo::app {
+
+namespace {
+
+// Runs a task once, right after the window's first paint has reached the screen.
+class AfterFirstPaint final : public QObject {
+public:
+    AfterFirstPaint(QWidget& window, std::function<void()> task)
+        : QObject(&window), task_(std::move(task)) {
+        window.installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (watched == parent() && event->type() == QEvent::Paint) {
+            watched->removeEventFilter(this);
+            QTimer::singleShot(0, this, [this] {
+                task_();
+                deleteLater();
+            });
+        }
+        return false;
+    }
+
+private:
+    std::function<void()> task_;
+};
+
+}  // namespace
 
 QString runDirectoryOf(const QString& executablePath) {
     const QFileInfo info(executablePath);
@@ -34,7 +64,8 @@ void startUsagePing() {
 
 Program::Program(ui::Notices& notices, ProgramOptions options)
     : quit_(options.quit ? std::move(options.quit)
-                         : [](int code) { QCoreApplication::exit(code); }) {
+                         : [](int code) { QCoreApplication::exit(code); }),
+      usagePing_(options.usagePing ? std::move(options.usagePing) : startUsagePing) {
     context_.notices = &notices;
     context_.runDirectory = QDir::cleanPath(options.runDirectory);
     context_.documentsFolder = std::move(options.documentsFolder);
@@ -94,7 +125,7 @@ void Program::onMainWindowCreated() {
         catalogue::loadInstalledVersion(state, context_.documentsFolder);
     }
     startVersionCheck(context_);
-    startUsagePing();
+    new AfterFirstPaint(*main_, usagePing_);
 }
 
 void Program::shutdown() {

@@ -28,6 +28,8 @@ struct ProgramOptions {
     std::string documentsFolder;
     // Ends the process's event loop with an exit code.
     std::function<void(int)> quit;
+    // Sends the usage ping; startUsagePing unless replaced.
+    std::function<void()> usagePing;
 };
 
 class Program final : public QObject {
@@ -50,6 +52,7 @@ private:
 
     ui::AppContext context_;
     std::function<void(int)> quit_;
+    std::function<void()> usagePing_;
     std::unique_ptr<ui::MainWindow> main_;
     bool shutDown_ = false;
 };
@@ -57,7 +60,9 @@ private:
 // The directory of an executable path, without a trailing separator.
 QString runDirectoryOf(const QString& executablePath);
 
-// Start-up hooks run on worker threads that are never waited for.
+// Start-up hooks run on worker threads that are never waited for. The usage ping starts once
+// the Main window has first painted: loading the network library would otherwise compete with
+// that paint.
 void startVersionCheck(ui::AppContext& context);
 void startUsagePing();
 

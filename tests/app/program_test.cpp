@@ -45,12 +45,27 @@ class ProgramTest : public QObject {
     QTemporaryDir documents_;
     ui::RecordingNotices notices_;
     std::vector<int> quitCodes_;
+    // Each usage ping: whether the Main window had painted and the start-up sequence had run.
+    std::vector<bool> pings_;
+    bool painted_ = false;
     std::unique_ptr<app::Program> program_;
 
+    bool eventFilter(QObject*, QEvent* event) override {
+        painted_ = painted_ || event->type() == QEvent::Paint;
+        return false;
+    }
+
     void startProgram() {
+        painted_ = false;
         program_ = std::make_unique<app::Program>(
-            notices_, app::ProgramOptions{runDir_.path(), documents_.path().toStdString(),
-                                          [this](int code) { quitCodes_.push_back(code); }});
+            notices_,
+            app::ProgramOptions{
+                runDir_.path(), documents_.path().toStdString(),
+                [this](int code) { quitCodes_.push_back(code); },
+                [this] {
+                    pings_.push_back(painted_ && !program_->context().state.settingsPath.empty());
+                }});
+        program_->mainWindow().installEventFilter(this);
         program_->start();
         QVERIFY(QTest::qWaitForWindowExposed(&program_->mainWindow()));
     }
@@ -69,6 +84,7 @@ private slots:
         QVERIFY(runDir_.isValid());
         QVERIFY(documents_.isValid());
         quitCodes_.clear();
+        pings_.clear();
     }
 
     void cleanup() {
@@ -112,6 +128,15 @@ private slots:
         QCOMPARE(state.settingsPath, catalogue::settingsPathIn(documents_.path().toStdString()));
         QVERIFY(QFile::exists(QString::fromStdString(state.settingsPath)));
         QVERIFY(quitCodes_.empty());
+    }
+
+    void startUp_sendsOneUsagePingOnceTheMainWindowHasPainted() {
+        startProgram();
+        QTRY_COMPARE(pings_, std::vector<bool>{true});
+        QTest::qWait(50);
+        program_->mainWindow().update();
+        QTest::qWait(50);
+        QCOMPARE(pings_, std::vector<bool>{true});
     }
 
     void startUp_removesAStaleUpdateFileAndNothingElse() {
