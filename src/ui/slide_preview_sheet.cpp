@@ -30,19 +30,12 @@ std::string frameBmp(const QImage& sheet, int left, int top, int width, int heig
         const auto* src =
             reinterpret_cast<const QRgb*>(sheet.constScanLine(top + height - 1 - i)) + left;
         // A pixel in memory is B, G, R, A on little-endian machines: its first three bytes
-        // are the BMP's. Four pixels at a time become three words of B, G, R bytes.
+        // are the BMP's. Each pixel is written whole and the next one overwrites its A.
         static_assert(Q_BYTE_ORDER == Q_LITTLE_ENDIAN);
-        int x = 0;
-        for (; x + 4 <= width; x += 4) {
-            const std::uint32_t p0 = src[x], p1 = src[x + 1], p2 = src[x + 2], p3 = src[x + 3];
-            const std::uint32_t words[3] = {(p0 & 0xFFFFFFu) | (p1 << 24),
-                                            ((p1 >> 8) & 0xFFFFu) | (p2 << 16),
-                                            ((p2 >> 16) & 0xFFu) | (p3 << 8)};
-            std::memcpy(dst + 3 * x, words, sizeof words);
+        for (int x = 0; x + 1 < width; ++x) {
+            std::memcpy(dst + 3 * x, src + x, 4);
         }
-        for (; x < width; ++x) {
-            std::memcpy(dst + 3 * x, src + x, 3);
-        }
+        std::memcpy(dst + 3 * (width - 1), src + width - 1, 3);
         out.append(dst, row);
     }
     return out;
