@@ -26,7 +26,13 @@ constexpr int kSettleMilliseconds = 1500;
 class FirstPaintQuitter final : public QObject {
 public:
     FirstPaintQuitter(ui::MainWindow& main, bool waitForList)
-        : QObject(&main), main_(main), waitForList_(waitForList) {}
+        : QObject(&main), main_(main), waitForList_(waitForList) {
+        main.installEventFilter(this);
+        // A list filled after the window's first paint is drawn by the list alone.
+        if (waitForList) {
+            main.controls().episodeList->viewport()->installEventFilter(this);
+        }
+    }
 
 protected:
     bool eventFilter(QObject*, QEvent* event) override {
@@ -104,8 +110,7 @@ void takeScreenshots(Program& program, const QString& folderPath) {
 void armSnapshotSwitches(Program& program, const QString& startDirectory) {
     const QString exitWhenShown = qEnvironmentVariable("ARLO_EXIT_WHEN_SHOWN");
     if (!exitWhenShown.isEmpty()) {
-        program.mainWindow().installEventFilter(
-            new FirstPaintQuitter(program.mainWindow(), exitWhenShown == QStringLiteral("filled")));
+        new FirstPaintQuitter(program.mainWindow(), exitWhenShown == QStringLiteral("filled"));
     }
     const QString screenshots = qEnvironmentVariable("ARLO_SCREENSHOT_DIR");
     if (!screenshots.isEmpty()) {
