@@ -2,20 +2,11 @@
 
 #include <cstdlib>
 
+#include "text/ascii.h"
 #include "text/trim.h"
 
 namespace arlo::net {
 namespace {
-
-std::string lowerAscii(std::string_view s) {
-    std::string out(s);
-    for (char& c : out) {
-        if (c >= 'A' && c <= 'Z') {
-            c = static_cast<char>(c - 'A' + 'a');
-        }
-    }
-    return out;
-}
 
 bool allDigits(std::string_view s) {
     if (s.empty() || s.size() > 5) {
@@ -56,7 +47,7 @@ std::vector<HostMapping> parseHostMap(std::string_view text) {
         if (port < 1 || port > 65535) {
             continue;
         }
-        out.push_back({host == "*" ? std::string() : lowerAscii(host),
+        out.push_back({host == "*" ? std::string() : text::toLowerAscii(host),
                        std::string(target.substr(0, colon)), port});
     }
     return out;

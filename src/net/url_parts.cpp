@@ -1,22 +1,10 @@
 #include "net/url_parts.h"
 
+#include "text/ascii.h"
 #include "text/markers.h"
 #include "text/numbers.h"
 
 namespace arlo::net {
-namespace {
-
-std::string lowerAscii(std::string_view s) {
-    std::string out(s);
-    for (char& c : out) {
-        if (c >= 'A' && c <= 'Z') {
-            c = static_cast<char>(c - 'A' + 'a');
-        }
-    }
-    return out;
-}
-
-}  // namespace
 
 std::string TextBetween(std::string_view text, std::string_view leftMarker,
                         std::string_view rightMarker) {
@@ -24,7 +12,7 @@ std::string TextBetween(std::string_view text, std::string_view leftMarker,
 }
 
 std::string UrlHost(std::string_view url, bool keepPort) {
-    std::string address = lowerAscii(url);
+    std::string address = text::toLowerAscii(url);
     if (!address.ends_with('/')) {
         address += '/';
     }
@@ -77,7 +65,7 @@ std::string UrlPath(std::string_view url) {
 }
 
 bool UrlIsSecure(std::string_view url) {
-    return lowerAscii(url.substr(0, 5)) == "https";
+    return text::toLowerAscii(url.substr(0, 5)) == "https";
 }
 
 }  // namespace arlo::net
