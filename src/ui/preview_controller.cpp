@@ -116,6 +116,8 @@ void PreviewController::showLoading() {
     c_.previewStatus->setText(QStringLiteral("正在加载"));
     setTextColour(c_.previewStatus, kLoadingRed);
     // The old episode's frames go now; until the new ones arrive the popup shows no picture.
+    // Their memory is reused by the load that is starting.
+    recycleFrames(std::move(frames_));
     frames_.clear();
     shownFrame_ = 0;
     c_.previewPicture->setBackgroundPicture(QPixmap());

@@ -3,6 +3,8 @@
 #include <QImage>
 #include <cstdint>
 #include <cstring>
+#include <mutex>
+#include <utility>
 
 #include "text/numbers.h"
 #include "ui/image_convert.h"
@@ -12,13 +14,27 @@
 namespace arlo::ui {
 namespace {
 
+// Frames handed back by recycleFrames, at most as many as one load cuts.
+std::mutex spareMutex;
+std::vector<std::string> spareFrames;
+
+std::vector<std::string> takeSpareFrames() {
+    std::lock_guard lock(spareMutex);
+    return std::exchange(spareFrames, {});
+}
+
 // A 24-bit bottom-up BMP of the rectangle, laid out as cropBmp lays out its result. Rows are
 // put together in a small buffer and appended, so the frame is written once, not cleared first.
 std::string frameBmp(const QImage& sheet, int left, int top, int width, int height,
-                     std::vector<char>& rowBuffer) {
+                     std::vector<char>& rowBuffer, std::vector<std::string>& spares) {
     const std::size_t row = static_cast<std::size_t>(((width * 24 + 31) >> 5) << 2);
     const std::size_t size = 54 + row * static_cast<std::size_t>(height);
     std::string out;
+    if (!spares.empty()) {
+        out = std::move(spares.back());
+        spares.pop_back();
+        out.clear();
+    }
     out.reserve(size);
     out.resize(54);
     preview::writeBmpHeaders(out.data(), static_cast<std::uint32_t>(size), 54, width, height, 24,
@@ -68,22 +84,41 @@ bool cutSpriteSheet(const std::string& sheet, long wanted, std::vector<std::stri
     const double cellWidth = cut.width / 10.0, cellHeight = cut.height / 10.0;
     const int width = text::truncToInt(cellWidth), height = text::truncToInt(cellHeight);
     std::vector<char> rowBuffer;
+    std::vector<std::string> spares = takeSpareFrames();
     for (int row = 0; row < preview::kSheetRows; ++row) {
         for (int column = 0; column < preview::kSheetColumns; ++column) {
             // A sheet narrower or lower than 10 pixels has empty cells, as cropBmp would.
             frames.push_back(width >= 1 && height >= 1
                                  ? frameBmp(image, text::truncToInt(column * cellWidth),
                                             text::truncToInt(row * cellHeight), width, height,
-                                            rowBuffer)
+                                            rowBuffer, spares)
                                  : std::string());
             if (static_cast<long>(frames.size()) >= wanted) {
                 cut.moreWanted = false;
+                recycleFrames(std::move(spares));
                 return true;
             }
         }
     }
     cut.moreWanted = true;
+    recycleFrames(std::move(spares));
     return true;
+}
+
+void recycleFrames(std::vector<std::string>&& frames) {
+    std::lock_guard lock(spareMutex);
+    // Bounded by what one load cuts, so memory is kept only for the next load.
+    const std::size_t room = static_cast<std::size_t>(preview::kMaxSheets * preview::kSheetRows *
+                                                      preview::kSheetColumns);
+    for (std::string& frame : frames) {
+        if (spareFrames.size() >= room) {
+            break;
+        }
+        if (!frame.empty()) {  // an empty frame has no memory worth keeping
+            spareFrames.push_back(std::move(frame));
+        }
+    }
+    frames.clear();
 }
 
 }  // namespace arlo::ui

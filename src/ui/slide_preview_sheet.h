@@ -13,4 +13,8 @@ namespace arlo::ui {
 bool cutSpriteSheet(const std::string& sheet, long wanted, std::vector<std::string>& frames,
                     preview::SheetCut& cut);
 
+// Hands frames that are no longer shown to later cuts, which reuse their memory instead of
+// having fresh pages mapped and cleared for every frame. Safe from any thread.
+void recycleFrames(std::vector<std::string>&& frames);
+
 }  // namespace arlo::ui

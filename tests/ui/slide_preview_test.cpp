@@ -427,6 +427,14 @@ private slots:
         for (std::size_t i = 0; i < direct.size(); ++i) {
             QVERIFY2(direct[i] == cropped[i], qPrintable(QString::number(i)));
         }
+        // Frames cut into recycled memory (shorter, longer and stale bytes) are the same.
+        std::vector<std::string> spares = direct;
+        spares.push_back(std::string(5, 'x'));
+        spares.push_back(std::string(200000, 'x'));
+        recycleFrames(std::move(spares));
+        std::vector<std::string> again;
+        QVERIFY(cutSpriteSheet(picture.toStdString(), wanted, again, cut));
+        QVERIFY(again == cropped);
         QVERIFY(!cutSpriteSheet("not a picture", wanted, direct, cut));
     }
 
