@@ -188,7 +188,12 @@ bool encode(const QImage& image, int format, QByteArray& out) {
         case kFormatBmp:
             return encodeBmp(image, out);
         case kFormatJpeg:
-            return encodeWithQt(image, "jpeg", out);
+            // JPEG has no transparency: a pixel keeps its straight colour, as in the other
+            // formats, whatever its opacity. Qt's writer would store premultiplied pixels (as
+            // the TIFF and ICO readers give them) as they are, darkened by their alpha.
+            return encodeWithQt(
+                image.hasAlphaChannel() ? image.convertToFormat(QImage::Format_RGB32) : image,
+                "jpeg", out);
         case kFormatGif:
             return encodeGif(image, out);
         case kFormatTiff:

@@ -58,6 +58,16 @@ QByteArray encoded(const QImage& image, const char* format) {
     return bytes;
 }
 
+bool near(QRgb a, QRgb b, int tolerance) {
+    return std::abs(qRed(a) - qRed(b)) <= tolerance &&
+           std::abs(qGreen(a) - qGreen(b)) <= tolerance &&
+           std::abs(qBlue(a) - qBlue(b)) <= tolerance;
+}
+
+QByteArray hex(QRgb c) {
+    return QByteArray::number(c, 16);
+}
+
 int maxChannelDifference(const QImage& a, const QImage& b) {
     int worst = 0;
     for (int y = 0; y < a.height(); ++y) {
@@ -218,6 +228,26 @@ private slots:
         QCOMPARE(g.pixel(2, 2), qRgb(255, 0, 0));
         QVERIFY(convertImage(png, kFormatPng, pngAgain));
         QCOMPARE(qAlpha(QImage::fromData(pngAgain).pixel(25, 10)), 0);
+    }
+
+    // TIFF and ICO pictures decode with their colours multiplied by their alpha; a JPEG has
+    // no alpha and gets the colours themselves, as it does from a PNG.
+    void jpeg_fromTranslucentPictures_keepsTheirColours() {
+        QImage source(32, 16, QImage::Format_ARGB32);
+        source.fill(qRgba(200, 100, 50, 128));
+        QPainter(&source).fillRect(16, 0, 16, 16, QColor(20, 60, 220));
+        for (const char* format : {"tiff", "ico", "png"}) {
+            const QByteArray picture = encoded(source, format);
+            QVERIFY2(!picture.isEmpty(), format);
+            QByteArray jpeg;
+            QVERIFY2(convertImage(picture, kFormatJpeg, jpeg), format);
+            const QImage back = QImage::fromData(jpeg, "JPEG");
+            QCOMPARE(back.size(), source.size());
+            QVERIFY2(near(back.pixel(6, 8), qRgb(200, 100, 50), 3),
+                     QByteArray(format) + " gave " + hex(back.pixel(6, 8)));
+            QVERIFY2(near(back.pixel(26, 8), qRgb(20, 60, 220), 3),
+                     QByteArray(format) + " gave " + hex(back.pixel(26, 8)));
+        }
     }
 
     void savePath_isTrimmedAndWrittenWhole() {
