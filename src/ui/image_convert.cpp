@@ -3,10 +3,12 @@
 #include <gif_lib.h>
 
 #include <QBuffer>
+#include <QHash>
 #include <QImage>
 #include <QImageReader>
 #include <QImageWriter>
 #include <QSaveFile>
+#include <array>
 #include <cstring>
 #include <string_view>
 
@@ -116,27 +118,107 @@ int appendToBuffer(GifFileType* gif, const GifByteType* data, int length) {
     return length;
 }
 
-// Qt has no GIF writer. Qt's own reduction to an 8-bit palette keeps every colour of a
-// picture with 256 or fewer and otherwise dithers to a fixed colour cube, so the same
-// picture always gives the same file.
+// GIF has one transparent entry and no partial transparency: a pixel less than half opaque
+// becomes that entry, any other keeps its straight colour, made opaque.
+constexpr QRgb kGifTransparent = 0;
+
+QRgb gifColour(QRgb straight) {
+    return qAlpha(straight) < 128 ? kGifTransparent : (straight | 0xFF000000u);
+}
+
+// The palette of a picture with at most 256 GIF colours, every colour kept exactly, in the
+// order they first appear. False when there are more.
+bool exactPalette(const QImage& straight, QImage& indexed) {
+    indexed = QImage(straight.size(), QImage::Format_Indexed8);
+    if (indexed.isNull()) {
+        return false;
+    }
+    QList<QRgb> table;
+    QHash<QRgb, int> index;
+    QRgb last = 0;
+    int lastIndex = -1;
+    for (int y = 0; y < straight.height(); ++y) {
+        const auto* in = reinterpret_cast<const QRgb*>(straight.constScanLine(y));
+        uchar* out = indexed.scanLine(y);
+        for (int x = 0; x < straight.width(); ++x) {
+            const QRgb colour = gifColour(in[x]);
+            if (colour != last || lastIndex < 0) {
+                auto found = index.constFind(colour);
+                if (found == index.cend()) {
+                    if (table.size() == 256) {
+                        return false;
+                    }
+                    found = index.insert(colour, static_cast<int>(table.size()));
+                    table.append(colour);
+                }
+                last = colour;
+                lastIndex = *found;
+            }
+            out[x] = static_cast<uchar>(lastIndex);
+        }
+    }
+    indexed.setColorTable(table);
+    return true;
+}
+
+// More than 256 colours: Qt's reduction dithers the colours to a fixed colour cube, so the
+// same picture always gives the same file. Only the entries the pixels use are kept, and the
+// transparent entry is added after them when some pixel needs it.
+bool reducedPalette(const QImage& straight, QImage& indexed) {
+    const QImage reduced =
+        straight.convertToFormat(QImage::Format_RGB32)
+            .convertToFormat(QImage::Format_Indexed8, Qt::AutoColor | Qt::PreferDither);
+    if (reduced.isNull()) {
+        return false;
+    }
+    const bool alpha = straight.hasAlphaChannel();
+    std::array<int, 256> remap;
+    remap.fill(-1);
+    QList<QRgb> table;
+    indexed = QImage(straight.size(), QImage::Format_Indexed8);
+    if (indexed.isNull()) {
+        return false;
+    }
+    int transparent = -1;
+    for (int y = 0; y < straight.height(); ++y) {
+        const auto* in = reinterpret_cast<const QRgb*>(straight.constScanLine(y));
+        const uchar* cube = reduced.constScanLine(y);
+        uchar* out = indexed.scanLine(y);
+        for (int x = 0; x < straight.width(); ++x) {
+            const bool clear = alpha && gifColour(in[x]) == kGifTransparent;
+            int& entry = clear ? transparent : remap[cube[x]];
+            if (entry < 0) {
+                if (table.size() == 256) {
+                    return false;
+                }
+                entry = static_cast<int>(table.size());
+                table.append(clear ? kGifTransparent : (reduced.color(cube[x]) | 0xFF000000u));
+            }
+            out[x] = static_cast<uchar>(entry);
+        }
+    }
+    indexed.setColorTable(table);
+    return true;
+}
+
+// Qt has no GIF writer. A picture with at most 256 colours (the transparent entry counted as
+// one) keeps them all exactly; a picture with more is reduced.
 bool encodeGif(const QImage& image, QByteArray& out) {
     if (image.width() > 0xFFFF || image.height() > 0xFFFF) {
         return false;
     }
-    QImage indexed = image.convertToFormat(QImage::Format_Indexed8, Qt::AutoColor);
-    const QList<QRgb> table = indexed.colorTable();
-    if (indexed.isNull() || table.isEmpty() || table.size() > 256) {
+    const QImage straight = image.convertToFormat(image.hasAlphaChannel() ? QImage::Format_ARGB32
+                                                                          : QImage::Format_RGB32);
+    QImage indexed;
+    if (straight.isNull() ||
+        (!exactPalette(straight, indexed) && !reducedPalette(straight, indexed))) {
         return false;
     }
-    int transparent = -1;
-    if (image.hasAlphaChannel()) {
-        for (int i = 0; i < table.size(); ++i) {
-            if (qAlpha(table[i]) < 128) {
-                transparent = i;
-                break;
-            }
-        }
+    const QList<QRgb> table = indexed.colorTable();
+    if (table.isEmpty() || table.size() > 256) {
+        return false;
     }
+    const int transparent = static_cast<int>(table.indexOf(kGifTransparent));
     int mapSize = 2;
     while (mapSize < table.size()) {
         mapSize *= 2;

@@ -11,8 +11,11 @@ namespace arlo::ui {
 // Target formats of convertImage.
 inline constexpr int kFormatBmp = 1;  // uncompressed bottom-up, 40-byte header, 24 bpp
                                       // (32 bpp when the picture has transparency)
+// No transparency: a translucent pixel keeps its colour, its opacity is dropped.
 inline constexpr int kFormatJpeg = 2;
-inline constexpr int kFormatGif = 3;  // at most 256 colours
+// A picture with at most 256 colours keeps them exactly, one with more is reduced to 256.
+// Pixels less than half opaque become the transparent colour; the others are made opaque.
+inline constexpr int kFormatGif = 3;
 inline constexpr int kFormatTiff = 4;
 inline constexpr int kFormatPng = 5;
 

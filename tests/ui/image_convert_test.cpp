@@ -68,6 +68,23 @@ QByteArray hex(QRgb c) {
     return QByteArray::number(c, 16);
 }
 
+// A palette picture, one pixel per entry, with entries from clear through translucent to
+// opaque.
+QImage translucentPalette() {
+    const QList<QRgb> table = {
+        qRgba(255, 0, 0, 0),    qRgba(0, 255, 0, 51),   qRgba(0, 0, 255, 102),
+        qRgba(10, 20, 30, 127), qRgba(60, 70, 80, 128), qRgba(90, 80, 70, 204),
+        qRgb(0xd6, 0xe7, 0xea),
+    };
+    QImage image(int(table.size()), 2, QImage::Format_Indexed8);
+    image.setColorTable(table);
+    for (int x = 0; x < image.width(); ++x) {
+        image.setPixel(x, 0, uint(x));
+        image.setPixel(x, 1, uint(image.width() - 1 - x));
+    }
+    return image;
+}
+
 int maxChannelDifference(const QImage& a, const QImage& b) {
     int worst = 0;
     for (int y = 0; y < a.height(); ++y) {
@@ -248,6 +265,85 @@ private slots:
             QVERIFY2(near(back.pixel(26, 8), qRgb(20, 60, 220), 3),
                      QByteArray(format) + " gave " + hex(back.pixel(26, 8)));
         }
+    }
+
+    // Counting the transparent colour as one, up to 256 colours survive exactly, whatever
+    // the picture's pixel format.
+    void gif_keepsEveryColourOfAPictureWithAtMost256() {
+        QImage two(40, 20, QImage::Format_ARGB32);
+        two.fill(Qt::transparent);
+        QPainter(&two).fillRect(0, 0, 20, 20, QColor(0xd6, 0xe7, 0xea));
+        QPainter(&two).fillRect(20, 0, 10, 20, QColor(0x20, 0x30, 0x40));
+
+        QImage opaque(16, 16, QImage::Format_ARGB32);  // 256 colours, all opaque
+        QImage clear(17, 16, QImage::Format_ARGB32);   // 255 colours and transparent
+        clear.fill(Qt::transparent);
+        for (int i = 0; i < 256; ++i) {
+            const QRgb colour = qRgb(i, (i * 37) % 256, 255 - i);
+            opaque.setPixel(i % 16, i / 16, colour);
+            if (i < 255) {
+                clear.setPixel(i % 16, i / 16, colour);
+            }
+        }
+
+        for (const QImage& source : {two, opaque, clear}) {
+            QByteArray gif;
+            QVERIFY(convertImage(encoded(source, "png"), kFormatGif, gif));
+            const QImage back = QImage::fromData(gif, "GIF");
+            QCOMPARE(back.size(), source.size());
+            for (int y = 0; y < source.height(); ++y) {
+                for (int x = 0; x < source.width(); ++x) {
+                    const QRgb want = source.pixel(x, y), got = back.pixel(x, y);
+                    if (qAlpha(want) == 0) {
+                        QVERIFY2(qAlpha(got) == 0, hex(got));
+                    } else {
+                        QVERIFY2(got == want, hex(want) + " became " + hex(got));
+                    }
+                }
+            }
+        }
+    }
+
+    // GIF has one transparent colour and no partial transparency: less than half opaque is
+    // transparent, the rest keeps its colour, as other converters do.
+    void gif_makesPixelsLessThanHalfOpaqueTransparent() {
+        const QImage palette = translucentPalette();
+        for (const QImage& source : {palette, palette.convertToFormat(QImage::Format_ARGB32)}) {
+            QByteArray gif;
+            QVERIFY(convertImage(encoded(source, "png"), kFormatGif, gif));
+            const QImage back = QImage::fromData(gif, "GIF");
+            QCOMPARE(back.size(), source.size());
+            for (int y = 0; y < source.height(); ++y) {
+                for (int x = 0; x < source.width(); ++x) {
+                    const QRgb want = source.pixel(x, y), got = back.pixel(x, y);
+                    if (qAlpha(want) < 128) {
+                        QVERIFY2(qAlpha(got) == 0, hex(want) + " became " + hex(got));
+                    } else {
+                        QVERIFY2(got == (want | 0xFF000000u), hex(want) + " became " + hex(got));
+                    }
+                }
+            }
+        }
+
+        // With more than 256 colours the picture is reduced, and transparency still follows
+        // the same rule.
+        QImage many = photo(64, 48).convertToFormat(QImage::Format_ARGB32);
+        for (int y = 0; y < many.height(); ++y) {
+            for (int x = 48; x < many.width(); ++x) {
+                many.setPixel(x, y, (many.pixel(x, y) & 0xFFFFFF) | uint(x % 2 ? 100 : 160) << 24);
+            }
+        }
+        QByteArray gif;
+        QVERIFY(convertImage(encoded(many, "png"), kFormatGif, gif));
+        const QImage back = QImage::fromData(gif, "GIF");
+        QVERIFY(back.colorCount() <= 256);
+        for (int y = 0; y < many.height(); ++y) {
+            for (int x = 0; x < many.width(); ++x) {
+                QCOMPARE(qAlpha(back.pixel(x, y)), x >= 48 && x % 2 ? 0 : 255);
+            }
+        }
+        const QRgb red = back.pixel(20, 15);  // inside the flat red block
+        QVERIFY2(qRed(red) > 150 && qGreen(red) < 90 && qBlue(red) < 90, hex(red));
     }
 
     void savePath_isTrimmedAndWrittenWhole() {
