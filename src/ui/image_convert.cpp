@@ -279,7 +279,12 @@ bool encode(const QImage& image, int format, QByteArray& out) {
         case kFormatGif:
             return encodeGif(image, out);
         case kFormatTiff:
-            return encodeWithQt(image, "tiff", out);
+            // Qt's writer stores a palette without its alpha: a palette picture with
+            // transparency is written with an alpha channel instead.
+            return encodeWithQt(image.hasAlphaChannel() && image.depth() <= 8
+                                    ? image.convertToFormat(QImage::Format_ARGB32)
+                                    : image,
+                                "tiff", out);
         case kFormatPng:
             return encodeWithQt(image, "png", out);
         default:

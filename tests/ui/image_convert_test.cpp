@@ -346,6 +346,36 @@ private slots:
         QVERIFY2(qRed(red) > 150 && qGreen(red) < 90 && qBlue(red) < 90, hex(red));
     }
 
+    // TIFF has an alpha channel; a palette picture's transparency goes into it.
+    void tiff_fromAPalettePicture_keepsItsTransparency() {
+        QImage mono(8, 4, QImage::Format_Mono);
+        mono.setColorTable({qRgba(0, 0, 0, 0), qRgb(250, 250, 250)});
+        mono.fill(0);
+        for (int x = 0; x < 4; ++x) {
+            mono.setPixel(x, 1, 1);
+        }
+        const QByteArray palettes[] = {encoded(translucentPalette(), "png"), encoded(mono, "png")};
+        for (const QByteArray& picture : palettes) {
+            const QImage source = decodePicture(picture);
+            QVERIFY(source.hasAlphaChannel());
+            QByteArray tiff;
+            QVERIFY(convertImage(picture, kFormatTiff, tiff));
+            // The pixels come back multiplied by their alpha: the colours within rounding.
+            const QImage back =
+                QImage::fromData(tiff, "TIFF").convertToFormat(QImage::Format_ARGB32);
+            QCOMPARE(back.size(), source.size());
+            for (int y = 0; y < source.height(); ++y) {
+                for (int x = 0; x < source.width(); ++x) {
+                    const QRgb want = source.pixel(x, y), got = back.pixel(x, y);
+                    QCOMPARE(qAlpha(got), qAlpha(want));
+                    if (qAlpha(want) > 0) {
+                        QVERIFY2(near(got, want, 2), hex(want) + " became " + hex(got));
+                    }
+                }
+            }
+        }
+    }
+
     void savePath_isTrimmedAndWrittenWhole() {
         QTemporaryDir dir;
         const QString target = dir.filePath(QStringLiteral("picture.png"));
