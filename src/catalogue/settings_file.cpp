@@ -5,10 +5,13 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <exception>
 #include <filesystem>
-#include <fstream>
 #include <optional>
 #include <vector>
 
@@ -136,16 +139,70 @@ KeySearch findKey(const std::string& bytes, const std::vector<Line>& lines,
     return found;
 }
 
-std::optional<std::string> readFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        return std::nullopt;
+// A small file of the user's, as read at start-up and before it is replaced.
+struct FileBytes {
+    enum class State { Read, Missing, Unreadable };
+    State state = State::Unreadable;
+    std::string bytes;
+};
+
+// Reads `path` when it is a regular file of at most `maxBytes` bytes. Anything else (a
+// folder, a pipe, a device, a longer file, a read error) is unreadable, found out without
+// waiting: nothing but a regular file is opened for reading, and the open cannot block.
+FileBytes readSmallFile(const std::string& path, std::size_t maxBytes) {
+    FileBytes result;
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0) {
+        if (errno == ENOENT) {
+            result.state = FileBytes::State::Missing;
+        }
+        return result;
     }
-    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad()) {
-        return std::nullopt;
+    if (!S_ISREG(info.st_mode)) {
+        return result;
     }
-    return bytes;
+    // The name may have been replaced since: the checks are made again on what was opened.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) {
+        if (errno == ENOENT) {
+            result.state = FileBytes::State::Missing;
+        }
+        return result;
+    }
+    bool ok = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_size >= 0 &&
+              static_cast<std::uintmax_t>(info.st_size) <= maxBytes;
+    std::string bytes;
+    if (ok) {
+        // Room for one byte more than the size shows a file that has grown since; it is
+        // read on up to one byte beyond the limit.
+        bytes.resize(static_cast<std::size_t>(info.st_size) + 1);
+        std::size_t done = 0;
+        while (ok) {
+            if (done == bytes.size()) {
+                if (bytes.size() > maxBytes) {
+                    break;
+                }
+                bytes.resize(std::min(bytes.size() * 2, maxBytes + 1));
+            }
+            const ssize_t n = ::read(fd, bytes.data() + done, bytes.size() - done);
+            if (n < 0) {
+                ok = errno == EINTR;
+                continue;
+            }
+            if (n == 0) {
+                break;
+            }
+            done += static_cast<std::size_t>(n);
+        }
+        ok = ok && done <= maxBytes;
+        bytes.resize(done);
+    }
+    ::close(fd);
+    if (ok) {
+        result.state = FileBytes::State::Read;
+        result.bytes = std::move(bytes);
+    }
+    return result;
 }
 
 // Writes `bytes` to a temporary file beside `path`, flushes it to disk and renames it over
@@ -197,10 +254,12 @@ std::optional<std::string> xdgDocumentsFolder(const std::string& home) {
     } else {
         config = home + "/.config";
     }
-    std::ifstream in(config + "/user-dirs.dirs");
-    std::string line;
-    while (std::getline(in, line)) {
-        std::string_view l = trimBlanks(line);
+    const FileBytes file = readSmallFile(config + "/user-dirs.dirs", kProfileFileMaxBytes);
+    std::string_view rest = file.bytes;
+    while (!rest.empty()) {
+        const std::size_t end = rest.find('\n');
+        std::string_view l = trimBlanks(rest.substr(0, end));
+        rest = end == std::string_view::npos ? std::string_view{} : rest.substr(end + 1);
         constexpr std::string_view kKey = "XDG_DOCUMENTS_DIR=";
         if (!l.starts_with(kKey)) {
             continue;
@@ -236,17 +295,18 @@ std::string readProfileString(const std::string& path, std::string_view section,
                               std::size_t maxBytes) {
     const auto gbkSection = text::utf8ToGbk(section);
     const auto gbkKey = text::utf8ToGbk(key);
-    const auto bytes = readFile(path);
-    if (!gbkSection || !gbkKey || !bytes) {
+    const FileBytes file = readSmallFile(path, kProfileFileMaxBytes);
+    if (!gbkSection || !gbkKey || file.state != FileBytes::State::Read) {
         return std::string(fallback);
     }
-    const auto lines = splitLines(*bytes);
-    const KeySearch found = findKey(*bytes, lines, *gbkSection, *gbkKey);
+    const std::string& bytes = file.bytes;
+    const auto lines = splitLines(bytes);
+    const KeySearch found = findKey(bytes, lines, *gbkSection, *gbkKey);
     if (!found.keyLine) {
         return std::string(fallback);
     }
     const Line& line = lines[*found.keyLine];
-    std::string_view text(bytes->data() + line.begin, line.end - line.begin);
+    std::string_view text(bytes.data() + line.begin, line.end - line.begin);
     std::string_view value = trimBlanks(trimBlanks(text).substr(trimBlanks(text).find('=') + 1));
     if (value.size() >= 2 && value.front() == value.back() &&
         (value.front() == '"' || value.front() == '\'')) {
@@ -267,18 +327,14 @@ bool writeProfileString(const std::string& path, std::string_view section, std::
     const auto gbkSection = text::utf8ToGbk(section);
     const auto gbkKey = text::utf8ToGbk(key);
     const auto gbkValue = text::utf8ToGbk(value);
-    if (!gbkSection || !gbkKey || !gbkValue) {
+    if (path.empty() || !gbkSection || !gbkKey || !gbkValue) {
         return false;
     }
-    std::error_code ec;
-    std::string bytes;
-    if (fs::exists(path, ec)) {
-        auto existing = readFile(path);
-        if (!existing) {
-            return false;  // never replace a file we could not read
-        }
-        bytes = std::move(*existing);
+    FileBytes file = readSmallFile(path, kProfileFileMaxBytes);
+    if (file.state == FileBytes::State::Unreadable) {
+        return false;  // never replace what could not be read
     }
+    const std::string bytes = std::move(file.bytes);
     const std::string keyLine = *gbkKey + "=" + *gbkValue;
     const auto lines = splitLines(bytes);
     const KeySearch found = findKey(bytes, lines, *gbkSection, *gbkKey);
@@ -323,19 +379,32 @@ std::string settingsPathIn(std::string_view folder) {
 }
 
 void loadInstalledVersion(PlaybackState& state, std::string_view documentsFolderPath) {
-    state.settingsPath = settingsPathIn(documentsFolderPath);
-    const std::string stored =
-        readProfileString(state.settingsPath, kVersionSection, kVersionKey, "");
-    if (stored.empty() || !text::isNewerVersion(text::parseReal(stored), kProgramVersionNumber)) {
+    // Start-up goes on whatever happens here: the program's own version is the fallback.
+    state.installedVersion = std::string(kProgramVersion);
+    try {
+        state.settingsPath = settingsPathIn(documentsFolderPath);
+        const std::string stored =
+            readProfileString(state.settingsPath, kVersionSection, kVersionKey, "");
+        if (stored.empty() ||
+            !text::isNewerVersion(text::parseReal(stored), kProgramVersionNumber)) {
+            writeProfileString(state.settingsPath, kVersionSection, kVersionKey, kProgramVersion);
+            return;
+        }
+        state.installedVersion = stored;
+    } catch (const std::exception&) {
         state.installedVersion = std::string(kProgramVersion);
-        writeProfileString(state.settingsPath, kVersionSection, kVersionKey, kProgramVersion);
-        return;
     }
-    state.installedVersion = stored;
 }
 
 void loadInstalledVersion(PlaybackState& state) {
-    loadInstalledVersion(state, documentsFolder());
+    std::string folder;
+    try {
+        folder = documentsFolder();
+    } catch (const std::exception&) {
+        state.installedVersion = std::string(kProgramVersion);  // no Settings file to be had
+        return;
+    }
+    loadInstalledVersion(state, folder);
 }
 
 }  // namespace arlo::catalogue

@@ -47,7 +47,9 @@ inline constexpr std::size_t kMaxBodyBytes = std::size_t{64} << 20;
 //                   proxy. Not given, or empty: direct (proxy environment variables are
 //                   never consulted)
 //  rawHeaders       out: the final response's header block, status line first, each line
-//                   ended by CR LF, then an empty line; empty when nothing was received
+//                   ended by CR LF, then an empty line; empty when nothing was received.
+//                   The trailer fields of a chunked body are not headers: they are left out
+//                   of it, of returnedCookies and of the jar
 //
 // A caller's Host or User-Agent line replaces the transport's own instead of doubling it.
 Bytes FetchPage(std::string_view url, int method = 0, std::string_view bodyText = {},

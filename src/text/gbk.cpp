@@ -22,9 +22,11 @@ public:
     Converter& operator=(const Converter&) = delete;
 
     // Converts all of `in`. On an invalid or unconvertible sequence: with `replacement`
-    // empty the conversion fails; otherwise the replacement is written, the offending byte
-    // skipped, and conversion continues.
-    std::optional<std::string> run(std::string_view in, std::string_view replacement) {
+    // empty the conversion fails; otherwise the replacement is written once for the
+    // `unitLength` bytes of the offending unit, and conversion goes on after them.
+    using UnitLength = std::size_t (*)(const char* at, std::size_t left);
+    std::optional<std::string> run(std::string_view in, std::string_view replacement = {},
+                                   UnitLength unitLength = nullptr) {
         if (cd_ == reinterpret_cast<iconv_t>(-1)) {
             return std::nullopt;
         }
@@ -48,8 +50,9 @@ public:
                     return std::nullopt;
                 }
                 out.append(replacement);
-                ++src;
-                --srcLeft;
+                const std::size_t skip = unitLength != nullptr ? unitLength(src, srcLeft) : 1;
+                src += skip;
+                srcLeft -= skip;
                 iconv(cd_, nullptr, nullptr, nullptr, nullptr);
             }
         }
@@ -70,6 +73,22 @@ Converter& fromGbk() {
     return c;
 }
 
+bool isGbkLead(unsigned char c) {
+    return c >= 0x81 && c <= 0xFE;
+}
+
+bool isGbkTrail(unsigned char c) {
+    return c >= 0x40 && c <= 0xFE && c != 0x7F;
+}
+
+// The bytes a GBK decoder treats as one character: a lead byte with a byte that may follow
+// it is one double-byte code whether or not the code page assigns it a character (so a code
+// it cannot map never swallows the next character); any other byte stands alone.
+std::size_t gbkUnitLength(const char* at, std::size_t left) {
+    const auto lead = static_cast<unsigned char>(at[0]);
+    return left >= 2 && isGbkLead(lead) && isGbkTrail(static_cast<unsigned char>(at[1])) ? 2 : 1;
+}
+
 bool isAscii(std::string_view s) {
     for (unsigned char c : s) {
         if (c >= 0x80) {
@@ -85,21 +104,21 @@ std::optional<std::string> utf8ToGbk(std::string_view utf8) {
     if (isAscii(utf8)) {
         return std::string(utf8);
     }
-    return toGbk().run(utf8, {});
+    return toGbk().run(utf8);
 }
 
 std::optional<std::string> gbkToUtf8(std::string_view gbk) {
     if (isAscii(gbk)) {
         return std::string(gbk);
     }
-    return fromGbk().run(gbk, {});
+    return fromGbk().run(gbk);
 }
 
 std::string gbkToUtf8Lossy(std::string_view gbk) {
     if (isAscii(gbk)) {
         return std::string(gbk);
     }
-    return fromGbk().run(gbk, "\xEF\xBF\xBD").value_or(std::string());
+    return fromGbk().run(gbk, "\xEF\xBF\xBD", gbkUnitLength).value_or(std::string());
 }
 
 long gbkByteLength(std::string_view utf8) {

@@ -16,8 +16,11 @@ std::optional<std::string> utf8ToGbk(std::string_view utf8);
 // GBK -> UTF-8. Empty optional when the bytes are not valid GBK.
 std::optional<std::string> gbkToUtf8(std::string_view gbk);
 
-// GBK -> UTF-8 for bytes from outside (web pages): an invalid byte becomes U+FFFD and the
-// conversion goes on, so a damaged page still yields its readable parts.
+// GBK -> UTF-8 for bytes from outside (web pages): what cannot be read becomes U+FFFD and
+// the conversion goes on, so a damaged page still yields its readable parts. A lead byte
+// (0x81..0xFE) with a byte that may follow it (0x40..0xFE but 0x7F) is one replacement when
+// the code page has no character for the pair, the user-defined ranges (AAA1-AFFE,
+// F8A1-FEFE, A140-A7A0) included; any other unreadable byte is one replacement of its own.
 std::string gbkToUtf8Lossy(std::string_view gbk);
 
 // Byte length of a UTF-8 text once encoded as GBK; -1 when it has no GBK form.

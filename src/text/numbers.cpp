@@ -1,5 +1,8 @@
 #include "text/numbers.h"
 
+#include <locale.h>
+#include <stdlib.h>
+
 #include <charconv>
 #include <climits>
 #include <cmath>
@@ -53,28 +56,16 @@ int truncToInt(double value) {
 }
 
 double parseReal(std::string_view text) {
-    std::string_view s = skipSpace(text);
-    bool negative = false;
-    if (!s.empty() && (s.front() == '+' || s.front() == '-')) {
-        negative = s.front() == '-';
-        s.remove_prefix(1);
+    // strtod in the "C" locale is the reference for what a number looks like (hexadecimal
+    // forms, infinities, NaNs, where a malformed one ends) and how it rounds, overflows and
+    // underflows; its locale object is fixed, so the process locale never changes a result.
+    static const locale_t cLocale = newlocale(LC_ALL_MASK, "C", locale_t{});
+    if (cLocale == locale_t{}) {
+        return 0.0;
     }
-    double value = 0.0;
-    auto format = std::chars_format::general;
-    if (s.size() > 2 && s[0] == '0' && (s[1] == 'x' || s[1] == 'X')) {
-        format = std::chars_format::hex;
-        s.remove_prefix(2);
-    }
-    auto res = std::from_chars(s.data(), s.data() + s.size(), value, format);
-    if (res.ec == std::errc::result_out_of_range) {
-        // atof gives +-HUGE_VAL on overflow and 0 on underflow
-        const bool tiny = s.find_first_of("eE") != std::string_view::npos &&
-                          s.find("e-") != std::string_view::npos;
-        value = tiny ? 0.0 : HUGE_VAL;
-    } else if (res.ec != std::errc()) {
-        value = 0.0;
-    }
-    return negative ? -value : value;
+    // strtod reads a C string: as with atof, a NUL byte ends the text.
+    const std::string terminated(text.substr(0, text.find('\0')));
+    return strtod_l(terminated.c_str(), nullptr, cLocale);
 }
 
 int parseInt(std::string_view text) {

@@ -16,7 +16,9 @@ double roundHalfAway(double value, int decimals = 0);
 // Truncation toward zero, clamped to the int range; NaN gives 0.
 int truncToInt(double value);
 
-// As atof: leading white space, then the longest leading number; 0 when there is none.
+// As atof in the "C" locale: leading white space, then the longest leading number (decimal
+// or hexadecimal, an infinity or a NaN, one sign at most); 0 when there is none. Overflow
+// gives +-HUGE_VAL, underflow 0 or the nearest subnormal. A NUL byte ends the text.
 double parseReal(std::string_view text);
 
 // As atoi: leading white space, optional sign, decimal digits; 0 when there are none.

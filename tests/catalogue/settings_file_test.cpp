@@ -1,12 +1,17 @@
 #include "catalogue/settings_file.h"
 
+#include <grp.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 
 #include "text/gbk.h"
 
@@ -133,16 +138,136 @@ TEST_F(SettingsFileTest, documentsFolderFollowsTheXdgSetting) {
     EXPECT_TRUE(fs::is_directory(dir_ / "文档"));
 }
 
-TEST_F(SettingsFileTest, unreadableFileIsNeverReplaced) {
-    if (::geteuid() == 0) {
-        GTEST_SKIP() << "root reads any file";
+// Runs `check` in a child process that a watchdog ends after a few seconds, so that a read
+// that blocks or never ends, or an abort, fails the test instead of hanging or ending it.
+// `asUser`: the child gives up root first (to a user without rights to the test's files).
+::testing::AssertionResult runsAndPasses(const std::function<bool()>& check, bool asUser = false) {
+    const pid_t child = ::fork();
+    if (child < 0) {
+        return ::testing::AssertionFailure() << "fork failed";
     }
+    if (child == 0) {
+        ::alarm(5);
+        if (asUser && ::geteuid() == 0) {
+            const gid_t nogroup = 65534;
+            const uid_t nobody = 65534;
+            if (::setgroups(0, nullptr) != 0 || ::setgid(nogroup) != 0 || ::setuid(nobody) != 0) {
+                ::_exit(3);
+            }
+        }
+        int code = 1;
+        try {
+            code = check() ? 0 : 1;
+        } catch (...) {
+            code = 2;
+        }
+        ::_exit(code);
+    }
+    int status = 0;
+    while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
+    }
+    if (WIFSIGNALED(status)) {
+        return ::testing::AssertionFailure() << "ended by signal " << WTERMSIG(status)
+                                             << (WTERMSIG(status) == SIGALRM ? " (it waited)" : "");
+    }
+    if (WEXITSTATUS(status) != 0) {
+        return ::testing::AssertionFailure() << "exit status " << WEXITSTATUS(status)
+                                             << (WEXITSTATUS(status) == 2 ? " (an exception)" : "");
+    }
+    return ::testing::AssertionSuccess();
+}
+
+TEST_F(SettingsFileTest, unreadableFileIsNeverReplaced) {
+    // The folder is open to everyone and the file to no one; root checks as another user.
+    fs::permissions(dir_, fs::perms::all);
     const std::string path = (dir_ / "c.ini").string();
     writeBytes(path, "[s]\r\nk=1\r\n");
     fs::permissions(path, fs::perms::none);
-    EXPECT_FALSE(writeProfileString(path, "s", "k", "2"));
+    EXPECT_TRUE(runsAndPasses(
+        [&] {
+            return ::access(path.c_str(), R_OK) != 0 &&
+                   readProfileString(path, "s", "k", "?") == "?" &&
+                   !writeProfileString(path, "s", "k", "2");
+        },
+        true));
     fs::permissions(path, fs::perms::owner_all);
     EXPECT_EQ(readBytes(path), "[s]\r\nk=1\r\n");
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()), 1);
+}
+
+TEST_F(SettingsFileTest, onlyARegularFileOfASaneSizeIsReadAndNothingElseIsReplaced) {
+    // An over-long file whose first lines would be read as an old version.
+    const std::string longText =
+        gbk("[版本号]\r\n版本号=1.0\r\n") + std::string(kProfileFileMaxBytes, ';');
+    struct Case {
+        const char* what;
+        std::function<void(const fs::path&)> make;
+        std::function<bool(const fs::path&)> unchanged;
+    };
+    const Case cases[] = {
+        {"a folder",
+         [&](const fs::path& p) {
+             fs::create_directory(p);
+             writeBytes(p / "inside", "kept");
+         },
+         [&](const fs::path& p) {
+             return fs::is_directory(p) && readBytes(p / "inside") == "kept";
+         }},
+        {"a named pipe", [](const fs::path& p) { ::mkfifo(p.c_str(), 0644); },
+         [](const fs::path& p) { return fs::is_fifo(fs::symlink_status(p)); }},
+        {"a link to an endless device",
+         [](const fs::path& p) { fs::create_symlink("/dev/zero", p); },
+         [](const fs::path& p) { return fs::is_symlink(p) && fs::read_symlink(p) == "/dev/zero"; }},
+        {"an over-long file", [&](const fs::path& p) { writeBytes(p, longText); },
+         [&](const fs::path& p) { return readBytes(p) == longText; }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const fs::path folder = dir_ / c.what;
+        fs::create_directory(folder);
+        const fs::path settings = settingsPathIn(folder.string());
+        c.make(settings);
+        ASSERT_TRUE(fs::exists(fs::symlink_status(settings)));
+
+        EXPECT_TRUE(runsAndPasses([&] {
+            PlaybackState state;
+            loadInstalledVersion(state, folder.string());
+            return state.installedVersion == "1.1" && state.settingsPath == settings.string() &&
+                   !writeProfileString(settings.string(), "版本号", "版本号", "1.1");
+        }));
+        EXPECT_TRUE(c.unchanged(settings));
+        // No temporary file left beside it either.
+        EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 1);
+    }
+}
+
+TEST_F(SettingsFileTest, aFileOfExactlyTheSizeLimitIsStillRead) {
+    const std::string path = (dir_ / "full.ini").string();
+    std::string text = "[s]\r\nk=7\r\n";
+    text.resize(kProfileFileMaxBytes, ';');
+    writeBytes(path, text);
+    EXPECT_EQ(readProfileString(path, "s", "k", "?"), "7");
+    // A longer value makes it one byte too long: from then on unreadable, and left alone.
+    EXPECT_TRUE(writeProfileString(path, "s", "k", "10"));
+    EXPECT_EQ(fs::file_size(path), kProfileFileMaxBytes + 1);
+    EXPECT_EQ(readProfileString(path, "s", "k", "?"), "?");
+    EXPECT_FALSE(writeProfileString(path, "s", "k", "11"));
+    EXPECT_EQ(fs::file_size(path), kProfileFileMaxBytes + 1);
+}
+
+TEST_F(SettingsFileTest, aDocumentsSettingThatCannotBeReadMeansTheDefaultFolder) {
+    ::setenv("HOME", dir_.c_str(), 1);
+    ::setenv("XDG_CONFIG_HOME", (dir_ / "cfg").c_str(), 1);
+    fs::create_directories(dir_ / "cfg");
+    const std::string expected = (dir_ / "Documents").string() + "/";
+    const fs::path dirs = dir_ / "cfg" / "user-dirs.dirs";
+
+    fs::create_directory(dirs);
+    EXPECT_TRUE(runsAndPasses([&] { return documentsFolder() == expected; }));
+    fs::remove(dirs);
+
+    ::mkfifo(dirs.c_str(), 0644);
+    EXPECT_TRUE(runsAndPasses([&] { return documentsFolder() == expected; }));
 }
 
 }  // namespace

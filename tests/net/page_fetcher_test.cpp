@@ -231,6 +231,64 @@ TEST_F(PageFetcher, withoutLocationTheRedirectLocationIsTheWholeHeaderBlock) {
     EXPECT_EQ(location, raw);
 }
 
+// A chunked reply whose trailer fields look like headers, one of them a cookie.
+std::string chunkedWithTrailers(std::string_view statusAndHeaders, std::string_view trailer) {
+    return std::string(statusAndHeaders) +
+           "Transfer-Encoding: chunked\r\nTrailer: X-Checksum\r\n"
+           "Connection: close\r\n\r\n5\r\nhello\r\n0\r\nSet-Cookie: " +
+           std::string(trailer) + "=1; path=/\r\nX-Checksum: " + std::string(trailer) + "\r\n\r\n";
+}
+
+TEST_F(PageFetcher, trailerFieldsAreNeitherHeadersNorCookies) {
+    auto& server = standin.server();
+    server.route("trailers.arlo.invalid", "/plain", [](const standin::Request&) {
+        standin::Response response;
+        response.raw = chunkedWithTrailers("HTTP/1.1 200 OK\r\nSet-Cookie: head=1\r\n", "tail");
+        return response;
+    });
+    server.route("trailers.arlo.invalid", "/interim", [](const standin::Request&) {
+        standin::Response response;
+        response.raw = "HTTP/1.1 100 Continue\r\n\r\n" +
+                       chunkedWithTrailers("HTTP/1.1 200 OK\r\nSet-Cookie: head=1\r\n", "tail");
+        return response;
+    });
+    server.route("trailers.arlo.invalid", "/moved", [](const standin::Request&) {
+        standin::Response response;
+        response.raw = chunkedWithTrailers(
+            "HTTP/1.1 302 Found\r\nLocation: http://trailers.arlo.invalid/plain\r\n"
+            "Set-Cookie: moved=1\r\n",
+            "movedtail");
+        return response;
+    });
+
+    for (const char* path : {"/plain", "/interim", "/moved"}) {
+        SCOPED_TRACE(path);
+        std::string jar = "a=1";
+        std::string returned;
+        std::string location;
+        std::string raw;
+        const Bytes body =
+            FetchPage(std::string("http://trailers.arlo.invalid") + path, 0, {}, &jar, &returned,
+                      nullptr, &location, false, nullptr, std::nullopt, &raw);
+        EXPECT_EQ(body, "hello");
+        EXPECT_THAT(raw, StartsWith("HTTP/1.1 200 OK\r\nSet-Cookie: head=1\r\n"));
+        EXPECT_TRUE(raw.ends_with("Connection: close\r\n\r\n")) << raw;
+        EXPECT_EQ(raw.find("X-Checksum:"), std::string::npos) << raw;
+        EXPECT_EQ(returned, "head=1");
+        EXPECT_EQ(jar, "head=1; a=1");
+        EXPECT_EQ(location, raw);
+    }
+
+    // A redirect that is returned, not followed, has its own trailers left out too.
+    std::string returned;
+    std::string raw;
+    FetchPage("http://trailers.arlo.invalid/moved", 0, {}, nullptr, &returned, nullptr, nullptr,
+              true, nullptr, std::nullopt, &raw);
+    EXPECT_THAT(raw, StartsWith("HTTP/1.1 302 Found\r\n"));
+    EXPECT_TRUE(raw.ends_with("Connection: close\r\n\r\n")) << raw;
+    EXPECT_EQ(returned, "moved=1");
+}
+
 TEST_F(PageFetcher, anHttpsAddressInCapitalsReachesItsHostPortAndPathOverVerifiedTls) {
     const Bytes body = FetchPage("HTTPS://Mixed.Host:8443/test/echo?Q=1");
     const auto requests = received();
