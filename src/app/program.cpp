@@ -8,6 +8,7 @@
 #include <QTimer>
 #include <thread>
 
+#include "app/update_offer.h"
 #include "catalogue/catalogue.h"
 #include "catalogue/settings_file.h"
 #include "ui/control_kinds.h"
@@ -54,8 +55,6 @@ QString runDirectoryOf(const QString& executablePath) {
     return QDir::cleanPath(info.absolutePath());
 }
 
-void startVersionCheck(ui::AppContext&) {}
-
 void startUsagePing() {
 #ifdef ARLO_SEND_USAGE_PING
     std::thread([] { online::sendUsagePing(); }).detach();
@@ -65,13 +64,17 @@ void startUsagePing() {
 Program::Program(ui::Notices& notices, ProgramOptions options)
     : quit_(options.quit ? std::move(options.quit)
                          : [](int code) { QCoreApplication::exit(code); }),
-      usagePing_(options.usagePing ? std::move(options.usagePing) : startUsagePing) {
+      usagePing_(options.usagePing ? std::move(options.usagePing) : startUsagePing),
+      versionCheck_(options.versionCheck ? std::move(options.versionCheck)
+                                         : UpdateOffer::Check(online::checkForUpdate)) {
     context_.notices = &notices;
     context_.runDirectory = QDir::cleanPath(options.runDirectory);
     context_.documentsFolder = std::move(options.documentsFolder);
     main_ = std::make_unique<ui::MainWindow>(context_);
     connect(main_.get(), &ui::MainWindow::created, this, &Program::onMainWindowCreated);
     connect(main_.get(), &ui::MainWindow::closing, this, &Program::shutdown);
+    updateOffer_ = new UpdateOffer(
+        context_, *main_, [this] { shutdown(); }, this);
 }
 
 Program::~Program() {
@@ -124,8 +127,10 @@ void Program::onMainWindowCreated() {
     } else {
         catalogue::loadInstalledVersion(state, context_.documentsFolder);
     }
-    startVersionCheck(context_);
-    new AfterFirstPaint(*main_, usagePing_);
+    new AfterFirstPaint(*main_, [this, installed = state.installedVersion] {
+        updateOffer_->start(installed, versionCheck_);
+        usagePing_();
+    });
 }
 
 void Program::shutdown() {
@@ -133,6 +138,7 @@ void Program::shutdown() {
         return;
     }
     shutDown_ = true;
+    updateOffer_->withdraw();
     delete main_->playerWindow();
     const QString page = QString::fromStdString(context_.state.playerPagePath);
     if (!page.isEmpty() && QFileInfo::exists(page)) {

@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 
+#include "app/update_offer.h"
 #include "ui/app_context.h"
 
 namespace arlo::ui {
@@ -30,6 +31,8 @@ struct ProgramOptions {
     std::function<void(int)> quit;
     // Sends the usage ping; startUsagePing unless replaced.
     std::function<void()> usagePing;
+    // The version check, run on a worker thread; online::checkForUpdate unless replaced.
+    UpdateOffer::Check versionCheck = {};
 };
 
 class Program final : public QObject {
@@ -53,17 +56,18 @@ private:
     ui::AppContext context_;
     std::function<void(int)> quit_;
     std::function<void()> usagePing_;
+    UpdateOffer::Check versionCheck_;
     std::unique_ptr<ui::MainWindow> main_;
+    UpdateOffer* updateOffer_ = nullptr;
     bool shutDown_ = false;
 };
 
 // The directory of an executable path, without a trailing separator.
 QString runDirectoryOf(const QString& executablePath);
 
-// Start-up hooks run on worker threads that are never waited for. The usage ping starts once
-// the Main window has first painted: loading the network library would otherwise compete with
-// that paint.
-void startVersionCheck(ui::AppContext& context);
+// Start-up hook run on a worker thread that is never waited for. The version check and then
+// the usage ping start once the Main window has first painted: loading the network library
+// would otherwise compete with that paint.
 void startUsagePing();
 
 }  // namespace arlo::app

@@ -40,8 +40,8 @@ bool MessageBoxNotices::ask(const QString& caption, const QString& text, Questio
         return showBox(QMessageBox::Question, caption, text, QMessageBox::Yes | QMessageBox::No) ==
                QMessageBox::Yes;
     }
-    return showBox(QMessageBox::Question, caption, text, QMessageBox::Ok | QMessageBox::Cancel) ==
-           QMessageBox::Ok;
+    return showBox(QMessageBox::Information, caption, text,
+                   QMessageBox::Ok | QMessageBox::Cancel) == QMessageBox::Ok;
 }
 
 void RecordingNotices::inform(const QString& caption, const QString& text) {

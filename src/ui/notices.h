@@ -28,7 +28,8 @@ public:
     virtual void inform(const QString& caption, const QString& text) = 0;
     // OK button, exclamation icon.
     virtual void warn(const QString& caption, const QString& text) = 0;
-    // True when the user answers OK or Yes.
+    // True when the user answers OK or Yes. OK/Cancel carries the information icon, Yes/No
+    // the question icon.
     virtual bool ask(const QString& caption, const QString& text, Question buttons) = 0;
 };
 

@@ -10,8 +10,8 @@
 
 namespace arlo::ui {
 
-UpdateWindow::UpdateWindow(AppContext& context, QWidget* parent)
-    : QDialog(parent), context_(context) {
+UpdateWindow::UpdateWindow(AppContext& context, online::VersionState version, QWidget* parent)
+    : QDialog(parent), context_(context), version_(std::move(version)) {
     setObjectName(QStringLiteral("更新窗口"));
     setWindowTitle(QStringLiteral("更新"));
     setWindowModality(Qt::ApplicationModal);
@@ -70,7 +70,18 @@ void UpdateWindow::done(int result) {
     QDialog::done(result);
 }
 
-void UpdateWindow::onCreated() {}
+void UpdateWindow::onCreated() {
+    const QString latest = QString::fromStdString(version_.latest);
+    // The notes mark their line breaks with full-width semicolons.
+    c_.releaseNotes->setPlainText(QString::fromStdString(version_.releaseNotes)
+                                      .replace(QStringLiteral("；"), QStringLiteral("\n")));
+    c_.latestVersion->setText(latest + QStringLiteral("版"));
+    c_.status->setText(QStringLiteral("当前版本：") + QString::fromStdString(version_.current) +
+                       QStringLiteral("   最新版本："));
+    c_.statusVersion->setText(latest);
+    activateWindow();
+    setFocus(Qt::ActiveWindowFocusReason);
+}
 
 bool UpdateWindow::onCloseQuery() {
     return true;

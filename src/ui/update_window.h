@@ -2,6 +2,7 @@
 
 #include <QDialog>
 
+#include "online/version_check.h"
 #include "ui/app_context.h"
 
 class QPlainTextEdit;
@@ -34,10 +35,13 @@ public:
         QTimer* timer = nullptr;                   // 时钟1
     };
 
-    explicit UpdateWindow(AppContext& context, QWidget* parent = nullptr);
+    // `version` is what the version check found: the versions, notes and download address.
+    explicit UpdateWindow(AppContext& context, online::VersionState version = {},
+                          QWidget* parent = nullptr);
 
     const Controls& controls() const { return c_; }
     AppContext& context() { return context_; }
+    const online::VersionState& version() const { return version_; }
 
 public slots:
     // Once, when the window is first shown.
@@ -56,6 +60,7 @@ protected:
 
 private:
     AppContext& context_;
+    online::VersionState version_;
     Controls c_;
     bool created_ = false;
 };

@@ -64,7 +64,9 @@ class ProgramTest : public QObject {
                 [this](int code) { quitCodes_.push_back(code); },
                 [this] {
                     pings_.push_back(painted_ && !program_->context().state.settingsPath.empty());
-                }});
+                },
+                // No update is offered here: the offer has tests of its own.
+                [](online::VersionState&, const online::StopFlag*) { return false; }});
         program_->mainWindow().installEventFilter(this);
         program_->start();
         QVERIFY(QTest::qWaitForWindowExposed(&program_->mainWindow()));

@@ -20,6 +20,7 @@ struct BoxAnswer {
     QString caption;
     QString text;
     QMessageBox::Icon icon = QMessageBox::NoIcon;
+    QMessageBox::StandardButtons buttons;
     bool modal = false;
     bool ownerless = false;
     bool onUiThread = false;
@@ -38,6 +39,7 @@ void answerNextBox(BoxAnswer& seen, QMessageBox::StandardButton button) {
         seen.caption = box->windowTitle();
         seen.text = box->text();
         seen.icon = box->icon();
+        seen.buttons = box->standardButtons();
         seen.modal = box->windowModality() == Qt::ApplicationModal;
         seen.ownerless = box->parentWidget() == nullptr;
         seen.onUiThread = box->thread() == qApp->thread();
@@ -138,6 +140,22 @@ private slots:
         answerNextBox(seen, QMessageBox::Ok);
         QVERIFY(notices.ask(kCaptionFriendly, QStringLiteral("继续？"),
                             Notices::Question::OkCancel));
+    }
+
+    void notices_questionsCarryTheirButtonsAndIcons() {
+        MessageBoxNotices notices;
+        BoxAnswer seen;
+        answerNextBox(seen, QMessageBox::Cancel);
+        QVERIFY(!notices.ask(kCaptionUpdate, QStringLiteral("获取到新版本，是否更新？"),
+                             Notices::Question::OkCancel));
+        QCOMPARE(seen.buttons, QMessageBox::Ok | QMessageBox::Cancel);
+        QCOMPARE(seen.icon, QMessageBox::Information);
+
+        answerNextBox(seen, QMessageBox::Yes);
+        QVERIFY(notices.ask(kCaptionFriendly, QStringLiteral("是否退出更新？"),
+                            Notices::Question::YesNo));
+        QCOMPARE(seen.buttons, QMessageBox::Yes | QMessageBox::No);
+        QCOMPARE(seen.icon, QMessageBox::Question);
     }
 
     void recordingNotices_answerInQueueThenByDefault() {

@@ -5,6 +5,9 @@
 // Prints the port it listens on as the first line of standard output. With --ca-file it
 // writes its certificate authority there (PEM), for ARLO_CA_FILE. Requests are logged to
 // standard error, one line each.
+//
+// ARLO_STANDIN_RELEASE=<version> makes the update notice and the download listing offer that
+// version; without it they offer 1.1, which every installation already has.
 
 #include <csignal>
 #include <cstdlib>
@@ -44,6 +47,9 @@ int main(int argc, char** argv) {
 
     arlo::standin::Server server;
     arlo::standin::addAllServices(server);
+    if (const char* release = std::getenv("ARLO_STANDIN_RELEASE"); release && *release) {
+        arlo::standin::setReleaseOffer(server, arlo::standin::releaseOfferFor(release));
+    }
     std::mutex logMutex;
     server.onRequest([&logMutex](const arlo::standin::Request& r) {
         std::lock_guard lock(logMutex);

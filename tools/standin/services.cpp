@@ -7,6 +7,7 @@ void addAllServices(Server& server) {
     addAnalyticsCounter(server);
     addPptvShows(server);
     addCoverPictures(server);
+    addReleaseOffer(server);
 }
 
 }  // namespace arlo::standin

@@ -1,5 +1,9 @@
 #pragma once
 
+#include <string>
+#include <string_view>
+#include <vector>
+
 #include "standin/server.h"
 
 // The services the stand-in answers for. Each remote service of the program registers its
@@ -31,6 +35,34 @@ void addPptvShows(Server& server);
 // The cover-picture host: a 160 x 90 JPEG showing the episode number at the path of every
 // Mandarin episode's thumbnail address.
 void addCoverPictures(Server& server);
+
+// What the update notice and the hosting space's download listing hold.
+struct ReleaseOffer {
+    std::string notice;         // the notice page, sent as it is (UTF-8)
+    std::string listing;        // the download listing, sent in GBK
+    bool noticeStalls = false;  // the notice page never answers
+};
+
+// A notice page with the two fields "版本=[..];" and "更新说明=[..];".
+std::string updateNoticePage(std::string_view version, std::string_view notes);
+// One "<li>" entry of a download listing, and a listing made of such entries.
+std::string listingEntry(std::string_view version, std::string_view address);
+std::string downloadListingPage(const std::vector<std::string>& entries);
+// Where the stand-in's listing says the executable of `version` is.
+std::string downloadAddressFor(std::string_view version);
+// A notice for `version` (two note lines, an escaped ampersand) and a listing with the
+// entries of 1.1 and of `version`.
+ReleaseOffer releaseOfferFor(std::string_view version);
+
+// The update notice and the hosting space: the notice page at the update notice address; the
+// space's home page, which links the endpoint with the space's token; the endpoint, whose GET
+// sets a session cookie and whose POST of the listing form returns the listing only when that
+// cookie comes back (an error page otherwise). It starts offering version 1.1.
+void addReleaseOffer(Server& server);
+// Replaces what `server`'s notice and listing hold.
+void setReleaseOffer(Server& server, ReleaseOffer offer);
+// The token in `server`'s hosting-space home page.
+std::string hostingSpaceToken(const Server& server);
 
 // Every service above.
 void addAllServices(Server& server);

@@ -1,0 +1,56 @@
+#pragma once
+
+#include <QObject>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "online/version_check.h"
+
+namespace arlo::ui {
+struct AppContext;
+class MainWindow;
+class UpdateWindow;
+}  // namespace arlo::ui
+
+namespace arlo::app {
+
+// Offers a newer release once per run: the version check runs on a worker thread that nobody
+// waits for; when it finds a newer version with a download address, the user is asked on the
+// user-interface thread and, on OK, the Main window gives way to the Update window, whose
+// closing ends the program.
+class UpdateOffer final : public QObject {
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(UpdateOffer)
+
+public:
+    // The check itself; online::checkForUpdate unless a test brings its own.
+    using Check = std::function<bool(online::VersionState&, const online::StopFlag*)>;
+
+    UpdateOffer(ui::AppContext& context, ui::MainWindow& main, std::function<void()> endProgram,
+                QObject* parent = nullptr);
+    // Withdraws the offer; a check still running finds nobody to tell.
+    ~UpdateOffer() override;
+
+    // Starts the check of `currentVersion` on a thread of its own.
+    void start(std::string currentVersion, Check check = online::checkForUpdate);
+    // From now on a check that finishes shows nothing and makes no further request.
+    void withdraw();
+
+    // The open Update window, if any.
+    ui::UpdateWindow* updateWindow() const { return window_.get(); }
+
+private:
+    struct Mailbox;
+
+    void offer(const online::VersionState& version);
+
+    ui::AppContext& context_;
+    ui::MainWindow& main_;
+    std::function<void()> endProgram_;
+    std::shared_ptr<Mailbox> mailbox_;
+    std::unique_ptr<ui::UpdateWindow> window_;
+    bool withdrawn_ = false;
+};
+
+}  // namespace arlo::app

@@ -1,0 +1,113 @@
+#include "online/version_check.h"
+
+#include "deploy/deploy.h"
+#include "net/page_fetcher.h"
+#include "text/markers.h"
+#include "text/numbers.h"
+#include "text/trim.h"
+
+namespace arlo::online {
+namespace {
+
+constexpr std::string_view kAmpersandEntity = "&amp;";
+
+bool stopped(const StopFlag* stop) {
+    return stop != nullptr && stop->load();
+}
+
+}  // namespace
+
+std::string unescapeAmpersands(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    long from = 1;
+    for (;;) {
+        const long at = text::findText(text, kAmpersandEntity, from, text::Case::IgnoreAscii);
+        if (at < 0) {
+            break;
+        }
+        out.append(
+            text.substr(static_cast<std::size_t>(from - 1), static_cast<std::size_t>(at - from)));
+        out.push_back('&');
+        from = at + static_cast<long>(kAmpersandEntity.size());
+    }
+    if (static_cast<std::size_t>(from - 1) < text.size()) {
+        out.append(text.substr(static_cast<std::size_t>(from - 1)));
+    }
+    return out;
+}
+
+void readUpdateNotice(std::string_view notice, VersionState& state) {
+    state.latest = text::textBetween(notice, "版本=[", "];");
+    state.releaseNotes = text::textBetween(notice, "更新说明=[", "];");
+}
+
+bool offersNewerVersion(const VersionState& state) {
+    return text::isNewerVersion(text::parseReal(state.latest), text::parseReal(state.current));
+}
+
+std::vector<std::string> listingEntries(std::string_view listing) {
+    constexpr std::string_view open = "<li>";
+    constexpr std::string_view close = "</li>";
+    std::vector<std::string> entries;
+    long from = 1;
+    for (;;) {
+        const long openAt = text::findText(listing, open, from, text::Case::IgnoreAscii);
+        if (openAt < 0) {
+            break;
+        }
+        const long inside = openAt + static_cast<long>(open.size());
+        const long closeAt = text::findText(listing, close, inside, text::Case::IgnoreAscii);
+        if (closeAt < 0) {
+            break;
+        }
+        const std::string_view entry = text::trimSpaces(listing.substr(
+            static_cast<std::size_t>(inside - 1), static_cast<std::size_t>(closeAt - inside)));
+        if (entry.empty()) {
+            break;
+        }
+        entries.emplace_back(entry);
+        from = closeAt;
+    }
+    return entries;
+}
+
+void takeDownloadAddress(const std::vector<std::string>& entries, VersionState& state) {
+    for (const std::string& entry : entries) {
+        if (text::textBetween(entry, "<font>", "</font>") == state.latest) {
+            state.downloadAddress = text::textBetween(entry, "/note/fd.htm?", "'");
+            return;
+        }
+    }
+}
+
+void findDownloadAddress(VersionState& state, const StopFlag* stop) {
+    // The hosting service writes its pages in GBK.
+    const std::string home = net::FetchPageText(deploy::kHostingSpaceHome);
+    const std::string token = text::textBetween(home, "Ccenter.aspx?z=", "\"");
+    if (stopped(stop)) {
+        return;
+    }
+    const std::string endpoint = std::string(deploy::kHostingEndpointPrefix) + token;
+    std::string sessionCookies;
+    net::FetchPage(endpoint, 0, {}, nullptr, &sessionCookies);
+    if (stopped(stop)) {
+        return;
+    }
+    const std::string form =
+        "Yz0=dq&Yz1=" + std::string(deploy::kDownloadDirectoryId) + "&Yz2=&Yz3=&Yz4=";
+    const std::string listing = net::FetchPageText(endpoint, 1, form, &sessionCookies);
+    takeDownloadAddress(listingEntries(listing), state);
+}
+
+bool checkForUpdate(VersionState& state, const StopFlag* stop) {
+    const std::string notice = unescapeAmpersands(net::FetchPageUtf8(deploy::kUpdateNoticeAddress));
+    readUpdateNotice(notice, state);
+    if (!offersNewerVersion(state) || stopped(stop)) {
+        return false;
+    }
+    findDownloadAddress(state, stop);
+    return !state.downloadAddress.empty() && !stopped(stop);
+}
+
+}  // namespace arlo::online
