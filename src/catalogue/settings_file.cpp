@@ -72,7 +72,7 @@ bool sameName(std::string_view a, std::string_view b) {
     for (std::size_t i = 0; i < a.size(); ++i) {
         auto ca = static_cast<unsigned char>(a[i]);
         auto cb = static_cast<unsigned char>(b[i]);
-        if (ca >= 0x81 && ca <= 0xFE && i + 1 < a.size()) {
+        if (text::gbkCharLength(a, i) == 2) {
             if (ca != cb || a[i + 1] != b[i + 1]) {
                 return false;
             }

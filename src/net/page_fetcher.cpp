@@ -326,19 +326,19 @@ Bytes FetchPage(std::string_view url, int method, std::string_view bodyText, std
     returned.clear();
     location.clear();
     for (const std::string_view line : splitLines(raw)) {
-        if (line.find("Location:") != std::string_view::npos) {
-            location = trimmed(line.substr(line.find(':') + 1));
+        // A field is known by its name, the text before the colon, in any letter case: a
+        // Content-Location line is no Location, a "Trailer: Set-Cookie" line no cookie.
+        const auto colon = line.find(':');
+        if (colon == std::string_view::npos) {
+            continue;
         }
-        if (line.find("Set-Cookie") != std::string_view::npos) {
-            std::string pair = trimmed(TextBetween(line, "Set-Cookie:", ";"));
-            if (pair.empty()) {
-                // A cookie without attributes has no ";" after its pair.
-                const long at = text::findText(line, "Set-Cookie:", 1, text::Case::IgnoreAscii);
-                if (at > 0) {
-                    pair = trimmed(line.substr(static_cast<std::size_t>(at - 1) + 11));
-                }
-            }
-            returned.append(pair).append("; ");
+        const std::string name = text::toLowerAscii(line.substr(0, colon));
+        const std::string_view value = line.substr(colon + 1);
+        if (name == "location") {
+            location = trimmed(value);
+        } else if (name == "set-cookie") {
+            // The pair ends at the first ";", or with the line when no attributes follow.
+            returned.append(trimmed(value.substr(0, value.find(';')))).append("; ");
         }
     }
     if (returned.size() >= 2) {

@@ -73,20 +73,10 @@ Converter& fromGbk() {
     return c;
 }
 
-bool isGbkLead(unsigned char c) {
-    return c >= 0x81 && c <= 0xFE;
-}
-
-bool isGbkTrail(unsigned char c) {
-    return c >= 0x40 && c <= 0xFE && c != 0x7F;
-}
-
-// The bytes a GBK decoder treats as one character: a lead byte with a byte that may follow
-// it is one double-byte code whether or not the code page assigns it a character (so a code
-// it cannot map never swallows the next character); any other byte stands alone.
+// The bytes a GBK decoder treats as one character, whether or not the code page assigns it
+// one (so a code it cannot map never swallows the next character).
 std::size_t gbkUnitLength(const char* at, std::size_t left) {
-    const auto lead = static_cast<unsigned char>(at[0]);
-    return left >= 2 && isGbkLead(lead) && isGbkTrail(static_cast<unsigned char>(at[1])) ? 2 : 1;
+    return gbkCharLength(std::string_view(at, left), 0);
 }
 
 bool isAscii(std::string_view s) {
@@ -132,8 +122,7 @@ bool isGbkCharStart(std::string_view bytes, std::size_t pos) {
     }
     std::size_t i = 0;
     while (i < pos) {
-        auto c = static_cast<unsigned char>(bytes[i]);
-        i += (c >= 0x81 && c <= 0xFE && i + 1 < bytes.size()) ? 2 : 1;
+        i += gbkCharLength(bytes, i);
     }
     return i == pos;
 }

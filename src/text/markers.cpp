@@ -1,14 +1,12 @@
 #include "text/markers.h"
 
+#include "text/gbk.h"
+
 namespace arlo::text {
 namespace {
 
 unsigned char fold(unsigned char c) {
     return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c - 'A' + 'a') : c;
-}
-
-bool isGbkLead(unsigned char c) {
-    return c >= 0x81 && c <= 0xFE;
 }
 
 // Compares `needle` with `hay` at `at`. Letter case is folded only on single-byte
@@ -21,7 +19,7 @@ bool matchesAt(std::string_view hay, std::size_t at, std::string_view needle, Ca
     for (std::size_t j = 0; j < needle.size(); ++j) {
         auto h = static_cast<unsigned char>(hay[at + j]);
         auto n = static_cast<unsigned char>(needle[j]);
-        if (charset == Charset::Gbk && isGbkLead(n) && j + 1 < needle.size()) {
+        if (charset == Charset::Gbk && gbkCharLength(needle, j) == 2) {
             if (h != n || hay[at + j + 1] != needle[j + 1]) {
                 return false;
             }
@@ -52,7 +50,7 @@ long findText(std::string_view hay, std::string_view needle, long from, Case mod
             if (i >= start && matchesAt(hay, i, needle, mode, charset)) {
                 return static_cast<long>(i + 1);
             }
-            i += (isGbkLead(static_cast<unsigned char>(hay[i])) && i + 1 < hay.size()) ? 2 : 1;
+            i += gbkCharLength(hay, i);
         }
         return -1;
     }

@@ -59,8 +59,7 @@ std::string removeSpaces(std::string_view text, Charset charset) {
             i += n;
             continue;
         }
-        auto c = static_cast<unsigned char>(text[i]);
-        std::size_t len = (gbk && c >= 0x81 && c <= 0xFE && i + 1 < text.size()) ? 2 : 1;
+        const std::size_t len = gbk ? gbkCharLength(text, i) : 1;
         out.append(text.substr(i, len));
         i += len;
     }

@@ -109,7 +109,12 @@ TEST_F(SettingsFileTest, keyIsAddedToAnExistingSectionAndNamesIgnoreAsciiCase) {
 TEST_F(SettingsFileTest, longValuesAreCutAtTheReadLimit) {
     const std::string path = (dir_ / "b.ini").string();
     writeBytes(path, "[s]\r\nk=" + std::string(20000, '7') + "\r\n");
-    EXPECT_EQ(readProfileString(path, "s", "k", "").size(), kProfileReadLimit);
+    EXPECT_EQ(readProfileString(path, "s", "k", ""), std::string(10239, '7'));
+    // A double-byte character across the limit is left out whole, one before it kept.
+    writeBytes(path, "[s]\r\nk=" + std::string(10238, '7') + gbk("中") + "\r\n");
+    EXPECT_EQ(readProfileString(path, "s", "k", ""), std::string(10238, '7'));
+    writeBytes(path, "[s]\r\nk=" + std::string(10237, '7') + gbk("中中") + "\r\n");
+    EXPECT_EQ(readProfileString(path, "s", "k", ""), std::string(10237, '7') + "中");
 }
 
 TEST_F(SettingsFileTest, missingFolderIsCreatedAndUnwritableFolderIsTolerated) {

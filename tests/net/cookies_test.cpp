@@ -19,6 +19,8 @@ TEST(MergeCookies, mergesReceivedPairsIntoTheJar) {
         {"", "x=1", "x=1", "x=1"},
         {"", "", "", ""},
         {"a=1", "a=deleted", "", "a=deleted"},
+        // Only the value "deleted" removes a pair, not a value that ends in it.
+        {"a=undeleted; b=1", "", "a=undeleted; b=1", ""},
         // Names compare exactly; spaces go everywhere, also inside values.
         {"A=1; a=2", "a=3", "a=3; A=1", "a=3"},
         {"s = a b", "", "s=ab", ""},

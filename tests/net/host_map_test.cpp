@@ -8,8 +8,9 @@ namespace {
 TEST(HostMap, parsesEntriesAndSkipsMalformedOnes) {
     const auto map = parseHostMap(
         " A.Example=127.0.0.1:8080 ,*=10.0.0.1:81,bad,=1.2.3.4:5,x=1.2.3.4,y=1.2.3.4:0,"
-        "z=1.2.3.4:70000,v6=[::1]:9,w=1.2.3.4:8o");
-    ASSERT_EQ(map.size(), 3u);
+        "z=1.2.3.4:70000,v6=[::1]:9,w=1.2.3.4:8o,top=1.2.3.4:65535,over=1.2.3.4:65536,"
+        "wrap=1.2.3.4:4294967377");
+    ASSERT_EQ(map.size(), 4u);
     EXPECT_EQ(map[0].host, "a.example");
     EXPECT_EQ(map[0].address, "127.0.0.1");
     EXPECT_EQ(map[0].port, 8080);
@@ -18,6 +19,8 @@ TEST(HostMap, parsesEntriesAndSkipsMalformedOnes) {
     EXPECT_EQ(map[2].host, "v6");
     EXPECT_EQ(map[2].address, "[::1]");
     EXPECT_EQ(map[2].port, 9);
+    EXPECT_EQ(map[3].host, "top");
+    EXPECT_EQ(map[3].port, 65535);
 }
 
 TEST(HostMap, namedHostsComeBeforeTheCatchAll) {

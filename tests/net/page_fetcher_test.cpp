@@ -231,6 +231,63 @@ TEST_F(PageFetcher, withoutLocationTheRedirectLocationIsTheWholeHeaderBlock) {
     EXPECT_EQ(location, raw);
 }
 
+// Header lines are told by their name, whatever its letter case, never by text elsewhere.
+TEST_F(PageFetcher, onlyALocationLineGivesTheRedirectLocation) {
+    auto& server = standin.server();
+    server.route("names.arlo.invalid", "/found", [](const standin::Request&) {
+        standin::Response response;
+        response.headers = {{"Content-Location", "/found.html"}};
+        response.body = "ok";
+        return response;
+    });
+    server.route("names.arlo.invalid", "/moved", [](const standin::Request&) {
+        standin::Response response;
+        response.status = 302;
+        response.headers = {{"location", "http://names.arlo.invalid/there"},
+                            {"Content-Location", "/moved.html"}};
+        response.body = "moved";
+        return response;
+    });
+
+    std::string location;
+    std::string raw;
+    EXPECT_EQ(FetchPage("http://names.arlo.invalid/found", 0, {}, nullptr, nullptr, nullptr,
+                        &location, false, nullptr, std::nullopt, &raw),
+              "ok");
+    EXPECT_THAT(raw, HasSubstr("\r\nContent-Location: /found.html\r\n"));
+    EXPECT_EQ(location, raw);
+
+    EXPECT_EQ(FetchPage("http://names.arlo.invalid/moved", 0, {}, nullptr, nullptr, nullptr,
+                        &location, true),
+              "moved");
+    EXPECT_EQ(location, "http://names.arlo.invalid/there");
+}
+
+TEST_F(PageFetcher, onlySetCookieLinesGiveCookies) {
+    standin.server().route("names.arlo.invalid", "/cookies", [](const standin::Request&) {
+        standin::Response response;
+        response.raw =
+            "HTTP/1.1 200 OK\r\nSet-Cookie: a=1; path=/\r\nTrailer: Set-Cookie\r\n"
+            "X-Set-Cookie-Note: c=3\r\nset-cookie: b=2\r\nContent-Length: 2\r\n"
+            "Connection: close\r\n\r\nok";
+        return response;
+    });
+    std::string jar = "z=9";
+    std::string returned;
+    EXPECT_EQ(FetchPage("http://names.arlo.invalid/cookies", 0, {}, &jar, &returned), "ok");
+    EXPECT_EQ(returned, "a=1;b=2");
+    EXPECT_EQ(jar, "a=1; b=2; z=9");
+
+    // A cookie line without a pair adds none; its attributes are no cookie either.
+    standin.server().route("names.arlo.invalid", "/no-pair", [](const standin::Request&) {
+        standin::Response response;
+        response.headers = {{"Set-Cookie", "; path=/"}};
+        return response;
+    });
+    FetchPage("http://names.arlo.invalid/no-pair", 0, {}, &jar);
+    EXPECT_EQ(jar, "a=1; b=2; z=9");
+}
+
 // A chunked reply whose trailer fields look like headers, one of them a cookie.
 std::string chunkedWithTrailers(std::string_view statusAndHeaders, std::string_view trailer) {
     return std::string(statusAndHeaders) +

@@ -37,6 +37,11 @@ TEST(UrlParts, takesAddressesApartLikeTheFetcherReadsThem) {
     }
 }
 
+TEST(UrlParts, thePortFollowsTheLastColonOfTheHost) {
+    EXPECT_EQ(UrlPort("http://user:pw@example.com:8080/x"), 8080);
+    EXPECT_EQ(UrlPort("http://[::1]:8081/"), 8081);
+}
+
 TEST(UrlParts, secureOnlyForAnHttpsPrefixInAnyCase) {
     EXPECT_TRUE(UrlIsSecure("HTTPS://a/"));
     EXPECT_TRUE(UrlIsSecure("https://a/"));

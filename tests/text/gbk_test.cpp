@@ -10,6 +10,9 @@
 #include <string>
 #include <vector>
 
+#include "text/markers.h"
+#include "text/trim.h"
+
 namespace arlo::text {
 namespace {
 
@@ -203,6 +206,26 @@ TEST(Gbk, characterStartsSkipTrailBytes) {
     EXPECT_TRUE(isGbkCharStart(s, 0));
     EXPECT_FALSE(isGbkCharStart(s, 1));
     EXPECT_TRUE(isGbkCharStart(s, 2));
+}
+
+// Searching, trimming and decoding walk GBK bytes by one rule, so they agree on where a
+// character starts. 0x80 (the euro sign in CP936) stands alone, so the full-width space
+// after it is whole; a lead byte before a byte that cannot trail it stands alone too, as
+// the decoder reads it.
+TEST(Gbk, byteEightyAndALoneLeadByteAreCharactersOfTheirOwn) {
+    const std::string euroThenSpace = "\x80\xA1\xA1";
+    EXPECT_EQ(gbkToUtf8(euroThenSpace), "\u20AC\u3000");
+    EXPECT_TRUE(isGbkCharStart(euroThenSpace, 1));
+    EXPECT_FALSE(isGbkCharStart(euroThenSpace, 2));
+    EXPECT_EQ(trimSpaces(euroThenSpace, Charset::Gbk), "\x80");
+    EXPECT_EQ(removeSpaces(euroThenSpace + "x", Charset::Gbk), "\x80x");
+    EXPECT_EQ(findText(euroThenSpace, "\xA1\xA1", 1, Case::Sensitive, Charset::Gbk), 2);
+
+    const std::string loneLead = "\x81 x";
+    EXPECT_EQ(gbkToUtf8Lossy(loneLead), "\uFFFD x");
+    EXPECT_TRUE(isGbkCharStart(loneLead, 1));
+    EXPECT_EQ(findText(loneLead, " x", 1, Case::Sensitive, Charset::Gbk), 2);
+    EXPECT_EQ(removeSpaces(loneLead, Charset::Gbk), "\x81x");
 }
 
 }  // namespace

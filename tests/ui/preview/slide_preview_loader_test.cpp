@@ -21,6 +21,8 @@ namespace {
 // are served as 24-bit BMPs, so "decoding" is taking the bytes as they are.
 constexpr const char* kWebHost = "pptv-web.test";
 constexpr const char* kPictureHost = "pptv-pictures.test";
+// The site has sheets beyond the ten a preview may take.
+constexpr int kSheetsOnTheSite = 12;
 
 // A sheet whose every pixel row carries its sheet number, row and column, so frames cut
 // from different places differ.
@@ -68,7 +70,7 @@ protected:
         });
         server.route(kPictureHost, "/0/*", [this](const standin::Request& r) {
             standin::Response response;
-            for (int k = 0; k < 10; ++k) {
+            for (int k = 0; k < kSheetsOnTheSite; ++k) {
                 if (r.path == spriteSheetPath("42", k)) {
                     response.body = k == brokenSheet_ ? std::string("BM?") : sheetBmp(k, 1600, 900);
                     return response;
@@ -88,8 +90,17 @@ protected:
             env_.server().requestsFor(kPictureHost, spriteSheetPath("42", k)).size());
     }
 
+    int pictureRequests() {
+        int count = 0;
+        for (const standin::Request& r : env_.server().requests()) {
+            count += r.host() == kPictureHost ? 1 : 0;
+        }
+        return count;
+    }
+
     standin::StandinEnvironment env_;
-    std::map<std::string, int> durations_ = {{"/show/ep23.html", 1380}, {"/show/short.html", 6}};
+    std::map<std::string, int> durations_ = {
+        {"/show/ep23.html", 1380}, {"/show/short.html", 6}, {"/show/twohours.html", 7200}};
     int brokenSheet_ = -1;
     const PreviewHosts hosts_{std::string("http://") + kWebHost,
                               std::string("http://") + kPictureHost};
@@ -114,6 +125,19 @@ TEST_F(LoaderTest, twentyThreeMinutesTakeThreeSheetsAndTwentyNineFramesOfTheLast
     EXPECT_EQ(p.frames[200], cropBmp(third, 0, 0, 160, 90));
     EXPECT_EQ(p.frames[228], cropBmp(third, 8 * 160, 2 * 90, 160, 90));
     EXPECT_EQ(p.frames[99], cropBmp(sheetBmp(0, 1600, 900), 9 * 160, 9 * 90, 160, 90));
+}
+
+TEST_F(LoaderTest, aShowLongerThanTenSheetsTakesTenAndFails) {
+    // Two hours expect 1199 frames; ten sheets hold 1000 of them.
+    const SlidePreview p = loadSlidePreview("twohours", hosts_, sources_);
+    EXPECT_EQ(p.expected, 1199);
+    EXPECT_EQ(p.sheetsFetched, 10);
+    for (int k = 0; k < 10; ++k) {
+        EXPECT_EQ(sheetsRequested(k), 1) << k;
+    }
+    EXPECT_EQ(pictureRequests(), 10);
+    EXPECT_EQ(p.frames.size(), 1000u);
+    EXPECT_FALSE(p.succeeded);
 }
 
 TEST_F(LoaderTest, showsTooShortOrMissingFail) {
