@@ -174,6 +174,7 @@ void PlayerWindow::restoreAndActivate() {
     }
     show();
     raise();
+    activationWanted_ = true;
     activateWindow();
 }
 
@@ -209,7 +210,15 @@ void PlayerWindow::applyOuterSizeLimits() {
 bool PlayerWindow::event(QEvent* event) {
     switch (event->type()) {
         case QEvent::WindowActivate:
+            activationWanted_ = false;
             emit activated();
+            break;
+        case QEvent::WinIdChange:
+            // The page view re-creates the native window when it starts drawing; a request
+            // to activate the window it replaced is lost with it, so it is made again.
+            if (activationWanted_ && isVisible()) {
+                activateWindow();
+            }
             break;
         case QEvent::Show:
         case QEvent::Move:
