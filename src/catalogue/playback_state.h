@@ -20,15 +20,27 @@ inline constexpr std::string_view kSourceIqiyi = "爱奇艺";
 inline constexpr std::string_view kProgramVersion = "1.1";
 inline constexpr double kProgramVersionNumber = 1.1;
 
+// What the Player window plays. Taken from the Main window's choice when a playback starts and
+// changed afterwards only by the Player window's own controls, so the Main window's choosers
+// change what its list shows, never what the Player window plays.
+struct PlayerPlayback {
+    std::string category;
+    std::string language;
+    std::vector<std::string> ids;  // the playing episode's ids, as in `sourceIds`
+};
+
 struct PlaybackState {
     std::string category;  // "TV版" or "剧场版"; start-up sets "TV版"
     std::string language;  // "日语" or "国语"; start-up sets "日语"
     std::string source;    // "搜狐", "乐视", "爱奇艺" or empty
     int currentEpisode = 0;
-    std::vector<std::string> sourceIds;  // Sohu id; or Sohu, LeTV, iQiyi ids
+    // The ids of the row chosen in the Main window: the Sohu id, or the Sohu, LeTV and iQiyi
+    // ids. Empty while no row of the list now shown is chosen.
+    std::vector<std::string> sourceIds;
     std::string currentPlayId;
     std::string nowPlayingCaption;
     bool playerActivationPending = false;
+    PlayerPlayback playing;
     int hoveredMovie = 0;
     bool mouseCaptured = false;
     std::string playerPagePath;

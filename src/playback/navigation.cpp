@@ -25,20 +25,23 @@ std::size_t idsNeeded(const catalogue::PlaybackState& state) {
     return state.language == vocab::kLanguageJapanese ? 1 : 3;
 }
 
+bool episodeChosen(const catalogue::PlaybackState& state, std::string_view heading) {
+    // A click below the last row chooses a row with empty cells: no number and no id.
+    return episodeNumberFromHeading(heading) >= 1 && state.sourceIds.size() >= idsNeeded(state) &&
+           !state.sourceIds.front().empty();
+}
+
 Navigator::Navigator(catalogue::PlaybackState& state, const catalogue::Catalogue& catalogue,
                      NavigationUi& ui)
     : state_(state), catalogue_(catalogue), ui_(ui) {}
 
 std::string Navigator::sourceId(std::size_t index) const {
-    return index < state_.sourceIds.size() ? state_.sourceIds[index] : std::string();
+    const std::vector<std::string>& ids = state_.playing.ids;
+    return index < ids.size() ? ids[index] : std::string();
 }
 
 void Navigator::playButton(std::string_view heading, std::string_view title) {
-    // A Japanese-dubbed row carries one id; after switching the language to Mandarin the
-    // sources need three, so playback waits for a Mandarin row to be chosen.
-    const bool tooFewIds =
-        state_.category != vocab::kCategoryMovie && state_.sourceIds.size() < idsNeeded(state_);
-    if (state_.sourceIds.empty() || tooFewIds) {
+    if (!episodeChosen(state_, heading)) {
         ui_.inform(std::string(kCaptionHint), std::string(kChooseFirst));
         return;
     }
@@ -53,6 +56,10 @@ void Navigator::openPlayer(int number, const std::string& title) {
         ui_.loadPlayer();
     }
     ui_.activatePlayer();
+    // The desktop may keep the window from becoming active (focus-stealing prevention, no
+    // window manager, a native window re-created while the page view starts): the playback
+    // starts here, and the activation, if it comes, finds it started.
+    startPlayback();
 }
 
 void Navigator::playHoveredMovie() {
@@ -65,17 +72,19 @@ void Navigator::startPlayback() {
         return;  // later activations change nothing
     }
     state_.playerActivationPending = true;
+    state_.playing = {state_.category, state_.language, state_.sourceIds};
+    const catalogue::PlayerPlayback& playing = state_.playing;
     ui_.setPlayerCaption(state_.nowPlayingCaption);
 
     const std::string sohu(vocab::kSourceSohu);
     const std::string letv(vocab::kSourceLeTV);
     const std::string iqiyi(vocab::kSourceIqiyi);
-    if (state_.category == vocab::kCategoryMovie) {
+    if (playing.category == vocab::kCategoryMovie) {
         ui_.setSources({letv});
         state_.source = letv;
         state_.currentPlayId = catalogue_.value(List::MovieLeTVIds, state_.currentEpisode);
         ui_.selectSource(0);
-    } else if (state_.language != vocab::kLanguageJapanese) {
+    } else if (playing.language != vocab::kLanguageJapanese) {
         ui_.setSources({sohu, letv, iqiyi});
         int index = 0;
         if (state_.source == letv) {
@@ -93,7 +102,7 @@ void Navigator::startPlayback() {
         ui_.setSources({sohu});
         ui_.selectSource(0);
     }
-    ui_.writePage(chooseTemplate(state_.category, state_.language, state_.source),
+    ui_.writePage(chooseTemplate(playing.category, playing.language, state_.source),
                   state_.currentPlayId);
     ui_.showPage();
 
@@ -103,14 +112,15 @@ void Navigator::startPlayback() {
 
 const std::vector<std::string>& Navigator::titleLinesForChooser() const {
     static const std::vector<std::string> none;
-    if (state_.category == vocab::kCategoryMovie) {
+    const catalogue::PlayerPlayback& playing = state_.playing;
+    if (playing.category == vocab::kCategoryMovie) {
         return catalogue_.lines(List::MovieTitles);
     }
-    if (state_.category != vocab::kCategoryTv) {
+    if (playing.category != vocab::kCategoryTv) {
         return none;
     }
-    return catalogue_.lines(state_.language == vocab::kLanguageJapanese ? List::JapaneseTitles
-                                                                        : List::MandarinTitles);
+    return catalogue_.lines(playing.language == vocab::kLanguageJapanese ? List::JapaneseTitles
+                                                                         : List::MandarinTitles);
 }
 
 void Navigator::fillEpisodeChooser() {
@@ -138,27 +148,31 @@ void Navigator::playSelectedEpisode() {
     state_.nowPlayingCaption = "正在播放：  " + item.text;
     ui_.setPlayerCaption(state_.nowPlayingCaption);
 
-    if (state_.category == vocab::kCategoryTv) {
-        state_.sourceIds.clear();
-        if (state_.language == vocab::kLanguageJapanese) {
-            state_.sourceIds.push_back(catalogue_.value(List::JapaneseSohuIds, n));
-            state_.currentPlayId = state_.sourceIds.front();
+    // The episode comes from the Player window's own list; the Main window's chosen row
+    // stays as it is.
+    catalogue::PlayerPlayback& playing = state_.playing;
+    if (playing.category == vocab::kCategoryTv) {
+        std::vector<std::string>& ids = playing.ids;
+        ids.clear();
+        if (playing.language == vocab::kLanguageJapanese) {
+            ids.push_back(catalogue_.value(List::JapaneseSohuIds, n));
+            state_.currentPlayId = ids.front();
         } else {
-            state_.sourceIds.push_back(catalogue_.value(List::MandarinSohuIds, n));
-            state_.sourceIds.push_back(catalogue_.value(List::MandarinLeTVIds, n));
-            state_.sourceIds.push_back(catalogue_.value(List::MandarinIqiyiIds, n));
+            ids.push_back(catalogue_.value(List::MandarinSohuIds, n));
+            ids.push_back(catalogue_.value(List::MandarinLeTVIds, n));
+            ids.push_back(catalogue_.value(List::MandarinIqiyiIds, n));
             if (state_.source == vocab::kSourceSohu) {
-                state_.currentPlayId = state_.sourceIds[0];
+                state_.currentPlayId = ids[0];
             } else if (state_.source == vocab::kSourceLeTV) {
-                state_.currentPlayId = state_.sourceIds[1];
+                state_.currentPlayId = ids[1];
             } else if (state_.source == vocab::kSourceIqiyi) {
-                state_.currentPlayId = state_.sourceIds[2];
+                state_.currentPlayId = ids[2];
             }
         }
-    } else if (state_.category == vocab::kCategoryMovie) {
+    } else if (playing.category == vocab::kCategoryMovie) {
         state_.currentPlayId = catalogue_.value(List::MovieLeTVIds, n);
     }
-    ui_.writePage(chooseTemplate(state_.category, state_.language, state_.source),
+    ui_.writePage(chooseTemplate(playing.category, playing.language, state_.source),
                   state_.currentPlayId);
     ui_.showPage();
 }
@@ -168,18 +182,18 @@ void Navigator::switchSource(int index, const std::string& name) {
         return;
     }
     state_.source = name;
-    if (state_.language == vocab::kLanguageJapanese) {
+    const catalogue::PlayerPlayback& playing = state_.playing;
+    if (playing.language == vocab::kLanguageJapanese) {
         return;
     }
     // The template follows the chooser position ("搜狐", "乐视", "爱奇艺"). Without an id for
-    // that position (a Japanese-dubbed row chosen before the language changed) nothing is
-    // rewritten rather than reading past the chosen row's ids.
+    // that position nothing is rewritten rather than reading past the playing episode's ids.
     static constexpr PageTemplate kByPosition[] = {PageTemplate::SohuVid, PageTemplate::LeTV,
                                                    PageTemplate::Iqiyi};
-    if (index < 0 || index > 2 || static_cast<std::size_t>(index) >= state_.sourceIds.size()) {
+    if (index < 0 || index > 2 || static_cast<std::size_t>(index) >= playing.ids.size()) {
         return;
     }
-    state_.currentPlayId = state_.sourceIds[static_cast<std::size_t>(index)];
+    state_.currentPlayId = playing.ids[static_cast<std::size_t>(index)];
     ui_.writePage(kByPosition[index], state_.currentPlayId);
     ui_.showPage();
 }
@@ -253,6 +267,9 @@ void Navigator::languageChanged() {
     } else {
         return;
     }
+    // The chosen row belongs to the list no longer shown: until a row of the new list is
+    // chosen there is nothing to play. An open Player window plays on from its own list.
+    state_.sourceIds.clear();
     ui_.resetSearchBox();
     ui_.hideSearchResults();
     ui_.clearEpisodeList();

@@ -28,8 +28,8 @@ public:
     // Player window
     virtual bool isPlayerLoaded() const = 0;
     virtual void loadPlayer() = 0;
-    // Restores the Player window if minimised and activates it; its activation comes back
-    // as `startPlayback`.
+    // Restores the Player window if minimised and asks the desktop to activate it. The
+    // desktop may refuse or never answer; playback does not wait for it.
     virtual void activatePlayer() = 0;
     virtual void setPlayerCaption(const std::string& caption) = 0;
     virtual void setSources(const std::vector<std::string>& names) = 0;
@@ -78,6 +78,9 @@ std::string episodeItemText(int number, std::string_view title);
 int episodeNumberFromHeading(std::string_view heading);
 // How many play ids a row of the current language carries: 1 for Japanese-dubbed, else 3.
 std::size_t idsNeeded(const catalogue::PlaybackState& state);
+// Whether the Main window holds an episode to play: a row of the list now shown, with an
+// episode number of 1 or more (read from `heading`) and the ids its language needs.
+bool episodeChosen(const catalogue::PlaybackState& state, std::string_view heading);
 
 class Navigator final {
 public:
@@ -88,10 +91,14 @@ public:
 
     // Main window Play button, with the captions of the episode heading and title labels.
     void playButton(std::string_view heading, std::string_view title);
+    // Loads the Player window if needed, brings it forward and starts the playback there,
+    // whether or not the desktop activates the window.
     void openPlayer(int number, const std::string& title);
     // Poster grid play button: the hovered movie.
     void playHoveredMovie();
-    // Player window activated.
+    // The playback that `openPlayer` hands over, once; the Player window's activations run it
+    // too and then change nothing. It takes the Main window's category, language and chosen
+    // ids as the Player window's own.
     void startPlayback();
     void fillEpisodeChooser();
     // Episode chooser selection changed (also run by previous and next).
@@ -101,7 +108,8 @@ public:
     void next();
     void previous();
     void trailer();
-    // Main window choosers, after their selection changed.
+    // Main window choosers, after their selection changed. A change of language also clears
+    // the chosen row: its ids belong to the list no longer shown.
     void categoryChanged();
     void languageChanged();
 

@@ -98,11 +98,6 @@ void NavigationAdapter::activatePlayer() {
         return;
     }
     player_->restoreAndActivate();
-    if (player_->isActiveWindow()) {
-        // Already active: no activation is coming to start the playback. A pending playback
-        // starts once; later calls change nothing.
-        navigator_.startPlayback();
-    }
 }
 
 void NavigationAdapter::setPlayerCaption(const std::string& caption) {

@@ -77,7 +77,7 @@ PlayerWindow::PlayerWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
     stayOnTop_ = makeCheckBox(this, QStringLiteral("选择框1"), QRect(704, 432, 56, 24),
                               QStringLiteral("置顶"), uiFont(13));
 
-    // Kept from an earlier design of the window; never shown.
+    // A source label and two site buttons that the window carries but never shows or uses.
     QLabel* sourceLabel = makeLabel(this, QStringLiteral("标签6"), QRect(568, 381, 32, 18),
                                     QStringLiteral("来源："), uiFont(kDefaultFontPixels));
     sourceLabel->hide();
@@ -174,6 +174,7 @@ void PlayerWindow::restoreAndActivate() {
     }
     show();
     raise();
+    activationWanted_ = true;
     activateWindow();
 }
 
@@ -209,7 +210,15 @@ void PlayerWindow::applyOuterSizeLimits() {
 bool PlayerWindow::event(QEvent* event) {
     switch (event->type()) {
         case QEvent::WindowActivate:
+            activationWanted_ = false;
             emit activated();
+            break;
+        case QEvent::WinIdChange:
+            // The page view re-creates the native window when it starts drawing; a request
+            // to activate the window it replaced is lost with it, so it is made again.
+            if (activationWanted_ && isVisible()) {
+                activateWindow();
+            }
             break;
         case QEvent::Show:
         case QEvent::Move:

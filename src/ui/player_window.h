@@ -77,7 +77,8 @@ public:
     int episodeCount() const;
     // The item's text and number; an empty item outside the list.
     playback::EpisodeItem episodeAt(int index) const;
-    // Restores the window if it is minimised and makes it the active window.
+    // Restores the window if it is minimised and asks for it to become the active window,
+    // again if the native window is re-created before that happened.
     void restoreAndActivate();
 
     pageview::PageView& pageView() { return *view_; }
@@ -118,6 +119,7 @@ private:
     QCheckBox* stayOnTop_ = nullptr;
     QTimer* hookTimer_ = nullptr;
     std::unique_ptr<pageview::PlayerHooks> hooks_;
+    bool activationWanted_ = false;  // asked to become active and not yet active since
 };
 
 }  // namespace arlo::ui

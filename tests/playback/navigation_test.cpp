@@ -10,10 +10,13 @@ namespace {
 
 using catalogue::Catalogue;
 using catalogue::List;
+using ::testing::Each;
 using ::testing::ElementsAre;
+using ::testing::Pair;
 
 // Records what the navigation does to the windows; behaves like the real choosers (a
-// selection is an index into the items) and activates the Player window synchronously.
+// selection is an index into the items) and, unless told that the desktop keeps the Player
+// window from becoming active, activates it synchronously.
 class RecordingUi final : public NavigationUi {
 public:
     struct Page {
@@ -22,6 +25,8 @@ public:
     };
 
     Navigator* navigator = nullptr;
+    bool desktopActivates = true;
+    int activationRequests = 0;
     bool playerLoaded = false;
     int loads = 0;
     std::string caption;
@@ -50,7 +55,12 @@ public:
         playerLoaded = true;
         ++loads;
     }
-    void activatePlayer() override { navigator->startPlayback(); }
+    void activatePlayer() override {
+        ++activationRequests;
+        if (desktopActivates) {
+            navigator->startPlayback();
+        }
+    }
     void setPlayerCaption(const std::string& c) override { caption = c; }
     void setSources(const std::vector<std::string>& names) override {
         sources = names;
@@ -117,6 +127,21 @@ protected:
         ui_.language = 1;
         ui_.listRows = cat_.count(List::JapaneseTitles);
         nav_.languageChanged();
+    }
+    void switchToJapanese() {
+        ui_.language = 0;
+        ui_.listRows = cat_.count(List::MandarinTitles);
+        nav_.languageChanged();
+    }
+    // A click below the last row: a row whose cells are all empty.
+    void chooseNoRow() {
+        state_.sourceIds.assign(state_.language == "日语" ? 1 : 3, std::string());
+        heading_ = "阿洛  第集";
+        title_.clear();
+    }
+    void expectRefused(std::size_t notices) {
+        EXPECT_EQ(ui_.notices.size(), notices);
+        EXPECT_THAT(ui_.notices, Each(Pair("提示：", "请先选择一集再观看哦")));
     }
     void selectSourceNamed(const std::string& name) {
         for (std::size_t i = 0; i < ui_.sources.size(); ++i) {
@@ -260,7 +285,7 @@ TEST_F(NavigationTest, laterActivationsAndTheSameEpisodeChangeNothing) {
 TEST_F(NavigationTest, japaneseRowThenMandarinLanguageRefusesPlaybackUntilANewRow) {
     chooseRow(9);
     switchToMandarin();
-    EXPECT_EQ(state_.sourceIds.size(), 1u);  // the language change keeps the chosen row's ids
+    EXPECT_TRUE(state_.sourceIds.empty());  // the chosen row belonged to the other list
     nav_.playButton(heading_, title_);
     EXPECT_EQ(ui_.notices.size(), 1u);
     EXPECT_EQ(ui_.notices[0].second, "请先选择一集再观看哦");
@@ -269,6 +294,141 @@ TEST_F(NavigationTest, japaneseRowThenMandarinLanguageRefusesPlaybackUntilANewRo
     chooseRow(9);
     nav_.playButton(heading_, title_);
     EXPECT_EQ(ui_.written.back().which, PageTemplate::SohuVid);
+}
+
+TEST_F(NavigationTest, mandarinRowThenJapaneseLanguageRefusesPlaybackUntilANewRow) {
+    switchToMandarin();
+    chooseRow(9);
+    switchToJapanese();
+    nav_.playButton(heading_, title_);
+    expectRefused(1);
+    EXPECT_FALSE(ui_.playerLoaded);
+    EXPECT_TRUE(ui_.written.empty());
+
+    // Back and forth: the row chosen before is still not the row of the list shown.
+    chooseRow(4);
+    switchToMandarin();
+    switchToJapanese();
+    nav_.playButton(heading_, title_);
+    expectRefused(2);
+
+    chooseRow(4);
+    nav_.playButton(heading_, title_);
+    ASSERT_EQ(ui_.written.size(), 1u);
+    EXPECT_EQ(ui_.written[0].which, PageTemplate::SohuId);
+    EXPECT_EQ(ui_.written[0].playId, cat_.value(List::JapaneseSohuIds, 4));
+
+    // Choosing the language already shown changes nothing and keeps the row.
+    ui_.listRows = cat_.count(List::JapaneseTitles);
+    nav_.languageChanged();
+    nav_.playButton(heading_, title_);
+    EXPECT_EQ(ui_.notices.size(), 2u);
+}
+
+TEST_F(NavigationTest, aClickBelowTheRowsChoosesNothingToPlay) {
+    chooseNoRow();
+    nav_.playButton(heading_, title_);
+    expectRefused(1);
+    switchToMandarin();
+    chooseNoRow();
+    nav_.playButton(heading_, title_);
+    expectRefused(2);
+    EXPECT_FALSE(ui_.playerLoaded);
+    EXPECT_TRUE(ui_.written.empty());
+
+    // A row with ids but a heading without a number is no episode either.
+    chooseRow(6);
+    nav_.playButton("阿洛  第集", title_);
+    expectRefused(3);
+    nav_.playButton(heading_, title_);
+    EXPECT_EQ(ui_.written.size(), 1u);
+}
+
+TEST_F(NavigationTest, thePlayerPlaysFromItsOwnListWhateverTheMainChoosersShow) {
+    switchToMandarin();
+    chooseRow(5);
+    nav_.playButton(heading_, title_);
+    ASSERT_EQ(ui_.written.size(), 1u);
+
+    switchToJapanese();
+    nav_.previous();
+    EXPECT_EQ(state_.currentEpisode, 4);
+    EXPECT_EQ(ui_.written.back().which, PageTemplate::SohuVid);
+    EXPECT_EQ(ui_.written.back().playId, cat_.value(List::MandarinSohuIds, 4));
+    EXPECT_EQ(ui_.caption, "正在播放：  第4集  " + cat_.value(List::MandarinTitles, 4));
+
+    selectSourceNamed("乐视");
+    EXPECT_EQ(ui_.written.back().which, PageTemplate::LeTV);
+    EXPECT_EQ(ui_.written.back().playId, cat_.value(List::MandarinLeTVIds, 4));
+
+    // The movie page neither: the Player window still steps through the Mandarin episodes.
+    ui_.category = 1;
+    nav_.categoryChanged();
+    nav_.next();
+    EXPECT_EQ(ui_.written.back().which, PageTemplate::LeTV);
+    EXPECT_EQ(ui_.written.back().playId, cat_.value(List::MandarinLeTVIds, 5));
+    ui_.episodeIndex = 9;
+    nav_.playSelectedEpisode();
+    EXPECT_EQ(ui_.written.back().playId, cat_.value(List::MandarinLeTVIds, 10));
+    selectSourceNamed("爱奇艺");
+    EXPECT_EQ(ui_.written.back().which, PageTemplate::Iqiyi);
+    EXPECT_EQ(ui_.written.back().playId, cat_.value(List::MandarinIqiyiIds, 10));
+
+    // A new playback from the Main window takes its list over.
+    ui_.category = 0;
+    nav_.categoryChanged();
+    chooseRow(7);
+    nav_.playButton(heading_, title_);
+    EXPECT_THAT(ui_.sources, ElementsAre("搜狐"));
+    EXPECT_EQ(ui_.episodeCount(), cat_.count(List::JapaneseTitles));
+    EXPECT_EQ(ui_.written.back().which, PageTemplate::SohuId);
+    EXPECT_EQ(ui_.written.back().playId, cat_.value(List::JapaneseSohuIds, 7));
+    nav_.next();
+    EXPECT_EQ(ui_.written.back().playId, cat_.value(List::JapaneseSohuIds, 8));
+}
+
+TEST_F(NavigationTest, stepsInThePlayerLeaveTheMainWindowsChoiceAlone) {
+    switchToMandarin();
+    chooseRow(5);
+    nav_.playButton(heading_, title_);
+    nav_.next();
+    nav_.next();
+    EXPECT_EQ(state_.currentEpisode, 7);
+
+    // The Main window still shows episode 5: Play plays episode 5, under its own number.
+    nav_.playButton(heading_, title_);
+    EXPECT_EQ(state_.currentEpisode, 5);
+    EXPECT_EQ(ui_.episodeIndex, 4);
+    EXPECT_EQ(ui_.written.back().which, PageTemplate::SohuVid);
+    EXPECT_EQ(ui_.written.back().playId, cat_.value(List::MandarinSohuIds, 5));
+}
+
+TEST_F(NavigationTest, playbackStartsWithoutTheDesktopActivatingThePlayer) {
+    ui_.desktopActivates = false;
+    chooseRow(12);
+    nav_.playButton(heading_, title_);
+    EXPECT_EQ(ui_.activationRequests, 1);
+    EXPECT_EQ(ui_.caption, "正在播放：  第12集  " + title_);
+    ASSERT_EQ(ui_.written.size(), 1u);
+    EXPECT_EQ(ui_.written[0].playId, cat_.value(List::JapaneseSohuIds, 12));
+    EXPECT_EQ(ui_.shown, 1);
+    EXPECT_EQ(ui_.episodeIndex, 11);
+
+    // The activation arriving late, or again, starts nothing more.
+    nav_.startPlayback();
+    EXPECT_EQ(ui_.written.size(), 1u);
+    EXPECT_EQ(ui_.shown, 1);
+
+    // Every later opening plays as well.
+    chooseRow(13);
+    nav_.playButton(heading_, title_);
+    EXPECT_EQ(ui_.written.back().playId, cat_.value(List::JapaneseSohuIds, 13));
+    state_.hoveredMovie = 2;
+    state_.category = "剧场版";
+    nav_.playHoveredMovie();
+    EXPECT_EQ(ui_.written.back().which, PageTemplate::LeTV);
+    EXPECT_EQ(ui_.written.back().playId, cat_.value(List::MovieLeTVIds, 2));
+    EXPECT_EQ(ui_.shown, 3);
 }
 
 TEST_F(NavigationTest, switchingSourceWithTooFewIdsWritesNothing) {

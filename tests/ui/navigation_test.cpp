@@ -1,3 +1,5 @@
+#include <algorithm>
+
 #include <QAction>
 #include <QApplication>
 #include <QFile>
@@ -64,6 +66,8 @@ private slots:
     void reactivatingThePlayerChangesNothing();
     void moviePlaysFromThePosterGridOnLeTVOnly();
     void playWithoutAFittingRowIsRefused();
+    void languageChangeClearsTheChoiceAndThePlayerKeepsItsOwnList();
+    void playAfterAClickBelowTheRowsIsRefused();
     void trailerOpensItsOwnModalWindow();
 
 private:
@@ -71,6 +75,8 @@ private:
     QByteArray expectedPage(PageTemplate which, const QString& id) const;
     PlayerWindow* player() const { return qobject_cast<PlayerWindow*>(window_->playerWindow()); }
     void playMandarinEpisode(int n);
+    // Whether the notices so far are `count` refusals to play without a chosen episode.
+    bool refusedTimes(std::size_t count) const;
 
     QTemporaryDir folder_;
     std::unique_ptr<RecordingNotices> notices_;
@@ -240,6 +246,78 @@ void NavigationTest::playWithoutAFittingRowIsRefused() {
     QTest::mouseClick(c_->playButton, Qt::LeftButton);
     QVERIFY(player() != nullptr);
     QTRY_COMPARE(page(), expectedPage(PageTemplate::SohuVid, value(List::MandarinSohuIds, 3)));
+}
+
+bool NavigationTest::refusedTimes(std::size_t count) const {
+    const auto notices = notices_->entries();
+    return notices.size() == count && std::all_of(notices.begin(), notices.end(), [](auto& n) {
+               return n.caption == QStringLiteral("提示：") &&
+                      n.text == QStringLiteral("请先选择一集再观看哦");
+           });
+}
+
+void NavigationTest::languageChangeClearsTheChoiceAndThePlayerKeepsItsOwnList() {
+    playMandarinEpisode(5);
+    PlayerWindow* p = player();
+    const QByteArray playing = page();
+    QCOMPARE(playing, expectedPage(PageTemplate::SohuVid, value(List::MandarinSohuIds, 5)));
+
+    // Back to the Japanese list: the Mandarin row is no choice there.
+    window_->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(window_.get()));
+    choose(c_->languageChooser, 0);
+    QCOMPARE(c_->episodeList->episodes().rowCount(), cat().count(List::JapaneseTitles));
+    QTest::mouseClick(c_->playButton, Qt::LeftButton);
+    QVERIFY(refusedTimes(1));
+    QCOMPARE(page(), playing);
+    QCOMPARE(p->windowTitle(),
+             QStringLiteral("正在播放：  第5集  ") + value(List::MandarinTitles, 5));
+
+    // The Player window steps and switches through its own Mandarin episodes.
+    QTest::mouseClick(p->findChild<QWidget*>(QStringLiteral("超级按钮1")), Qt::LeftButton);
+    QCOMPARE(p->episodeChooser()->count(), cat().count(List::MandarinTitles));
+    QCOMPARE(p->episodeChooser()->currentIndex(), 3);
+    QCOMPARE(page(), expectedPage(PageTemplate::SohuVid, value(List::MandarinSohuIds, 4)));
+    choose(p->sourceChooser(), 2);
+    QCOMPARE(page(), expectedPage(PageTemplate::Iqiyi, value(List::MandarinIqiyiIds, 4)));
+    QTest::mouseClick(p->findChild<QWidget*>(QStringLiteral("超级按钮2")), Qt::LeftButton);
+    QCOMPARE(page(), expectedPage(PageTemplate::Iqiyi, value(List::MandarinIqiyiIds, 5)));
+    choose(p->episodeChooser(), 8);
+    QCOMPARE(page(), expectedPage(PageTemplate::Iqiyi, value(List::MandarinIqiyiIds, 9)));
+
+    // Mandarin again: still nothing chosen in the list now shown.
+    choose(c_->languageChooser, 1);
+    QTest::mouseClick(c_->playButton, Qt::LeftButton);
+    QVERIFY(refusedTimes(2));
+
+    // A Japanese row plays, and the Player window takes the Japanese list over.
+    choose(c_->languageChooser, 0);
+    clickRow(c_->episodeList, 6);
+    QTest::mouseClick(c_->playButton, Qt::LeftButton);
+    QCOMPARE(player(), p);
+    QTRY_COMPARE(page(), expectedPage(PageTemplate::SohuId, value(List::JapaneseSohuIds, 7)));
+    QCOMPARE(itemsOf(p->sourceChooser()), QStringList{QStringLiteral("搜狐")});
+    QCOMPARE(p->episodeChooser()->count(), cat().count(List::JapaneseTitles));
+    QVERIFY(refusedTimes(2));
+}
+
+void NavigationTest::playAfterAClickBelowTheRowsIsRefused() {
+    clickRow(c_->episodeList, 3);
+    c_->searchBox->setFocus();
+    QTest::keyClicks(c_->searchBox, QStringLiteral("742"));
+    QTRY_COMPARE(c_->resultList->episodes().rowCount(), 1);
+    QTest::mouseClick(c_->resultList->viewport(), Qt::LeftButton, {}, QPoint(40, 250));
+    QCOMPARE(c_->resultList->currentRow(), -1);
+    QTest::mouseClick(c_->playButton, Qt::LeftButton);
+    QVERIFY(player() == nullptr);
+    QVERIFY(page().isEmpty());
+    QVERIFY(refusedTimes(1));
+
+    // The one result is a choice again.
+    clickRow(c_->resultList, 0);
+    QTest::mouseClick(c_->playButton, Qt::LeftButton);
+    QVERIFY(player() != nullptr);
+    QTRY_COMPARE(page(), expectedPage(PageTemplate::SohuId, value(List::JapaneseSohuIds, 742)));
 }
 
 void NavigationTest::trailerOpensItsOwnModalWindow() {

@@ -172,7 +172,7 @@ void PlayerWindowTest::buttonsAndUserChoicesReachTheBindings() {
     QCOMPARE(source.at(0).at(0).toInt(), 1);
     QCOMPARE(sources->currentText(), QStringLiteral("乐视"));
 
-    // The hidden buttons of an earlier design stay hidden and inert.
+    // The source label and the two site buttons the window carries stay hidden and inert.
     for (const char* name : {"超级按钮3", "超级按钮4", "标签6"}) {
         QVERIFY2(!control<QWidget>(name)->isVisible(), name);
     }
@@ -202,8 +202,8 @@ void PlayerWindowTest::choosersHoldWhatThePlaybackLogicPutsInWithoutRunningHandl
     QCOMPARE(episode.count(), 0);
     QCOMPARE(source.count(), 0);
 
-    // Brought back from another window and from being minimised, the window reports its
-    // activation, which is what starts playback.
+    // Brought back from another window and from being minimised, the window becomes active
+    // and reports it.
     QWidget other;
     other.show();
     other.activateWindow();
