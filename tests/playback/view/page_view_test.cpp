@@ -132,20 +132,30 @@ void PageViewTest::loadsThePageFromItsPathAndAnewOnTheSamePath() {
              arlo::playback::PageWrite::Written);
     const QString path = QString::fromStdString(page);
     QVERIFY(loadAndWait(*view_, path));
-    QCOMPARE(evaluate(*view_, QStringLiteral("document.querySelectorAll('embed').length")).toInt(),
-             1);
-    QVERIFY(evaluate(*view_, QStringLiteral("document.querySelector('embed').getAttribute('src')"))
-                .toString()
-                .endsWith(QStringLiteral("/20150110_letv.swf?autoPlay=1&id=4711")));
+    // The Flash emulator stands its own elements in for the page's object and embed; they
+    // carry the page's addresses.
+    QTRY_COMPARE_WITH_TIMEOUT(
+        evaluate(*view_, QStringLiteral("document.querySelectorAll('ruffle-object').length"))
+            .toInt(),
+        1, 10000);
+    QVERIFY(
+        evaluate(*view_, QStringLiteral("document.querySelector(\"param[name='movie']\").value"))
+            .toString()
+            .endsWith(QStringLiteral("/20150110_letv.swf?autoPlay=1&id=4711")));
 
     // Same path, new content: the view shows the new content.
     QCOMPARE(arlo::playback::writePlayerPage(page, arlo::playback::PageTemplate::Iqiyi, "9f3c"),
              arlo::playback::PageWrite::Written);
     QVERIFY(loadAndWait(*view_, path));
-    QVERIFY(evaluate(*view_, QStringLiteral("document.querySelector('embed').getAttribute('src')"))
-                .toString()
-                .contains(QStringLiteral("definitionID=9f3c&menu=false")));
-    QCOMPARE(evaluate(*view_, QStringLiteral("document.querySelectorAll('object').length")).toInt(),
+    QTRY_VERIFY_WITH_TIMEOUT(
+        evaluate(*view_, QStringLiteral("(e => e ? e.getAttribute('src') : '')("
+                                        "document.querySelector('ruffle-embed, embed'))"))
+            .toString()
+            .contains(QStringLiteral("definitionID=9f3c&menu=false")),
+        10000);
+    QCOMPARE(evaluate(*view_, QStringLiteral("document.querySelectorAll('object, ruffle-object')"
+                                             ".length"))
+                 .toInt(),
              0);
 }
 
