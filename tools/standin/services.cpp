@@ -7,6 +7,7 @@ void addAllServices(Server& server) {
     addAnalyticsCounter(server);
     addPptvShows(server);
     addCoverPictures(server);
+    addFlashPlayers(server);
 }
 
 }  // namespace arlo::standin
