@@ -78,6 +78,7 @@ private slots:
 
     void loadsThePageFromItsPathAndAnewOnTheSamePath();
     void pagesOpenNoWindowByLinkOrScript();
+    void aMissingPageShowsAnEmptyViewNotTheEnginesErrorPage();
     void hookKeepsRightClicksFromThePageWhileLeftClicksReachIt();
 
 private:
@@ -189,6 +190,15 @@ void PageViewTest::pagesOpenNoWindowByLinkOrScript() {
         evaluate(*view_, QStringLiteral("window.popup === null || window.popup.closed")).toBool());
     QVERIFY(evaluate(*view_, QStringLiteral("window.scripted === null || window.scripted.closed"))
                 .toBool());
+}
+
+void PageViewTest::aMissingPageShowsAnEmptyViewNotTheEnginesErrorPage() {
+    QVERIFY(writeText(pagePath(QStringLiteral("shown.htm")), "<html><body>shown</body></html>"));
+    QVERIFY(loadAndWait(*view_, pagePath(QStringLiteral("shown.htm"))));
+    QVERIFY(loadAndWait(*view_, pagePath(QStringLiteral("never written.htm"))));
+    QCOMPARE(evaluate(*view_, QStringLiteral("location.href")).toString(),
+             QStringLiteral("about:blank"));
+    QCOMPARE(evaluate(*view_, QStringLiteral("document.body.innerText")).toString(), QString());
 }
 
 void PageViewTest::hookKeepsRightClicksFromThePageWhileLeftClicksReachIt() {
