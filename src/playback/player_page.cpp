@@ -133,7 +133,7 @@ bool makeFolder(const std::string& folder) {
 
 std::vector<std::string> playerPageFolders(std::string_view runDirectory) {
     std::vector<std::string> folders{std::string(runDirectory)};
-    // Relative values are ignored, as the base directory specification asks.
+    // Relative values are ignored, as the XDG base directory rules ask.
     const std::string runtime = environment("XDG_RUNTIME_DIR");
     if (!runtime.empty() && runtime.front() == '/') {
         folders.push_back(concat({runtime, "/", kUserPageFolderName}));
