@@ -65,6 +65,26 @@ std::vector<std::string> connectToEntries(std::string_view hostMapText) {
     return named;
 }
 
+std::string hostResolverRules(std::string_view hostMapText) {
+    std::vector<std::string> named;
+    std::vector<std::string> any;
+    for (const HostMapping& m : parseHostMap(hostMapText)) {
+        const std::string host = m.host.empty() ? std::string("*") : m.host;
+        if (host.find_first_of(" \t") != std::string::npos ||
+            m.address.find_first_of(" \t") != std::string::npos) {
+            continue;
+        }
+        std::string rule = "MAP " + host + " " + m.address + ":" + std::to_string(m.port);
+        (m.host.empty() ? any : named).push_back(std::move(rule));
+    }
+    named.insert(named.end(), any.begin(), any.end());
+    std::string rules;
+    for (const std::string& rule : named) {
+        rules += (rules.empty() ? "" : ",") + rule;
+    }
+    return rules;
+}
+
 std::vector<std::string> connectToEntriesFromEnvironment() {
     const char* map = std::getenv("ARLO_HOST_MAP");
     return map ? connectToEntries(map) : std::vector<std::string>{};

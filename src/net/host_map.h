@@ -23,6 +23,12 @@ std::vector<HostMapping> parseHostMap(std::string_view text);
 // Named hosts come before "*", so a named entry wins over the catch-all.
 std::vector<std::string> connectToEntries(std::string_view hostMapText);
 
+// The mappings as the browser engine's host resolver rules ("MAP host address:port" joined by
+// commas, named hosts before "*"), so the page view reaches the same addresses as the
+// program's own requests. Entries holding blanks, which would split the engine's flag, are
+// left out.
+std::string hostResolverRules(std::string_view hostMapText);
+
 // connectToEntries of the ARLO_HOST_MAP environment variable (none when it is unset).
 std::vector<std::string> connectToEntriesFromEnvironment();
 

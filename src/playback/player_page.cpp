@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <vector>
 
 #include "catalogue/playback_state.h"
@@ -109,7 +110,66 @@ bool writeAll(int fd, std::string_view bytes) {
     return true;
 }
 
+std::string environment(const char* name) {
+    const char* value = std::getenv(name);
+    return value != nullptr ? std::string(value) : std::string();
+}
+
+// Makes `folder` and any missing parent, each readable by its owner only. True when the
+// folder is there afterwards.
+bool makeFolder(const std::string& folder) {
+    struct stat info {};
+    if (::stat(folder.c_str(), &info) == 0) {
+        return S_ISDIR(info.st_mode);
+    }
+    const auto slash = folder.find_last_of('/');
+    if (slash != std::string::npos && slash > 0 && !makeFolder(folder.substr(0, slash))) {
+        return false;
+    }
+    return ::mkdir(folder.c_str(), 0700) == 0 || errno == EEXIST;
+}
+
 }  // namespace
+
+std::vector<std::string> playerPageFolders(std::string_view runDirectory) {
+    std::vector<std::string> folders{std::string(runDirectory)};
+    // Relative values are ignored, as the XDG base directory rules ask.
+    const std::string runtime = environment("XDG_RUNTIME_DIR");
+    if (!runtime.empty() && runtime.front() == '/') {
+        folders.push_back(concat({runtime, "/", kUserPageFolderName}));
+    }
+    std::string cache = environment("XDG_CACHE_HOME");
+    if (cache.empty() || cache.front() != '/') {
+        const std::string home = environment("HOME");
+        cache = !home.empty() && home.front() == '/' ? home + "/.cache" : std::string();
+    }
+    if (!cache.empty()) {
+        folders.push_back(concat({cache, "/", kUserPageFolderName}));
+    }
+    return folders;
+}
+
+PlacedPage placePlayerPage(const std::string& previousPath, const std::vector<std::string>& folders,
+                           PageTemplate which, std::string_view playId) {
+    if (!previousPath.empty()) {
+        ::unlink(previousPath.c_str());
+    }
+    PlacedPage placed;
+    for (std::size_t i = 0; i < folders.size(); ++i) {
+        const std::string path = playerPagePath(folders[i]);
+        if (i == 0) {
+            placed.path = path;
+        }
+        // The run directory is the program's own; a per-user folder is made when missing.
+        if (i > 0 && !makeFolder(folders[i])) {
+            continue;
+        }
+        if (writePlayerPage(path, which, playId) == PageWrite::Written) {
+            return {PageWrite::Written, path};
+        }
+    }
+    return placed;
+}
 
 std::string playerPagePath(std::string_view runDirectory) {
     return concat({runDirectory, "/", kPlayerPageFileName});

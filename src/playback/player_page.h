@@ -2,6 +2,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 // The Player page: a small local HTML file that embeds a video site's player for one play
 // id. The page view is pointed at it; the file's content changes between playbacks while its
@@ -54,6 +55,27 @@ enum class PageWrite {
 // never leaves a truncated page. Then applies `setHiddenAttribute`. The caller points the
 // page view at `path` whatever the result.
 PageWrite writePlayerPage(const std::string& path, PageTemplate which, std::string_view playId);
+
+// Folders the Player page may be written to, in order: the run directory, then a folder of
+// the program's own in the user's runtime folder ($XDG_RUNTIME_DIR) and in the user's cache
+// folder ($XDG_CACHE_HOME, else ~/.cache). A system-wide installation cannot write its run
+// directory; the page then lives with the user, under the same file name.
+std::vector<std::string> playerPageFolders(std::string_view runDirectory);
+
+// Name of the program's own folder inside the per-user folders.
+inline constexpr std::string_view kUserPageFolderName = "Arlo迷";
+
+struct PlacedPage {
+    PageWrite result = PageWrite::Failed;
+    std::string path;  // where the page was written; on failure, the first folder's page path
+};
+
+// Deletes the page written last (`previousPath`, wherever it went; empty for none), then
+// writes the page into the first of `folders` that takes it, making a missing per-user folder
+// (readable by its owner only) on the way. The page bytes and file name are the same in
+// every folder.
+PlacedPage placePlayerPage(const std::string& previousPath, const std::vector<std::string>& folders,
+                           PageTemplate which, std::string_view playId);
 
 // The page is marked hidden where the file system has such an attribute. Linux file systems
 // have none (a leading dot would change the file name, which must stay as it is), so this

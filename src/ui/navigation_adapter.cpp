@@ -1,5 +1,6 @@
 #include "ui/navigation_adapter.h"
 
+#include <QFileInfo>
 #include <QSignalBlocker>
 #include <QStackedWidget>
 #include <QTimer>
@@ -143,9 +144,21 @@ playback::EpisodeItem NavigationAdapter::episodeAt(int index) const {
 }
 
 void NavigationAdapter::writePage(playback::PageTemplate which, const std::string& playId) {
-    // A page that could not be written shows as the missing file it is; the view is pointed
-    // at it all the same.
-    playback::writePlayerPage(context_.state.playerPagePath, which, playId);
+    // The run directory when it can be written, else the user's own folder. A page that
+    // could not be written anywhere is said so; the view then shows an empty page.
+    // Windows made without a run directory keep the page in the folder its path names.
+    const std::string runDirectory =
+        context_.runDirectory.isEmpty()
+            ? QFileInfo(QString::fromStdString(context_.state.playerPagePath))
+                  .absolutePath()
+                  .toStdString()
+            : context_.runDirectory.toStdString();
+    const playback::PlacedPage placed = playback::placePlayerPage(
+        context_.state.playerPagePath, playback::playerPageFolders(runDirectory), which, playId);
+    context_.state.playerPagePath = placed.path;
+    if (placed.result == playback::PageWrite::Failed && context_.notices != nullptr) {
+        context_.notices->inform(kCaptionNotice, kPageNotWrittenNotice);
+    }
 }
 
 void NavigationAdapter::showPage() {

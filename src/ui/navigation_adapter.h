@@ -13,6 +13,11 @@ namespace arlo::ui {
 
 class EpisodeListController;
 
+// Told when the Player page could be written neither in the run directory nor in the user's
+// own folders.
+inline const QString kPageNotWrittenNotice =
+    QStringLiteral("无法写入播放页面，无法播放。\n请检查程序所在文件夹或用户缓存文件夹是否可写。");
+
 // Binds the playback logic to the Main window and the Player window: it is the windows'
 // side of `NavigationUi`, loads the Player window when a playback first needs it and
 // forwards the controls' events to the `Navigator`.

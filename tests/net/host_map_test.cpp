@@ -29,5 +29,12 @@ TEST(HostMap, namedHostsComeBeforeTheCatchAll) {
     EXPECT_TRUE(connectToEntries("").empty());
 }
 
+TEST(HostMap, browserRulesMapTheSameHostsNamedFirstAndSkipWhatWouldSplitTheFlag) {
+    EXPECT_EQ(hostResolverRules("*=127.0.0.1:1, A.invalid=127.0.0.1:2,b.invalid=[::1]:3"),
+              "MAP a.invalid 127.0.0.1:2,MAP b.invalid [::1]:3,MAP * 127.0.0.1:1");
+    EXPECT_EQ(hostResolverRules("a b=127.0.0.1:2,c=1 2:3,d=127.0.0.1:4"), "MAP d 127.0.0.1:4");
+    EXPECT_EQ(hostResolverRules("nonsense,e="), "");
+}
+
 }  // namespace
 }  // namespace arlo::net

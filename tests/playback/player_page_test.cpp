@@ -3,11 +3,16 @@
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <csignal>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -217,6 +222,121 @@ TEST_F(PlayerPageFile, aFolderThatCannotBeWrittenIsReportedAsFailure) {
     const std::string missing = playerPagePath((dir_ / "no such folder").string());
     EXPECT_EQ(writePlayerPage(missing, PageTemplate::Iqiyi, "1"), PageWrite::Failed);
     EXPECT_TRUE(entries().empty());
+}
+
+// Runs `check` as a user without privileges (in a child process when the test runs as root,
+// which may write anywhere); whether it held.
+bool holdsForAnOrdinaryUser(const std::function<bool()>& check) {
+    if (::geteuid() != 0) {
+        return check();
+    }
+    const pid_t child = ::fork();
+    if (child == 0) {
+        const bool dropped = ::setgid(65534) == 0 && ::setuid(65534) == 0;
+        ::_exit(dropped && check() ? 0 : 1);
+    }
+    int status = 0;
+    return child > 0 && ::waitpid(child, &status, 0) == child && WIFEXITED(status) &&
+           WEXITSTATUS(status) == 0;
+}
+
+// Sets an environment variable for the lifetime of this object.
+class ScopedEnvironment {
+public:
+    ScopedEnvironment(const char* name, const char* value) : name_(name) {
+        if (const char* old = std::getenv(name)) {
+            previous_ = old;
+        }
+        if (value != nullptr) {
+            ::setenv(name, value, 1);
+        } else {
+            ::unsetenv(name);
+        }
+    }
+    ~ScopedEnvironment() {
+        if (previous_) {
+            ::setenv(name_, previous_->c_str(), 1);
+        } else {
+            ::unsetenv(name_);
+        }
+    }
+    ScopedEnvironment(const ScopedEnvironment&) = delete;
+    ScopedEnvironment& operator=(const ScopedEnvironment&) = delete;
+
+private:
+    const char* name_;
+    std::optional<std::string> previous_;
+};
+
+TEST(PlayerPageFolders, runDirectoryFirstThenTheUsersRuntimeAndCacheFolders) {
+    struct Case {
+        const char* runtime;
+        const char* cache;
+        const char* home;
+        std::vector<std::string> folders;
+    };
+    const std::vector<Case> cases = {
+        {"/run/user/1000",
+         "/home/u/.c",
+         "/home/u",
+         {"/opt/arlo", "/run/user/1000/Arlo迷", "/home/u/.c/Arlo迷"}},
+        {nullptr, nullptr, "/home/u", {"/opt/arlo", "/home/u/.cache/Arlo迷"}},
+        // Relative values do not count; without a home there is no cache folder.
+        {"run", "cache", nullptr, {"/opt/arlo"}},
+        {"", "", "", {"/opt/arlo"}},
+    };
+    for (const Case& c : cases) {
+        const ScopedEnvironment runtime("XDG_RUNTIME_DIR", c.runtime);
+        const ScopedEnvironment cache("XDG_CACHE_HOME", c.cache);
+        const ScopedEnvironment home("HOME", c.home);
+        EXPECT_EQ(playerPageFolders("/opt/arlo"), c.folders);
+    }
+}
+
+TEST_F(PlayerPageFile, aReadOnlyRunDirectorySendsTheSamePageToTheUsersOwnFolder) {
+    const fs::path run = dir_ / "run";
+    const fs::path user = dir_ / "user" / "Arlo迷";
+    fs::create_directories(run);
+    fs::permissions(dir_, fs::perms::all);
+    fs::permissions(run, fs::perms::owner_read | fs::perms::owner_exec | fs::perms::group_read |
+                             fs::perms::group_exec | fs::perms::others_read |
+                             fs::perms::others_exec);
+    const std::string expected = playerPagePath(user.string());
+    EXPECT_TRUE(holdsForAnOrdinaryUser([&] {
+        const PlacedPage placed =
+            placePlayerPage({}, {run.string(), user.string()}, PageTemplate::LeTV, "4242");
+        return placed.result == PageWrite::Written && placed.path == expected &&
+               readFile(expected) == buildPlayerPage(PageTemplate::LeTV, "4242");
+    }));
+    EXPECT_TRUE(fs::is_empty(run));
+    EXPECT_EQ(readFile(expected), buildPlayerPage(PageTemplate::LeTV, "4242"));
+    // The folder made for it is its owner's alone.
+    EXPECT_EQ(fs::status(user).permissions() & fs::perms::all, fs::perms::owner_all);
+}
+
+TEST_F(PlayerPageFile, theLastPageGoesWhereverItWasAndAFailureEverywhereLeavesNoPage) {
+    const fs::path user = dir_ / "user";
+    const std::string inUser = playerPagePath(user.string());
+    fs::create_directories(user);
+    {
+        std::ofstream old(inUser, std::ios::binary);
+        old << "the page written while the run directory could not be written";
+    }
+    // The run directory can be written again: the page goes back there.
+    PlacedPage placed =
+        placePlayerPage(inUser, {dir_.string(), user.string()}, PageTemplate::SohuId, "7");
+    EXPECT_EQ(placed.result, PageWrite::Written);
+    EXPECT_EQ(placed.path, path_);
+    EXPECT_FALSE(fs::exists(inUser));
+
+    // No folder takes it (paths through a file fail for root too): nothing is left anywhere.
+    const fs::path file = dir_ / "a file";
+    { std::ofstream(file) << "x"; }
+    placed = placePlayerPage(path_, {(file / "run").string(), (file / "user").string()},
+                             PageTemplate::SohuId, "8");
+    EXPECT_EQ(placed.result, PageWrite::Failed);
+    EXPECT_EQ(placed.path, playerPagePath((file / "run").string()));
+    EXPECT_FALSE(fs::exists(path_));
 }
 
 }  // namespace

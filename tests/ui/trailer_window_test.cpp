@@ -54,8 +54,9 @@ void TrailerWindowTest::trailerReplacesThePlayerPageAndPlaysInAModalWindow() {
         const QDeadlineTimer deadline(30000);
         while (!src.contains(QStringLiteral("?id=")) && !deadline.hasExpired()) {
             window->pageView().runJavaScript(
-                QStringLiteral("document.querySelector('embed') ? "
-                               "document.querySelector('embed').getAttribute('src') : ''"),
+                // The Flash emulator stands its own element in for the page's embed.
+                QStringLiteral("(e => e ? e.getAttribute('src') : '')("
+                               "document.querySelector('ruffle-embed, embed'))"),
                 [&](const QVariant& value) { src = value.toString(); });
             QTest::qWait(100);
         }

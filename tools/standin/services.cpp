@@ -8,6 +8,7 @@ void addAllServices(Server& server) {
     addPptvShows(server);
     addCoverPictures(server);
     addReleaseOffer(server);
+    addFlashPlayers(server);
 }
 
 }  // namespace arlo::standin

@@ -63,6 +63,12 @@ void addReleaseOffer(Server& server);
 void setReleaseOffer(Server& server, ReleaseOffer offer);
 // The token in `server`'s hosting-space home page.
 std::string hostingSpaceToken(const Server& server);
+// The video sites' player files on the player hosts, at every player path of the Player page's
+// templates: a small Flash movie whose moving square shows it plays and whose text shows the
+// play id (id, vid or definitionID). Allowed across origins. The play ids "test-404",
+// "test-html" and "test-no-cors" get a 404, an HTML page, and a movie without the
+// cross-origin header.
+void addFlashPlayers(Server& server);
 
 // Every service above.
 void addAllServices(Server& server);

@@ -6,6 +6,10 @@
 #include <QLabel>
 #include <QLibrary>
 #include <QStringList>
+
+#include <optional>
+
+#include "net/host_map.h"
 #if QT_CONFIG(opengl)
 #include <QOpenGLContext>
 
@@ -48,6 +52,62 @@ void shareGraphicsContexts() {
 #endif
 }
 
+// ARLO_PAGEVIEW_DEBUG=1 leaves the engine's own reports (its set-up, its log, the pages'
+// console) on the terminal; without it a user who starts the program there sees none.
+bool engineDebugOutput() {
+    return qEnvironmentVariableIntValue("ARLO_PAGEVIEW_DEBUG") != 0;
+}
+
+// The engine reads its command line once, when it starts: the hosts of ARLO_HOST_MAP are
+// resolved to the same addresses as the program's own requests, and its log is kept to
+// fatal errors unless asked for.
+void prepareEngineCommandLine() {
+    QByteArray flags = qgetenv("QTWEBENGINE_CHROMIUM_FLAGS");
+    const std::string rules = net::hostResolverRules(qgetenv("ARLO_HOST_MAP").toStdString());
+    if (!rules.empty()) {
+        flags += " --host-resolver-rules=\"" + QByteArray::fromStdString(rules) + '"';
+    }
+    if (!engineDebugOutput() && !flags.contains("--log-level")) {
+        flags += " --log-level=3";
+    }
+    flags = flags.trimmed();
+    if (!flags.isEmpty()) {
+        qputenv("QTWEBENGINE_CHROMIUM_FLAGS", flags);
+    }
+}
+
+// While the engine starts, it reports its graphics set-up and command line at length and
+// warns that the shared-context attribute came after the application object (which is on
+// purpose, see shareGraphicsContexts). Those reports are dropped unless debugging; every
+// other message passes on.
+class QuietEngineStart final {
+public:
+    QuietEngineStart() {
+        if (!engineDebugOutput()) {
+            previous_ = qInstallMessageHandler(&QuietEngineStart::handle);
+            installed_ = true;
+        }
+    }
+    ~QuietEngineStart() {
+        if (installed_) {
+            qInstallMessageHandler(previous_);
+        }
+    }
+    Q_DISABLE_COPY_MOVE(QuietEngineStart)
+
+private:
+    static void handle(QtMsgType type, const QMessageLogContext& context, const QString& text) {
+        if (type == QtDebugMsg || type == QtInfoMsg ||
+            text.contains(QLatin1String("AA_ShareOpenGLContexts"))) {
+            return;
+        }
+        previous_(type, context, text);
+    }
+
+    static inline QtMessageHandler previous_ = nullptr;
+    bool installed_ = false;
+};
+
 // Stands in for the view when the engine library is missing: the window still works and
 // says why nothing plays.
 class PlaceholderPageView final : public PageView {
@@ -89,7 +149,11 @@ Engine loadEngine() {
         candidates << QString::fromUtf8(ARLO_PAGEVIEW_ENGINE_FILE);
 #endif
     }
-    shareGraphicsContexts();
+    prepareEngineCommandLine();
+    {
+        const QuietEngineStart quiet;
+        shareGraphicsContexts();
+    }
     Engine engine;
     QStringList errors;
     for (const QString& candidate : candidates) {
@@ -119,6 +183,13 @@ const Engine& engine() {
 
 std::unique_ptr<PageView> createPageView(QWidget* parent) {
     if (const auto create = engine().create) {
+        // The engine starts with its first view.
+        static bool started = false;
+        std::optional<QuietEngineStart> quiet;
+        if (!started) {
+            quiet.emplace();
+            started = true;
+        }
         if (PageView* view = create(parent)) {
             return std::unique_ptr<PageView>(view);
         }

@@ -78,6 +78,7 @@ private slots:
 
     void loadsThePageFromItsPathAndAnewOnTheSamePath();
     void pagesOpenNoWindowByLinkOrScript();
+    void aMissingPageShowsAnEmptyViewNotTheEnginesErrorPage();
     void hookKeepsRightClicksFromThePageWhileLeftClicksReachIt();
 
 private:
@@ -132,20 +133,30 @@ void PageViewTest::loadsThePageFromItsPathAndAnewOnTheSamePath() {
              arlo::playback::PageWrite::Written);
     const QString path = QString::fromStdString(page);
     QVERIFY(loadAndWait(*view_, path));
-    QCOMPARE(evaluate(*view_, QStringLiteral("document.querySelectorAll('embed').length")).toInt(),
-             1);
-    QVERIFY(evaluate(*view_, QStringLiteral("document.querySelector('embed').getAttribute('src')"))
-                .toString()
-                .endsWith(QStringLiteral("/20150110_letv.swf?autoPlay=1&id=4711")));
+    // The Flash emulator stands its own elements in for the page's object and embed; they
+    // carry the page's addresses.
+    QTRY_COMPARE_WITH_TIMEOUT(
+        evaluate(*view_, QStringLiteral("document.querySelectorAll('ruffle-object').length"))
+            .toInt(),
+        1, 10000);
+    QVERIFY(
+        evaluate(*view_, QStringLiteral("document.querySelector(\"param[name='movie']\").value"))
+            .toString()
+            .endsWith(QStringLiteral("/20150110_letv.swf?autoPlay=1&id=4711")));
 
     // Same path, new content: the view shows the new content.
     QCOMPARE(arlo::playback::writePlayerPage(page, arlo::playback::PageTemplate::Iqiyi, "9f3c"),
              arlo::playback::PageWrite::Written);
     QVERIFY(loadAndWait(*view_, path));
-    QVERIFY(evaluate(*view_, QStringLiteral("document.querySelector('embed').getAttribute('src')"))
-                .toString()
-                .contains(QStringLiteral("definitionID=9f3c&menu=false")));
-    QCOMPARE(evaluate(*view_, QStringLiteral("document.querySelectorAll('object').length")).toInt(),
+    QTRY_VERIFY_WITH_TIMEOUT(
+        evaluate(*view_, QStringLiteral("(e => e ? e.getAttribute('src') : '')("
+                                        "document.querySelector('ruffle-embed, embed'))"))
+            .toString()
+            .contains(QStringLiteral("definitionID=9f3c&menu=false")),
+        10000);
+    QCOMPARE(evaluate(*view_, QStringLiteral("document.querySelectorAll('object, ruffle-object')"
+                                             ".length"))
+                 .toInt(),
              0);
 }
 
@@ -179,6 +190,15 @@ void PageViewTest::pagesOpenNoWindowByLinkOrScript() {
         evaluate(*view_, QStringLiteral("window.popup === null || window.popup.closed")).toBool());
     QVERIFY(evaluate(*view_, QStringLiteral("window.scripted === null || window.scripted.closed"))
                 .toBool());
+}
+
+void PageViewTest::aMissingPageShowsAnEmptyViewNotTheEnginesErrorPage() {
+    QVERIFY(writeText(pagePath(QStringLiteral("shown.htm")), "<html><body>shown</body></html>"));
+    QVERIFY(loadAndWait(*view_, pagePath(QStringLiteral("shown.htm"))));
+    QVERIFY(loadAndWait(*view_, pagePath(QStringLiteral("never written.htm"))));
+    QCOMPARE(evaluate(*view_, QStringLiteral("location.href")).toString(),
+             QStringLiteral("about:blank"));
+    QCOMPARE(evaluate(*view_, QStringLiteral("document.body.innerText")).toString(), QString());
 }
 
 void PageViewTest::hookKeepsRightClicksFromThePageWhileLeftClicksReachIt() {

@@ -2,35 +2,94 @@
 // first use, so that starting the program does not start the browser engine.
 
 #include <QColor>
+#include <QFileInfo>
 #include <QPointer>
 #include <QUrl>
 #include <QWebEnginePage>
+#include <QWebEngineScript>
+#include <QWebEngineScriptCollection>
 #include <QWebEngineSettings>
 #include <QWebEngineView>
 
+#include "playback/view/engine/flash_emulator.h"
 #include "playback/view/page_view.h"
 
 namespace arlo::pageview {
 namespace {
 
-// A page that never opens another window: pop-ups, window.open and target=_blank links are
-// refused, and the page stays where it is.
-class SingleWindowPage final : public QWebEnginePage {
+// The emulator's script text, read once per process.
+const QString& emulatorScript() {
+    static const QString script = flashEmulatorScript(findFlashEmulatorFolder());
+    return script;
+}
+
+// The page that shows the Player page: the Flash emulator is injected into it before any of
+// the page's own content runs, it never opens another window (pop-ups, window.open and
+// target=_blank links are refused) and never leaves the page the program asked for (a link,
+// including those in the emulator's own panels, leaves the view where it is).
+class PlayerPage final : public QWebEnginePage {
 public:
-    using QWebEnginePage::QWebEnginePage;
+    explicit PlayerPage(QObject* parent) : QWebEnginePage(parent) {
+        QWebEngineSettings* s = settings();
+        s->setAttribute(QWebEngineSettings::JavascriptCanOpenWindows, false);
+        // The emulator's core and WebAssembly module are local files; the player files it
+        // fetches are on the players' hosts, which must allow such reads across origins.
+        s->setAttribute(QWebEngineSettings::LocalContentCanAccessFileUrls, true);
+        s->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, true);
+        s->setAttribute(QWebEngineSettings::PlaybackRequiresUserGesture, false);
+
+        QWebEngineScript emulator;
+        emulator.setName(QStringLiteral("flash-emulator"));
+        emulator.setInjectionPoint(QWebEngineScript::DocumentCreation);
+        emulator.setWorldId(QWebEngineScript::MainWorld);
+        emulator.setRunsOnSubFrames(false);
+        emulator.setSourceCode(emulatorScript());
+        scripts().insert(emulator);
+    }
+
+    // The one address this page may show; set before each load.
+    void expect(const QUrl& url) { expected_ = url; }
 
 protected:
     QWebEnginePage* createWindow(WebWindowType) override { return nullptr; }
+
+    bool acceptNavigationRequest(const QUrl& url, NavigationType, bool isMainFrame) override {
+        if (!isMainFrame) {
+            return true;  // frames inside the page never take the view away from it
+        }
+        return url.adjusted(QUrl::RemoveFragment) == expected_.adjusted(QUrl::RemoveFragment);
+    }
+
+    void javaScriptConsoleMessage(JavaScriptConsoleMessageLevel level, const QString& message,
+                                  int line, const QString& source) override {
+        if (isPlaybackFailureMessage(message)) {
+            runJavaScript(showPlaybackFailureScript());
+        }
+        // The page's console is for whoever debugs the program, not for its terminal.
+        if (debugOutput()) {
+            QWebEnginePage::javaScriptConsoleMessage(level, message, line, source);
+        }
+    }
+
+private:
+    static bool debugOutput() {
+        static const bool on = qEnvironmentVariableIntValue("ARLO_PAGEVIEW_DEBUG") != 0;
+        return on;
+    }
+
+    QUrl expected_;
 };
 
 class WebEnginePageView final : public PageView {
 public:
     explicit WebEnginePageView(QWidget* parent) : view_(new QWebEngineView(parent)) {
-        auto* page = new SingleWindowPage(view_);
+        page_ = new PlayerPage(view_);
         // The page's own colour: nothing flashes between one page and the next.
-        page->setBackgroundColor(Qt::white);
-        page->settings()->setAttribute(QWebEngineSettings::JavascriptCanOpenWindows, false);
-        view_->setPage(page);
+        page_->setBackgroundColor(Qt::white);
+        view_->setPage(page_);
+        // Neither the engine's menu (Shift+right click would otherwise bring it up over the
+        // player) nor any other.
+        view_->setContextMenuPolicy(Qt::NoContextMenu);
         QObject::connect(view_, &QWebEngineView::loadFinished, view_, [this](bool ok) {
             if (loadFinished_) {
                 loadFinished_(ok);
@@ -42,9 +101,13 @@ public:
     QWidget* widget() override { return view_; }
 
     void load(const QString& localPath) override {
+        // A page that is not there shows as an empty view, never as the engine's error page.
+        const QUrl url = QFileInfo::exists(localPath) ? QUrl::fromLocalFile(localPath)
+                                                      : QUrl(QStringLiteral("about:blank"));
+        page_->expect(url);
         // A navigation to the same address still reads the file again: there is no cache
         // for local files and the engine treats it as a new load.
-        view_->load(QUrl::fromLocalFile(localPath));
+        view_->load(url);
     }
 
     void setLoadFinishedHandler(std::function<void(bool)> handler) override {
@@ -68,6 +131,7 @@ public:
 
 private:
     QPointer<QWebEngineView> view_;
+    PlayerPage* page_;
     std::function<void(bool)> loadFinished_;
 };
 

@@ -1,0 +1,147 @@
+#include "playback/view/engine/flash_emulator.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QStringList>
+#include <QUrl>
+
+namespace arlo::pageview {
+namespace {
+
+constexpr char kEmulatorScriptName[] = "ruffle.js";
+
+// The emulator's settings: it starts the player at once, shows no menu of its own (right
+// clicks are refused on the player), no splash picture, no overlay asking for a click before
+// sound, and no warning about content it cannot fully run; it logs errors only. Its other
+// files are fetched from `folder`: an injected script has no address of its own to find
+// them from.
+QByteArray configuration(const QString& folder) {
+    QJsonObject config;
+    config.insert(QStringLiteral("publicPath"),
+                  QUrl::fromLocalFile(folder + QLatin1Char('/')).toString(QUrl::FullyEncoded));
+    config.insert(QStringLiteral("autoplay"), QStringLiteral("on"));
+    config.insert(QStringLiteral("contextMenu"), QStringLiteral("off"));
+    config.insert(QStringLiteral("unmuteOverlay"), QStringLiteral("hidden"));
+    config.insert(QStringLiteral("letterbox"), QStringLiteral("on"));
+    config.insert(QStringLiteral("splashScreen"), false);
+    config.insert(QStringLiteral("warnOnUnsupportedContent"), false);
+    config.insert(QStringLiteral("logLevel"), QStringLiteral("error"));
+    return QJsonDocument(config).toJson(QJsonDocument::Compact);
+}
+
+// Defines window.arloShowPlaybackFailure, which covers the page with the failure message,
+// and watches every player element the emulator makes: its shadow root is open, and the
+// emulator's error panel (id "panic") appearing there means the player will not play.
+QString failureWatchScript() {
+    const QJsonArray message{QString::fromUtf16(kPlaybackFailureMessage)};
+    return QStringLiteral(R"JS(
+(() => {
+  const message = %1[0];
+  let shown = false;
+  const show = () => {
+    const root = document.body || document.documentElement;
+    if (shown || !root) return;
+    shown = true;
+    for (const node of document.querySelectorAll('*')) {
+      if (node.tagName === 'EMBED' || node.tagName === 'OBJECT' ||
+          node.tagName.startsWith('RUFFLE-')) {
+        node.style.setProperty('visibility', 'hidden', 'important');
+      }
+    }
+    const notice = document.createElement('div');
+    notice.id = 'arlo-playback-failure';
+    notice.textContent = message;
+    notice.style.cssText = 'position:fixed;left:0;top:0;right:0;bottom:0;display:flex;' +
+        'align-items:center;justify-content:center;background:#000;color:#fff;' +
+        'font:18px sans-serif;z-index:2147483647;visibility:visible';
+    root.appendChild(notice);
+  };
+  Object.defineProperty(window, 'arloShowPlaybackFailure', {value: show});
+  const watched = new WeakSet();
+  const watch = (player) => {
+    const shadow = player.shadowRoot;
+    if (!shadow || watched.has(player)) return;
+    watched.add(player);
+    const check = () => { if (shadow.getElementById('panic')) show(); };
+    new MutationObserver(check).observe(shadow, {childList: true, subtree: true});
+    check();
+  };
+  const visit = (node) => {
+    if (node.nodeType !== Node.ELEMENT_NODE) return;
+    if (node.tagName.startsWith('RUFFLE-')) watch(node);
+    for (const child of node.children) visit(child);
+  };
+  new MutationObserver((records) => {
+    for (const record of records) record.addedNodes.forEach(visit);
+  }).observe(document, {childList: true, subtree: true});
+})();
+)JS")
+        .arg(QString::fromUtf8(QJsonDocument(message).toJson(QJsonDocument::Compact)));
+}
+
+}  // namespace
+
+QString findFlashEmulatorFolder() {
+    QStringList candidates;
+    const QString fromEnvironment = qEnvironmentVariable("ARLO_RUFFLE_DIR");
+    if (!fromEnvironment.isEmpty()) {
+        candidates << fromEnvironment;
+    } else {
+        candidates
+            << QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("ruffle"));
+#ifdef ARLO_RUFFLE_BUILD_DIR
+        candidates << QString::fromUtf8(ARLO_RUFFLE_BUILD_DIR);
+#endif
+    }
+    for (const QString& candidate : candidates) {
+        if (QFileInfo(QDir(candidate).filePath(QLatin1String(kEmulatorScriptName))).isFile()) {
+            return QFileInfo(candidate).absoluteFilePath();
+        }
+    }
+    return {};
+}
+
+QString flashEmulatorScript(const QString& folder) {
+    QString script = failureWatchScript();
+    QFile emulator(QDir(folder).filePath(QLatin1String(kEmulatorScriptName)));
+    if (folder.isEmpty() || !emulator.open(QIODevice::ReadOnly)) {
+        // Without the emulator a Flash element shows nothing at all: say so instead.
+        script += QStringLiteral(
+            "document.addEventListener('DOMContentLoaded', () => {"
+            " if (document.querySelector('embed, object')) window.arloShowPlaybackFailure(); });");
+        return script;
+    }
+    script += QStringLiteral("window.RufflePlayer = {config: ") +
+              QString::fromUtf8(configuration(folder)) + QStringLiteral("};\n");
+    script += QString::fromUtf8(emulator.readAll());
+    return script;
+}
+
+bool isPlaybackFailureMessage(const QString& message) {
+    // What the emulator logs when it gives up on a player: the file could not be fetched
+    // (unreachable, refused, not allowed across origins), was no SWF, or its own core failed.
+    static const QStringList kFailures{
+        QStringLiteral("SWF download failed"),
+        QStringLiteral("Serious error occurred loading SWF file"),
+        QStringLiteral("Serious error loading Ruffle"),
+        QStringLiteral("Serious error encountered when polyfilling"),
+    };
+    for (const QString& failure : kFailures) {
+        if (message.contains(failure)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+QString showPlaybackFailureScript() {
+    return QStringLiteral(
+        "if (window.arloShowPlaybackFailure) { window.arloShowPlaybackFailure(); }");
+}
+
+}  // namespace arlo::pageview

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QString>
+
+// The Flash emulator that presents the Player page's player element: its files are found on
+// disk and its script is injected into every page the view shows. The page file itself stays
+// as written.
+namespace arlo::pageview {
+
+// Shown in place of the player when it cannot be loaded or played.
+inline constexpr char16_t kPlaybackFailureMessage[] = u"无法播放：播放器文件无法载入或已失效。";
+
+// The folder holding the emulator's script, core chunk and WebAssembly module: where
+// ARLO_RUFFLE_DIR says if set, else "ruffle" next to the executable, else where the build put
+// them. Empty when none holds the emulator's script.
+QString findFlashEmulatorFolder();
+
+// The script injected at document creation: the emulator's configuration, the emulator
+// itself (read from `folder`), and the watch that replaces the emulator's error panel with
+// the failure message. With an empty `folder`, or one whose script cannot be read, a page
+// holding a Flash element shows the failure message straight away.
+QString flashEmulatorScript(const QString& folder);
+
+// Whether a console message of the page says that the player could not be loaded.
+bool isPlaybackFailureMessage(const QString& message);
+
+// Script that shows the failure message in the page, once.
+QString showPlaybackFailureScript();
+
+}  // namespace arlo::pageview
