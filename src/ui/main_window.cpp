@@ -44,6 +44,8 @@ MainWindow::MainWindow(AppContext& context) : context_(context) {
     episodeList_ = std::make_unique<EpisodeListController>(c_, context_);
     connect(episodeList_.get(), &EpisodeListController::previewWanted, this,
             &MainWindow::startPreviewLoaders);
+    connect(episodeList_.get(), &EpisodeListController::previewNotWanted, preview_.get(),
+            &PreviewController::chooseWithoutPreviews);
     navigation_ = std::make_unique<NavigationAdapter>(*this, *episodeList_, context_);
     bindEvents();
     posterGrid_ = new PosterGrid(context_, c_, this);

@@ -147,7 +147,7 @@ TEST_F(LoaderTest, aStoppedLoadFetchesNoFurtherSheet) {
         stop = true;
         return net::FetchPage(url);
     };
-    const SlidePreview p = loadSlidePreview("ep23", hosts_, stopping, &stop);
+    const SlidePreview p = loadSlidePreview("ep23", hosts_, stopping, [&] { return stop.load(); });
     EXPECT_FALSE(p.succeeded);
     EXPECT_EQ(sheetsRequested(0), 1);
     EXPECT_EQ(sheetsRequested(1), 0);
