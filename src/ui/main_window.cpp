@@ -54,9 +54,15 @@ MainWindow::MainWindow(AppContext& context) : context_(context) {
 }
 
 MainWindow::~MainWindow() {
-    // Closing the window moves the focus out of the search box, whose handlers would then
-    // run on a window that is half gone.
-    disconnect(c_.searchBox, nullptr, this, nullptr);
+    // The base destructor hides the controls before it deletes them, and hiding makes them
+    // emit (the search box loses the focus, each chooser reports its drop-down closed): no
+    // handler of this window may run once it is half gone. The poster grid's handlers work on
+    // these controls too, so it goes first.
+    delete posterGrid_;
+    posterGrid_ = nullptr;
+    for (QObject* child : findChildren<QObject*>()) {
+        disconnect(child, nullptr, this, nullptr);
+    }
 }
 
 void MainWindow::buildMenu() {

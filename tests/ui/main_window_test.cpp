@@ -188,6 +188,34 @@ private slots:
         QVERIFY(!combo->hasFocus());
     }
 
+    // Destroying the window hides its controls first, and the choosers report their drop-downs
+    // closed as they are hidden: none of the window's handlers may run by then (the choosers'
+    // would move the focus to 标签7).
+    void destroyingTheWindowRunsNoHandlerOnIt() {
+        bool destroying = false;
+        QStringList focusAfterEachReport;
+        QObject watch;
+        for (auto* chooser : main_->findChildren<ComboBox*>()) {
+            // Connected after the window's own handlers, so it runs after them.
+            connect(chooser, &ComboBox::dropDownClosed, &watch, [&, chooser] {
+                if (destroying) {
+                    const QWidget* focus = chooser->window()->focusWidget();
+                    focusAfterEachReport << (focus ? focus->objectName() : QStringLiteral("-"));
+                }
+            });
+        }
+        auto* combo = control<ComboBox>(main_.get(), QStringLiteral("组合框2"));
+        combo->setFocus();
+        QTRY_VERIFY(combo->hasFocus());
+        destroying = true;
+        main_.reset();
+        // The choosers did report, so a handler had its chance ...
+        QCOMPARE(focusAfterEachReport.size(), 2);
+        // ... and none took it.
+        QVERIFY2(!focusAfterEachReport.contains(QStringLiteral("标签7")),
+                 qPrintable(focusAfterEachReport.join(QLatin1Char(','))));
+    }
+
     void listClicks_reportTheRowAndMinusOneBelowTheLastRow() {
         auto* list = control<EpisodeListView>(main_.get(), QStringLiteral("超级列表框1"));
         list->setRows(rows(3));
