@@ -7,7 +7,9 @@
 #include <QTest>
 #include <QTimer>
 #include <functional>
+#include <map>
 
+#include "catalogue/catalogue.h"
 #include "ui/about_window.h"
 #include "ui/app_context.h"
 #include "ui/control_kinds.h"
@@ -282,6 +284,41 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&guestbook));
         QTest::mouseClick(control(&guestbook, QStringLiteral("按钮2")), Qt::LeftButton);
         QVERIFY(!guestbook.isVisible());
+    }
+
+    // Not only the captions of the layout: the counts of every list, the preview's states and
+    // times, the result count of a search that finds the most.
+    void captionsFitWithEveryTextTheyAreGiven() {
+        using arlo::catalogue::List;
+        const arlo::catalogue::Catalogue& catalogue = arlo::catalogue::Catalogue::builtIn();
+        const std::map<QString, QStringList> texts = {
+            {QStringLiteral("标签11"),
+             {QString::number(catalogue.count(List::JapaneseTitles)),
+              QString::number(catalogue.count(List::MandarinTitles)),
+              QString::number(catalogue.count(List::MovieTitles))}},
+            {QStringLiteral("标签1"),
+             {QStringLiteral("正在加载"), QStringLiteral("加载失败"), QStringLiteral("暂无预览"),
+              QStringLiteral("00:23:00"), QStringLiteral("00:26:59"), QStringLiteral("00:27:00")}},
+            {QStringLiteral("标签7"),
+             {QStringLiteral("00:00:00"), QStringLiteral("00:00:06"), QStringLiteral("00:26:54"),
+              QStringLiteral("00:08:48")}},
+            {QStringLiteral("标签8"),
+             {QStringLiteral("搜索到 %1 个结果").arg(catalogue.count(List::JapaneseTitles))}},
+        };
+        for (const auto& [name, captions] : texts) {
+            auto* label = control<QLabel>(main_.get(), name);
+            label->show();
+            for (const QString& caption : captions) {
+                label->setText(caption);
+                checkCaptionsFit(main_.get());
+                QVERIFY2(label->sizeHint().width() <= label->width(),
+                         qPrintable(name + QLatin1Char(' ') + caption));
+            }
+        }
+        // The count does not run into 集 beside it.
+        const QRect count = control(main_.get(), QStringLiteral("标签11"))->geometry();
+        QVERIFY(count.right() < control(main_.get(), QStringLiteral("标签12"))->x());
+        QCOMPARE(count.topLeft(), QPoint(230, 61));
     }
 
     void captionsFitInTheMainAndUpdateWindows() {
