@@ -240,6 +240,25 @@ private slots:
         QCOMPARE(clicks.count(), 2);
     }
 
+    // Tab moves on to the next control (and back) instead of walking the list's cells.
+    void tabLeavesTheEpisodeList() {
+        auto* list = control<EpisodeListView>(main_.get(), QStringLiteral("超级列表框1"));
+        list->setRows(rows(5));
+        list->setCurrentRow(1);
+        for (const Qt::Key key : {Qt::Key_Tab, Qt::Key_Backtab}) {
+            list->setFocus(Qt::OtherFocusReason);
+            QTRY_COMPARE(QApplication::focusWidget(), list);
+            QTest::keyClick(list, key, key == Qt::Key_Backtab ? Qt::ShiftModifier : Qt::NoModifier);
+            QVERIFY2(QApplication::focusWidget() != list, key == Qt::Key_Tab ? "tab" : "back");
+            QVERIFY(QApplication::focusWidget() != nullptr);
+            QCOMPARE(list->currentRow(), 1);
+        }
+        // The arrow keys still move between rows.
+        list->setFocus(Qt::OtherFocusReason);
+        QTest::keyClick(list, Qt::Key_Down);
+        QCOMPARE(list->currentRow(), 2);
+    }
+
     void listShowsOnlyNumberAndTitle_andKeepsTheIdsInItsCells() {
         auto* list = control<EpisodeListView>(main_.get(), QStringLiteral("超级列表框2"));
         list->setRows(rows(2));
