@@ -1,10 +1,42 @@
 #include "net/transport.h"
 
+#include <sys/socket.h>
+#include <unistd.h>
+
 #include <cstdlib>
 
+#include "net/cancel.h"
 #include "net/host_map.h"
 
 namespace arlo::net {
+namespace {
+
+// Connections of a request made under a CancelScope are opened and closed here, so that the
+// scope's switch can cut them from another thread.
+curl_socket_t openCancellableSocket(void* user, curlsocktype, curl_sockaddr* address) {
+    const int socket =
+        ::socket(address->family, address->socktype | SOCK_CLOEXEC, address->protocol);
+    if (socket < 0) {
+        return CURL_SOCKET_BAD;
+    }
+    if (!static_cast<RequestCancel*>(user)->adoptSocket(socket)) {
+        ::close(socket);
+        return CURL_SOCKET_BAD;
+    }
+    return socket;
+}
+
+int closeCancellableSocket(void* user, curl_socket_t socket) {
+    static_cast<RequestCancel*>(user)->forgetSocket(socket);
+    return ::close(socket);
+}
+
+// Polled by libcurl while the transfer runs; non-zero ends it.
+int checkCancelScope(void* user, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
+    return static_cast<const CancelScope*>(user)->shouldEnd() ? 1 : 0;
+}
+
+}  // namespace
 
 bool CurlList::append(const std::string& line) {
     curl_slist* grown = curlapi::slistAppend(list_, line.c_str());
@@ -58,6 +90,21 @@ bool applyCommonOptions(CURL* curl, bool secure, CurlList& connectTo) {
     }
     if (connectTo.get() != nullptr) {
         set(curlapi::easySetopt(curl, CURLOPT_CONNECT_TO, connectTo.get()));
+    }
+
+    if (const CancelScope* scope = CancelScope::current()) {
+        if (scope->shouldEnd()) {
+            return false;  // already called off: not even a connection is made
+        }
+        RequestCancel* cancel = &scope->cancel();
+        set(curlapi::easySetopt(curl, CURLOPT_OPENSOCKETFUNCTION, openCancellableSocket));
+        set(curlapi::easySetopt(curl, CURLOPT_OPENSOCKETDATA, static_cast<void*>(cancel)));
+        set(curlapi::easySetopt(curl, CURLOPT_CLOSESOCKETFUNCTION, closeCancellableSocket));
+        set(curlapi::easySetopt(curl, CURLOPT_CLOSESOCKETDATA, static_cast<void*>(cancel)));
+        set(curlapi::easySetopt(curl, CURLOPT_XFERINFOFUNCTION, checkCancelScope));
+        set(curlapi::easySetopt(curl, CURLOPT_XFERINFODATA,
+                                const_cast<void*>(static_cast<const void*>(scope))));
+        set(curlapi::easySetopt(curl, CURLOPT_NOPROGRESS, 0L));
     }
     return ok;
 }

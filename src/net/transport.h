@@ -52,7 +52,9 @@ long stallSeconds();
 // Applies the shared options to `curl`. `secure` is whether the request starts on https:
 // redirects may then only go to https; a plain-http request may be redirected to either.
 // `connectTo` receives the host map and must outlive the transfer. False when an option
-// cannot be set (libcurl built without something we need).
+// cannot be set (libcurl built without something we need), or when the thread's CancelScope
+// (net/cancel.h) has already called its requests off. Inside a scope the transfer, and the
+// handle's clean-up, must happen while the scope lives.
 bool applyCommonOptions(CURL* curl, bool secure, CurlList& connectTo);
 
 }  // namespace arlo::net

@@ -197,6 +197,7 @@ void EpisodeListController::chooseRow(const EpisodeListView& list, int row) {
         // Japanese-dubbed episodes have no previews.
         c_.cover->setBackgroundPicture(picturePath(QStringLiteral("no_preview.jpg")));
         c_.previewStatus->setText(kNoPreviewCaption);
+        emit previewNotWanted();
         return;
     }
     ids.push_back(cell(kColumnLeTVId).toStdString());

@@ -64,6 +64,9 @@ signals:
     void refreshShown();
     // A Mandarin-dubbed episode was chosen: its cover and its slide preview are to be loaded.
     void previewWanted(const QString& thumbnailUrl, const QString& previewCode);
+    // An episode without previews was chosen: nothing is to be loaded for it, and what was
+    // being loaded for an earlier choice is not to be shown.
+    void previewNotWanted();
 
 private:
     const LanguageRows& rowsOfLanguage(int languageIndex);

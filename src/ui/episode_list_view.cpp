@@ -81,6 +81,9 @@ EpisodeListView::EpisodeListView(QWidget* parent) : QTableView(parent), model_(t
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
+    // Tab goes on to the next control instead of walking the cells; the arrow keys move
+    // between rows.
+    setTabKeyNavigation(false);
     setShowGrid(false);
     setWordWrap(false);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);

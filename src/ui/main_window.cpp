@@ -27,6 +27,34 @@ const QColor kTeal(0x00, 0x80, 0x80);
 const QColor kHeadingBlue(0x00, 0x60, 0xC0);
 const QColor kPlaceholderGrey(0xC0, 0xC0, 0xC0);
 
+// The count label shows the length of whichever list is chosen, in the face that "Arial"
+// resolves to on this system, which may be wider. It widens to hold the widest count, up to
+// the label beside it; only where even that is too narrow do its characters get smaller.
+void fitCountLabel(Label* count, int roomRight) {
+    using catalogue::List;
+    const catalogue::Catalogue& catalogue = catalogue::Catalogue::builtIn();
+    const QString layoutCaption = count->text();
+    const int room = roomRight - count->x();
+    auto widest = [count, &catalogue] {
+        int width = 0;
+        for (const List list : {List::JapaneseTitles, List::MandarinTitles, List::MovieTitles}) {
+            count->setText(QString::number(catalogue.count(list)));
+            width = std::max(width, count->sizeHint().width());
+        }
+        return width;
+    };
+    int needed = widest();
+    for (QFont font = count->font(); needed > room && font.pixelSize() > 8;) {
+        font.setPixelSize(font.pixelSize() - 1);
+        count->setFont(font);
+        needed = widest();
+    }
+    count->setText(layoutCaption);
+    if (needed > count->width()) {
+        count->resize(needed, count->height());
+    }
+}
+
 }  // namespace
 
 MainWindow::MainWindow(AppContext& context) : context_(context) {
@@ -44,6 +72,8 @@ MainWindow::MainWindow(AppContext& context) : context_(context) {
     episodeList_ = std::make_unique<EpisodeListController>(c_, context_);
     connect(episodeList_.get(), &EpisodeListController::previewWanted, this,
             &MainWindow::startPreviewLoaders);
+    connect(episodeList_.get(), &EpisodeListController::previewNotWanted, preview_.get(),
+            &PreviewController::chooseWithoutPreviews);
     navigation_ = std::make_unique<NavigationAdapter>(*this, *episodeList_, context_);
     bindEvents();
     posterGrid_ = new PosterGrid(context_, c_, this);
@@ -52,9 +82,15 @@ MainWindow::MainWindow(AppContext& context) : context_(context) {
 }
 
 MainWindow::~MainWindow() {
-    // Closing the window moves the focus out of the search box, whose handlers would then
-    // run on a window that is half gone.
-    disconnect(c_.searchBox, nullptr, this, nullptr);
+    // The base destructor hides the controls before it deletes them, and hiding makes them
+    // emit (the search box loses the focus, each chooser reports its drop-down closed): no
+    // handler of this window may run once it is half gone. The poster grid's handlers work on
+    // these controls too, so it goes first.
+    delete posterGrid_;
+    posterGrid_ = nullptr;
+    for (QObject* child : findChildren<QObject*>()) {
+        disconnect(child, nullptr, this, nullptr);
+    }
 }
 
 void MainWindow::buildMenu() {
@@ -91,6 +127,7 @@ void MainWindow::buildWindowControls(QWidget* client) {
                                 QStringLiteral("n"), arialFont(18, true), QColor(0xFF, 0, 0));
     c_.episodeUnit = makeLabel(client, QStringLiteral("标签12"), {272, 61, 40, 27},
                                QStringLiteral("集"), uiFont(13), kTeal);
+    fitCountLabel(c_.episodeCount, c_.episodeUnit->x() - 1);
     c_.pages = makePageContainer(client, QStringLiteral("高级选择夹1"), {-1, 88, 393, 465}, 2);
 }
 

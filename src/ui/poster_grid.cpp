@@ -183,6 +183,8 @@ void PosterGrid::buildGrid() {
     const int viewport = c_.posterViewport->height();
     bar->setMaximum(posters::scrollMaximum(height, viewport));
     bar->setPageStep(viewport);
+    // An arrow key moves the grid as far as a notch of the wheel does.
+    bar->setSingleStep(posters::kWheelStep);
     bar->setValue(0);
     // A hidden control taking the keyboard would leave the user typing into nothing.
     if (bar->isVisible()) {

@@ -55,6 +55,10 @@ void PreviewController::setSelection(const QString& thumbnailUrl, const QString&
     selection_.set(thumbnailUrl.toStdString(), previewCode.toStdString());
 }
 
+void PreviewController::chooseWithoutPreviews() {
+    selection_.supersede();
+}
+
 void PreviewController::startThumbnailLoader() {
     thumbnailLoads_.start(
         [this](const std::atomic<bool>& stopping) { runThumbnailLoad(stopping); });
@@ -70,6 +74,7 @@ void PreviewController::waitForLoads() {
 }
 
 void PreviewController::stop() {
+    closing_.cancel();
     thumbnailLoads_.stop();
     previewLoads_.stop();
 }
@@ -79,10 +84,24 @@ void PreviewController::post(std::function<void()> update) {
     QMetaObject::invokeMethod(this, std::move(update), Qt::QueuedConnection);
 }
 
+void PreviewController::postIfCurrent(unsigned long choice, std::function<void()> update) {
+    // Decided on the user-interface thread, where choices are made: a choice made before the
+    // update runs always makes it stale.
+    post([this, choice, update = std::move(update)] {
+        if (selection_.isCurrent(choice)) {
+            update();
+        }
+    });
+}
+
 // Worker thread.
 void PreviewController::runThumbnailLoad(const std::atomic<bool>& stopping) {
-    const std::string body = net::FetchPage(selection_.thumbnailUrl());
-    if (stopping.load()) {
+    const preview::PreviewSelection::Choice choice = selection_.current();
+    // Requests end at once when the program closes, and soon when another episode is chosen.
+    const net::CancelScope scope(closing_,
+                                 [this, n = choice.number] { return !selection_.isCurrent(n); });
+    const std::string body = net::FetchPage(choice.thumbnailUrl);
+    if (stopping.load() || !selection_.isCurrent(choice.number)) {
         return;
     }
     // A body that is not a picture (an error page) shows the no-preview picture too.
@@ -91,7 +110,7 @@ void PreviewController::runThumbnailLoad(const std::atomic<bool>& stopping) {
         cover.loadFromData(reinterpret_cast<const uchar*>(body.data()),
                            static_cast<int>(body.size()));
     }
-    post([this, cover = std::move(cover)] {
+    postIfCurrent(choice.number, [this, cover = std::move(cover)] {
         if (cover.isNull()) {
             c_.cover->setBackgroundPicture(picturePath(QStringLiteral("no_preview.jpg")));
         } else {
@@ -103,13 +122,19 @@ void PreviewController::runThumbnailLoad(const std::atomic<bool>& stopping) {
 
 // Worker thread.
 void PreviewController::runPreviewLoad(const std::atomic<bool>& stopping) {
-    const std::string code = selection_.previewCode();
-    post([this] { showLoading(); });
-    preview::SlidePreview result = preview::loadSlidePreview(code, hosts_, sources_, &stopping);
-    if (stopping.load()) {
+    const preview::PreviewSelection::Choice choice = selection_.current();
+    const auto ended = [this, &stopping, n = choice.number] {
+        return stopping.load() || !selection_.isCurrent(n);
+    };
+    const net::CancelScope scope(closing_, ended);
+    postIfCurrent(choice.number, [this] { showLoading(); });
+    preview::SlidePreview result =
+        preview::loadSlidePreview(choice.previewCode, hosts_, sources_, ended);
+    if (ended()) {
         return;
     }
-    post([this, result = std::move(result)]() mutable { showPreview(std::move(result)); });
+    postIfCurrent(choice.number,
+                  [this, result = std::move(result)]() mutable { showPreview(std::move(result)); });
 }
 
 void PreviewController::showLoading() {

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "net/cancel.h"
 #include "ui/app_context.h"
 #include "ui/main_window.h"
 #include "ui/preview/slide_preview_loader.h"
@@ -18,7 +19,8 @@ preview::PreviewSources networkPreviewSources();
 // The episode panel's pictures: the chosen episode's cover and the slide preview under it.
 // Both loaders run on worker threads, one load of each kind at a time (the context's
 // thumbnail and preview locks); they never touch a widget but post each visible change to
-// this object. The slider and popup handlers run on the user-interface thread.
+// this object, which shows it only while no other episode has been chosen since the load read
+// its inputs. The slider and popup handlers run on the user-interface thread.
 class PreviewController final : public QObject {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(PreviewController)
@@ -32,8 +34,10 @@ public:
     ~PreviewController() override;
 
     // The episode the next loads show: its cover address and PPTV show code. Call before
-    // starting the loaders.
+    // starting the loaders. What loads started before would show is stale from now on.
     void setSelection(const QString& thumbnailUrl, const QString& previewCode);
+    // An episode without previews was chosen: loads under way are stale, and end.
+    void chooseWithoutPreviews();
     // Each starts one load on a new worker thread; loads of one kind run one after another.
     void startThumbnailLoader();
     void startPreviewLoader();
@@ -48,7 +52,8 @@ public:
 
     // Waits for every load started so far (their results are then posted, not yet shown).
     void waitForLoads();
-    // Ends the loads: running ones stop at their next step, later starts are ignored.
+    // Ends the loads: running ones stop at once, their requests cut off whatever the network
+    // does; later starts are ignored.
     void stop();
 
 signals:
@@ -61,6 +66,8 @@ private:
     void post(std::function<void()> update);
     void runThumbnailLoad(const std::atomic<bool>& stopping);
     void runPreviewLoad(const std::atomic<bool>& stopping);
+    // Posts `update` to run only if the choice numbered `choice` is still the latest then.
+    void postIfCurrent(unsigned long choice, std::function<void()> update);
     void showLoading();
     void showPreview(preview::SlidePreview result);
     void showPopup(bool visible);
@@ -76,6 +83,8 @@ private:
     std::vector<std::string> frames_;
     bool ready_ = false;
     int shownFrame_ = 0;
+    // Thrown by stop(): cuts the loads' requests off.
+    net::RequestCancel closing_;
     // Declared last: destroyed (and joined) first, while everything above still exists.
     preview::SerialLoads thumbnailLoads_;
     preview::SerialLoads previewLoads_;

@@ -7,12 +7,16 @@
 #include <QStackedWidget>
 #include <QTemporaryDir>
 #include <QTest>
+#include <chrono>
+#include <cstdlib>
 #include <optional>
 
 #include "app/program.h"
 #include "catalogue/catalogue.h"
 #include "catalogue/settings_file.h"
+#include "standin/server.h"
 #include "ui/control_kinds.h"
+#include "ui/episode_list_view.h"
 #include "ui/main_window.h"
 #include "ui/notices.h"
 #include "ui/ui_look.h"
@@ -200,6 +204,52 @@ private slots:
         QCOMPARE(program_->mainWindow().playerWindow(), nullptr);
         QVERIFY(program_->mainWindow().close());
         QCOMPARE(quitCodes_, std::vector<int>{0});
+    }
+
+    // Covers and previews are fetched from a network that answers nothing: closing the window
+    // must still end the program at once, not after the fetches' stall limits of 30 s each.
+    void closingMain_whilePreviewFetchesStall_endsPromptly() {
+        standin::Server silent;
+        silent.route("", "*", [](const standin::Request&) {
+            standin::Response r;
+            r.silent = true;
+            r.hangAfterSending = true;
+            return r;
+        });
+        QVERIFY(silent.start());
+        const QByteArray previousMap = qgetenv("ARLO_HOST_MAP");
+        const bool hadMap = qEnvironmentVariableIsSet("ARLO_HOST_MAP");
+        qputenv("ARLO_HOST_MAP", "*=127.0.0.1:" + QByteArray::number(silent.port()));
+        qunsetenv("ARLO_NET_STALL_SECONDS");
+
+        startProgram();
+        auto* language = control<QComboBox>(QStringLiteral("组合框2"));
+        language->setCurrentIndex(1);
+        emit language->activated(1);
+        auto* list = control<ui::EpisodeListView>(QStringLiteral("超级列表框1"));
+        QTRY_VERIFY(list->episodes().rowCount() > 3);
+        program_->mainWindow().onEpisodeListClicked(2);
+        // The cover and the show page are both waiting for an answer.
+        QVERIFY(silent.waitForRequests(2, std::chrono::milliseconds(10000)));
+
+        const auto closing = std::chrono::steady_clock::now();
+        QVERIFY(program_->mainWindow().close());
+        program_.reset();
+        const auto took = std::chrono::steady_clock::now() - closing;
+        if (hadMap) {
+            qputenv("ARLO_HOST_MAP", previousMap);
+        } else {
+            qunsetenv("ARLO_HOST_MAP");
+        }
+        QCOMPARE(quitCodes_, std::vector<int>{0});
+        // A generous bound: it only tells an ended program from one waiting out stall limits.
+        QVERIFY2(
+            took < std::chrono::seconds(5),
+            qPrintable(
+                QStringLiteral("closing took %1 ms")
+                    .arg(std::chrono::duration_cast<std::chrono::milliseconds>(took).count())));
+        // Nothing was written by the loads on their way out.
+        QVERIFY(listing(runDir_.path()).isEmpty());
     }
 
     void runDirectoryIsTheExecutablesFolderWithoutSeparator() {

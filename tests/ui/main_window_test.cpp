@@ -7,7 +7,9 @@
 #include <QTest>
 #include <QTimer>
 #include <functional>
+#include <map>
 
+#include "catalogue/catalogue.h"
 #include "ui/about_window.h"
 #include "ui/app_context.h"
 #include "ui/control_kinds.h"
@@ -188,6 +190,34 @@ private slots:
         QVERIFY(!combo->hasFocus());
     }
 
+    // Destroying the window hides its controls first, and the choosers report their drop-downs
+    // closed as they are hidden: none of the window's handlers may run by then (the choosers'
+    // would move the focus to 标签7).
+    void destroyingTheWindowRunsNoHandlerOnIt() {
+        bool destroying = false;
+        QStringList focusAfterEachReport;
+        QObject watch;
+        for (auto* chooser : main_->findChildren<ComboBox*>()) {
+            // Connected after the window's own handlers, so it runs after them.
+            connect(chooser, &ComboBox::dropDownClosed, &watch, [&, chooser] {
+                if (destroying) {
+                    const QWidget* focus = chooser->window()->focusWidget();
+                    focusAfterEachReport << (focus ? focus->objectName() : QStringLiteral("-"));
+                }
+            });
+        }
+        auto* combo = control<ComboBox>(main_.get(), QStringLiteral("组合框2"));
+        combo->setFocus();
+        QTRY_VERIFY(combo->hasFocus());
+        destroying = true;
+        main_.reset();
+        // The choosers did report, so a handler had its chance ...
+        QCOMPARE(focusAfterEachReport.size(), 2);
+        // ... and none took it.
+        QVERIFY2(!focusAfterEachReport.contains(QStringLiteral("标签7")),
+                 qPrintable(focusAfterEachReport.join(QLatin1Char(','))));
+    }
+
     void listClicks_reportTheRowAndMinusOneBelowTheLastRow() {
         auto* list = control<EpisodeListView>(main_.get(), QStringLiteral("超级列表框1"));
         list->setRows(rows(3));
@@ -208,6 +238,25 @@ private slots:
         list->setCurrentRow(0);
         QTest::keyClick(list, Qt::Key_Down);
         QCOMPARE(clicks.count(), 2);
+    }
+
+    // Tab moves on to the next control (and back) instead of walking the list's cells.
+    void tabLeavesTheEpisodeList() {
+        auto* list = control<EpisodeListView>(main_.get(), QStringLiteral("超级列表框1"));
+        list->setRows(rows(5));
+        list->setCurrentRow(1);
+        for (const Qt::Key key : {Qt::Key_Tab, Qt::Key_Backtab}) {
+            list->setFocus(Qt::OtherFocusReason);
+            QTRY_COMPARE(QApplication::focusWidget(), list);
+            QTest::keyClick(list, key, key == Qt::Key_Backtab ? Qt::ShiftModifier : Qt::NoModifier);
+            QVERIFY2(QApplication::focusWidget() != list, key == Qt::Key_Tab ? "tab" : "back");
+            QVERIFY(QApplication::focusWidget() != nullptr);
+            QCOMPARE(list->currentRow(), 1);
+        }
+        // The arrow keys still move between rows.
+        list->setFocus(Qt::OtherFocusReason);
+        QTest::keyClick(list, Qt::Key_Down);
+        QCOMPARE(list->currentRow(), 2);
     }
 
     void listShowsOnlyNumberAndTitle_andKeepsTheIdsInItsCells() {
@@ -254,6 +303,41 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&guestbook));
         QTest::mouseClick(control(&guestbook, QStringLiteral("按钮2")), Qt::LeftButton);
         QVERIFY(!guestbook.isVisible());
+    }
+
+    // Not only the captions of the layout: the counts of every list, the preview's states and
+    // times, the result count of a search that finds the most.
+    void captionsFitWithEveryTextTheyAreGiven() {
+        using arlo::catalogue::List;
+        const arlo::catalogue::Catalogue& catalogue = arlo::catalogue::Catalogue::builtIn();
+        const std::map<QString, QStringList> texts = {
+            {QStringLiteral("标签11"),
+             {QString::number(catalogue.count(List::JapaneseTitles)),
+              QString::number(catalogue.count(List::MandarinTitles)),
+              QString::number(catalogue.count(List::MovieTitles))}},
+            {QStringLiteral("标签1"),
+             {QStringLiteral("正在加载"), QStringLiteral("加载失败"), QStringLiteral("暂无预览"),
+              QStringLiteral("00:23:00"), QStringLiteral("00:26:59"), QStringLiteral("00:27:00")}},
+            {QStringLiteral("标签7"),
+             {QStringLiteral("00:00:00"), QStringLiteral("00:00:06"), QStringLiteral("00:26:54"),
+              QStringLiteral("00:08:48")}},
+            {QStringLiteral("标签8"),
+             {QStringLiteral("搜索到 %1 个结果").arg(catalogue.count(List::JapaneseTitles))}},
+        };
+        for (const auto& [name, captions] : texts) {
+            auto* label = control<QLabel>(main_.get(), name);
+            label->show();
+            for (const QString& caption : captions) {
+                label->setText(caption);
+                checkCaptionsFit(main_.get());
+                QVERIFY2(label->sizeHint().width() <= label->width(),
+                         qPrintable(name + QLatin1Char(' ') + caption));
+            }
+        }
+        // The count does not run into 集 beside it.
+        const QRect count = control(main_.get(), QStringLiteral("标签11"))->geometry();
+        QVERIFY(count.right() < control(main_.get(), QStringLiteral("标签12"))->x());
+        QCOMPARE(count.topLeft(), QPoint(230, 61));
     }
 
     void captionsFitInTheMainAndUpdateWindows() {

@@ -191,6 +191,30 @@ private slots:
         QCOMPARE(bar->value(), bar->maximum());
     }
 
+    // Hovering a poster hands the keyboard to the grid: the arrow keys move it by a notch's
+    // distance, the page keys by a viewport.
+    void afterHoveringAPoster_theKeysScrollTheGridByUsefulSteps() {
+        showMoviePage();
+        bringIntoView(5);
+        QScrollBar* bar = c().posterScrollBar;
+        const int start = bar->value();
+        QTest::mouseMove(grid_->poster(5), QPoint(40, 40));
+        QWidget* focus = QApplication::focusWidget();
+        QCOMPARE(focus, bar);
+
+        QTest::keyClick(focus, Qt::Key_Down);
+        QCOMPARE(bar->value(), start + 60);
+        QCOMPARE(c().posterGrid->y(), -(start + 60));
+        QTest::keyClick(focus, Qt::Key_Up);
+        QTest::keyClick(focus, Qt::Key_Up);
+        QCOMPARE(bar->value(), start - 60);
+        QTest::keyClick(focus, Qt::Key_PageDown);
+        QCOMPARE(bar->value(), start - 60 + c().posterViewport->height());
+        QTest::keyClick(focus, Qt::Key_Home);
+        QCOMPARE(bar->value(), 0);
+        QCOMPARE(c().posterGrid->y(), 0);
+    }
+
     void hover_overlayFollowsThePoster_keptOnTheButton_hiddenOutside() {
         showMoviePage();
         bringIntoView(3);

@@ -10,6 +10,7 @@
 #include <condition_variable>
 #include <memory>
 #include <mutex>
+#include <set>
 #include <thread>
 
 #include "catalogue/catalogue.h"
@@ -92,6 +93,46 @@ struct HeldShowPage {
 
 constexpr const char* kHeldHost = "held-pptv.test";
 
+// Requests for chosen paths on any host are kept waiting, before the stand-in answers them,
+// until the test lets them through.
+struct HeldPaths {
+    std::mutex mutex;
+    std::condition_variable changed;
+    std::set<std::string> held;
+    int waiting = 0;
+
+    void hold(std::string path) {
+        std::lock_guard lock(mutex);
+        held.insert(std::move(path));
+    }
+    void releaseAll() {
+        std::lock_guard lock(mutex);
+        held.clear();
+        changed.notify_all();
+    }
+    // On a connection thread of the stand-in.
+    void arrived(const standin::Request& request) {
+        std::unique_lock lock(mutex);
+        if (held.count(request.path) == 0) {
+            return;
+        }
+        ++waiting;
+        changed.wait_for(lock, std::chrono::seconds(20),
+                         [&] { return held.count(request.path) == 0; });
+        --waiting;
+    }
+    int waitingCount() {
+        std::lock_guard lock(mutex);
+        return waiting;
+    }
+};
+
+std::string pathOf(const std::string& url) {
+    const auto host = url.find("://");
+    const auto path = url.find('/', host == std::string::npos ? 0 : host + 3);
+    return path == std::string::npos ? "/" : url.substr(path);
+}
+
 }  // namespace
 
 class SlidePreviewTest : public QObject {
@@ -101,6 +142,7 @@ class SlidePreviewTest : public QObject {
     std::unique_ptr<AppContext> context_;
     std::unique_ptr<MainWindow> window_;
     std::shared_ptr<HeldShowPage> held_ = std::make_shared<HeldShowPage>();
+    std::shared_ptr<HeldPaths> heldPaths_ = std::make_shared<HeldPaths>();
 
     const MainWindow::Controls& c() { return window_->controls(); }
     PreviewController& controller() { return window_->previewController(); }
@@ -136,12 +178,35 @@ class SlidePreviewTest : public QObject {
     }
     void leaveSlider() { moveOver(c().previewSlider, sliderPoint(0) - QPoint(0, 40)); }
 
+    // Shows the Mandarin-dubbed list (or the Japanese-dubbed one) in the episode list.
+    void showLanguage(int index) {
+        c().languageChooser->setCurrentIndex(index);
+        window_->episodeListController().clearEpisodeList();
+        window_->episodeListController().refreshNow();
+    }
+    // Holds the cover and the show page of Mandarin episode `episode` at the stand-in.
+    void holdEpisode(int episode) {
+        const std::string code =
+            catalogue::Catalogue::builtIn().value(catalogue::List::MandarinPreviewCodes, episode);
+        heldPaths_->hold(pathOf(thumbnailUrl(episode)));
+        heldPaths_->hold(preview::showPagePath(code));
+    }
+    // Lets every held request through and shows whatever the loads post.
+    void finishLoads() {
+        heldPaths_->releaseAll();
+        controller().waitForLoads();
+        QCoreApplication::sendPostedEvents(&controller());
+        QCoreApplication::processEvents();
+    }
+
 private slots:
     void initTestCase() {
         env_ = std::make_unique<standin::StandinEnvironment>();
         QVERIFY(env_->ok());
         env_->server().route(kHeldHost, "/show/*",
                              [held = held_](const standin::Request&) { return held->serve(); });
+        env_->server().onRequest(
+            [held = heldPaths_](const standin::Request& request) { held->arrived(request); });
         held_->page = net::FetchPageUtf8(std::string(deploy::kPptvWebHost) +
                                          preview::showPagePath("test-1380"));
         context_ = std::make_unique<AppContext>();
@@ -162,6 +227,7 @@ private slots:
     }
 
     void cleanup() {
+        heldPaths_->releaseAll();
         leaveSlider();
         if (QWidget* grabber = QWidget::mouseGrabber()) {
             grabber->releaseMouse();
@@ -358,6 +424,60 @@ private slots:
                  preview::expectedFrameCount(show.duration));
         QVERIFY(c().previewSlider->isEnabled());
         QCOMPARE(rgb(c().cover->backgroundPicture()), decode(net::FetchPage(thumbnailUrl(5))));
+    }
+
+    // A load still under way when the user chooses another row never shows its result.
+    void aJapaneseRowChosenDuringAMandarinLoadKeepsItsPanel() {
+        showLanguage(1);
+        holdEpisode(7);
+        QSignalSpy cover(&controller(), &PreviewController::thumbnailShown);
+        QSignalSpy finished(&controller(), &PreviewController::previewFinished);
+        window_->onEpisodeListClicked(6);
+        QTRY_COMPARE(heldPaths_->waitingCount(), 2);
+        QTRY_COMPARE(c().previewStatus->text(), QStringLiteral("正在加载"));
+
+        showLanguage(0);
+        window_->onEpisodeListClicked(2);
+        QCOMPARE(c().cover->backgroundSource(), picturePath(QStringLiteral("no_preview.jpg")));
+        QCOMPARE(c().previewStatus->text(), kNoPreviewCaption);
+        const std::size_t framesBefore = controller().previewFrames().size();
+
+        finishLoads();
+        QCOMPARE(cover.size(), 0);
+        QCOMPARE(finished.size(), 0);
+        QCOMPARE(c().cover->backgroundSource(), picturePath(QStringLiteral("no_preview.jpg")));
+        QCOMPARE(c().previewStatus->text(), kNoPreviewCaption);
+        QVERIFY(!c().previewSlider->isEnabled());
+        QCOMPARE(c().previewSlider->maximum(), 1000);
+        QCOMPARE(controller().previewFrames().size(), framesBefore);
+    }
+
+    void theNewerOfTwoMandarinRowsNeverShowsTheOldersPreview() {
+        using catalogue::List;
+        showLanguage(1);
+        holdEpisode(9);
+        QSignalSpy cover(&controller(), &PreviewController::thumbnailShown);
+        QSignalSpy finished(&controller(), &PreviewController::previewFinished);
+        window_->onEpisodeListClicked(8);
+        QTRY_COMPARE(heldPaths_->waitingCount(), 2);
+
+        // The newer row's loads wait for the older ones' turn to end.
+        window_->onEpisodeListClicked(11);
+        QVERIFY(!c().previewSlider->isEnabled());
+        finishLoads();
+        QTRY_COMPARE(finished.size(), 1);
+        QTRY_COMPARE(cover.size(), 1);
+        QVERIFY(finished.first().at(0).toBool());
+        const std::string code =
+            catalogue::Catalogue::builtIn().value(List::MandarinPreviewCodes, 12);
+        const preview::ShowInfo show = preview::parseShowPage(
+            net::FetchPageUtf8(std::string(deploy::kPptvWebHost) + preview::showPagePath(code)));
+        QCOMPARE(c().previewStatus->text(),
+                 QString::fromStdString(preview::timeText(show.duration)));
+        QCOMPARE(c().previewSlider->maximum(), preview::expectedFrameCount(show.duration));
+        QCOMPARE(static_cast<int>(controller().previewFrames().size()),
+                 preview::expectedFrameCount(show.duration));
+        QCOMPARE(rgb(c().cover->backgroundPicture()), decode(net::FetchPage(thumbnailUrl(12))));
     }
 
     void coversComeFromTheCoverHost() {

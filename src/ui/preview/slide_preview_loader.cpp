@@ -9,6 +9,17 @@ void PreviewSelection::set(std::string thumbnailUrl, std::string previewCode) {
     std::lock_guard lock(mutex_);
     thumbnailUrl_ = std::move(thumbnailUrl);
     previewCode_ = std::move(previewCode);
+    ++number_;
+}
+
+void PreviewSelection::supersede() {
+    std::lock_guard lock(mutex_);
+    ++number_;
+}
+
+PreviewSelection::Choice PreviewSelection::current() const {
+    std::lock_guard lock(mutex_);
+    return {thumbnailUrl_, previewCode_, number_.load()};
 }
 
 std::string PreviewSelection::thumbnailUrl() const {
@@ -33,8 +44,8 @@ bool cutBmpSheet(const std::string& sheet, long wanted, std::vector<std::string>
 }
 
 SlidePreview loadSlidePreview(std::string_view code, const PreviewHosts& hosts,
-                              const PreviewSources& sources, const std::atomic<bool>* stop) {
-    auto stopped = [stop] { return stop != nullptr && stop->load(); };
+                              const PreviewSources& sources, const std::function<bool()>& stop) {
+    auto stopped = [&stop] { return stop && stop(); };
     SlidePreview result;
     const ShowInfo show = parseShowPage(sources.fetchPageUtf8(hosts.web + showPagePath(code)));
     result.duration = show.duration;

@@ -16,17 +16,34 @@
 namespace arlo::preview {
 
 // The episode the loaders are to show: written by the user-interface thread when a row is
-// chosen, read by each loader when it starts its run.
+// chosen, read by each loader when it starts its run. Every choice is counted: a load's result
+// belongs to the choice it read, and is stale (never to be shown) once another choice is made,
+// whatever that choice is, including one that loads nothing.
 class PreviewSelection final {
 public:
+    // What a load reads: the inputs and the choice they belong to.
+    struct Choice {
+        std::string thumbnailUrl;
+        std::string previewCode;
+        unsigned long number = 0;
+    };
+
+    // A row with previews was chosen.
     void set(std::string thumbnailUrl, std::string previewCode);
+    // A row without previews was chosen: the inputs stay, earlier loads are stale all the same.
+    void supersede();
+
+    Choice current() const;
     std::string thumbnailUrl() const;
     std::string previewCode() const;
+    // Whether no choice was made since the one numbered `number`. Any thread.
+    bool isCurrent(unsigned long number) const { return number == number_.load(); }
 
 private:
     mutable std::mutex mutex_;
     std::string thumbnailUrl_;
     std::string previewCode_;
+    std::atomic<unsigned long> number_{0};
 };
 
 // Scheme and host of the PPTV web site (show pages) and of its preview pictures.
@@ -74,10 +91,10 @@ struct SlidePreview {
 // One slide-preview load for a show code: the show page, then sprite sheets 0, 1, ... each
 // decoded once and cut into its frames, until the expected number exists. A sheet that
 // cannot be decoded ends the load (the frames after it would be shown at the wrong times).
-// When `stop` becomes true the load ends early, unsuccessful.
+// When `stop` returns true (asked between steps) the load ends early, unsuccessful.
 SlidePreview loadSlidePreview(std::string_view code, const PreviewHosts& hosts,
                               const PreviewSources& sources,
-                              const std::atomic<bool>* stop = nullptr);
+                              const std::function<bool()>& stop = {});
 
 // Runs loads on worker threads, one at a time, each holding `lock` for its whole run. A load
 // that gets the lock while a newer one is waiting behind it gives way: the newer one reads

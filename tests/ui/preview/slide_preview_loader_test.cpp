@@ -9,6 +9,7 @@
 #include <string>
 #include <thread>
 
+#include "net/cancel.h"
 #include "net/page_fetcher.h"
 #include "standin/standin_environment.h"
 #include "ui/preview/bmp.h"
@@ -61,6 +62,11 @@ protected:
         auto& server = env_.server();
         server.route(kWebHost, "/show/*", [this](const standin::Request& r) {
             standin::Response response;
+            if (r.path == "/show/silent.html") {
+                response.silent = true;
+                response.hangAfterSending = true;
+                return response;
+            }
             const auto duration = durations_.find(r.path);
             response.body = duration == durations_.end()
                                 ? "<html>no such show</html>"
@@ -171,10 +177,49 @@ TEST_F(LoaderTest, aStoppedLoadFetchesNoFurtherSheet) {
         stop = true;
         return net::FetchPage(url);
     };
-    const SlidePreview p = loadSlidePreview("ep23", hosts_, stopping, &stop);
+    const SlidePreview p = loadSlidePreview("ep23", hosts_, stopping, [&] { return stop.load(); });
     EXPECT_FALSE(p.succeeded);
     EXPECT_EQ(sheetsRequested(0), 1);
     EXPECT_EQ(sheetsRequested(1), 0);
+}
+
+// A load belongs to the choice it read: any later choice, one without previews included,
+// makes it stale, and a stale load gives up even a request the network never answers.
+TEST_F(LoaderTest, aLaterChoiceEndsALoadWaitingOnTheNetwork) {
+    std::mutex lock;
+    PreviewSelection selection;
+    net::RequestCancel closing;
+    std::atomic<bool> ended{false};
+    SlidePreview result;
+    selection.set("cover", "silent");
+    {
+        SerialLoads loads(lock);
+        loads.start([&](const std::atomic<bool>& stopping) {
+            const PreviewSelection::Choice choice = selection.current();
+            const auto stale = [&] {
+                return stopping.load() || !selection.isCurrent(choice.number);
+            };
+            const net::CancelScope scope(closing, stale);
+            result = loadSlidePreview(choice.previewCode, hosts_, sources_, stale);
+            ended = true;
+        });
+        ASSERT_TRUE(env_.server().waitForRequests(1, std::chrono::milliseconds(10000)));
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        EXPECT_FALSE(ended.load());
+        const unsigned long before = selection.current().number;
+        EXPECT_TRUE(selection.isCurrent(before));
+        selection.supersede();
+        EXPECT_FALSE(selection.isCurrent(before));
+        EXPECT_EQ(selection.current().previewCode, "silent");
+        const auto start = std::chrono::steady_clock::now();
+        loads.waitIdle();
+        // Well within the 30 s that the network alone would take to give up.
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+    }
+    EXPECT_TRUE(ended.load());
+    EXPECT_FALSE(result.succeeded);
+    EXPECT_EQ(result.sheetsFetched, 0);
+    EXPECT_FALSE(closing.cancelled());
 }
 
 // The threads: loads of one kind run one at a time under their lock, read the latest

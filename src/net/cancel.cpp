@@ -1,0 +1,55 @@
+#include "net/cancel.h"
+
+#include <sys/socket.h>
+
+#include <algorithm>
+
+namespace arlo::net {
+namespace {
+
+thread_local const CancelScope* innermost = nullptr;
+
+}  // namespace
+
+void RequestCancel::cancel() {
+    std::lock_guard lock(mutex_);
+    cancelled_.store(true);
+    // Shutting the connections down wakes libcurl from its wait on them at once; the transfer
+    // then fails on its own. The descriptors stay open until libcurl closes them.
+    for (const int socket : sockets_) {
+        ::shutdown(socket, SHUT_RDWR);
+    }
+}
+
+bool RequestCancel::adoptSocket(int socket) {
+    std::lock_guard lock(mutex_);
+    if (cancelled_.load()) {
+        return false;
+    }
+    sockets_.push_back(socket);
+    return true;
+}
+
+void RequestCancel::forgetSocket(int socket) {
+    std::lock_guard lock(mutex_);
+    sockets_.erase(std::remove(sockets_.begin(), sockets_.end(), socket), sockets_.end());
+}
+
+CancelScope::CancelScope(RequestCancel& cancel, std::function<bool()> abandon)
+    : cancel_(cancel), abandon_(std::move(abandon)), outer_(innermost) {
+    innermost = this;
+}
+
+CancelScope::~CancelScope() {
+    innermost = outer_;
+}
+
+bool CancelScope::shouldEnd() const {
+    return cancel_.cancelled() || (abandon_ && abandon_());
+}
+
+const CancelScope* CancelScope::current() {
+    return innermost;
+}
+
+}  // namespace arlo::net
