@@ -5,7 +5,8 @@ add_library(arlo::options ALIAS arlo_options)
 target_compile_features(arlo_options INTERFACE cxx_std_20)
 set(CMAKE_CXX_EXTENSIONS OFF)
 target_compile_options(arlo_options INTERFACE
-  $<$<COMPILE_LANGUAGE:CXX>:-Wall -Wextra -Wpedantic -Werror>)
+  $<$<COMPILE_LANGUAGE:CXX>:-Wall -Wextra -Wpedantic -Werror
+  -Wshadow -Wold-style-cast -Woverloaded-virtual -Wnon-virtual-dtor -Wcast-qual>)
 target_compile_definitions(arlo_options INTERFACE
   QT_NO_CAST_FROM_ASCII
   QT_NO_CONTEXTLESS_CONNECT
