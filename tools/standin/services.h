@@ -21,6 +21,7 @@ namespace arlo::standin {
 //   /test/stall[?after=headers]     silence (or headers and part of the body, then silence)
 //   /test/cut-off                   headers and part of the body, then the connection closes
 //   /test/big-body?size=N           an N-byte body
+//   /test/no-length?size=N          an N-byte body without Content-Length, ended by closing
 void addTestEndpoints(Server& server);
 
 // The web-analytics counter of the usage ping: GET /stat.htm on the counter host.
