@@ -8,6 +8,7 @@ void addAllServices(Server& server) {
     addPptvShows(server);
     addCoverPictures(server);
     addReleaseOffer(server);
+    addReleaseDownload(server);
 }
 
 }  // namespace arlo::standin
