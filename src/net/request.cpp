@@ -702,8 +702,6 @@ int Request::DownloadToFile(std::string& directory, std::string_view fileName,
     }
     const Clock::time_point start = Clock::now();
     std::int64_t written = 0;
-    std::string piece;
-    piece.reserve(kDownloadPieceBytes);
     auto writePiece = [&](std::string_view bytes) {
         while (!bytes.empty()) {
             const ssize_t n = ::write(fd, bytes.data(), bytes.size());
@@ -721,31 +719,18 @@ int Request::DownloadToFile(std::string& directory, std::string_view fileName,
         }
         return true;
     };
+    // What has arrived goes to disk at once, at most 5120 bytes per write.
     const int read = readBody([&](std::string_view data) {
-        while (!data.empty()) {
-            if (piece.empty() && data.size() >= kDownloadPieceBytes) {
-                if (!writePiece(data.substr(0, kDownloadPieceBytes))) {
-                    return false;
-                }
-                data.remove_prefix(kDownloadPieceBytes);
-                continue;
-            }
-            const std::size_t take = std::min(kDownloadPieceBytes - piece.size(), data.size());
-            piece.append(data.substr(0, take));
-            data.remove_prefix(take);
-            if (piece.size() == kDownloadPieceBytes) {
-                if (!writePiece(piece)) {
-                    return false;
-                }
-                piece.clear();
+        for (std::size_t at = 0; at < data.size(); at += kDownloadPieceBytes) {
+            if (!writePiece(data.substr(at, kDownloadPieceBytes))) {
+                return false;
             }
         }
         return true;
     });
-    const bool flushed = piece.empty() || writePiece(piece);
     const bool closed = ::close(fd) == 0;
     // Fewer bytes than announced is a broken download, not a smaller file.
-    const bool complete = read == 1 && flushed && closed && written == total;
+    const bool complete = read == 1 && closed && written == total;
     if (watcher) {
         watcher->finish(complete);
     }
