@@ -18,6 +18,14 @@ struct Api {
     CURLU* (*urlNew)() = nullptr;
     CURLUcode (*urlSet)(CURLU*, CURLUPart, const char*, unsigned int) = nullptr;
     void (*urlCleanup)(CURLU*) = nullptr;
+    CURLM* (*multiInit)() = nullptr;
+    CURLMcode (*multiCleanup)(CURLM*) = nullptr;
+    CURLMcode (*multiAddHandle)(CURLM*, CURL*) = nullptr;
+    CURLMcode (*multiRemoveHandle)(CURLM*, CURL*) = nullptr;
+    CURLMcode (*multiPerform)(CURLM*, int*) = nullptr;
+    CURLMcode (*multiPoll)(CURLM*, curl_waitfd[], unsigned int, int, int*) = nullptr;
+    CURLMsg* (*multiInfoRead)(CURLM*, int*) = nullptr;
+    CURLcode (*easyPause)(CURL*, int) = nullptr;
     bool ready = false;
 };
 
@@ -43,7 +51,15 @@ Api load() {
                      resolve(library, "curl_slist_free_all", api.slistFreeAll) &&
                      resolve(library, "curl_url", api.urlNew) &&
                      resolve(library, "curl_url_set", api.urlSet) &&
-                     resolve(library, "curl_url_cleanup", api.urlCleanup);
+                     resolve(library, "curl_url_cleanup", api.urlCleanup) &&
+                     resolve(library, "curl_multi_init", api.multiInit) &&
+                     resolve(library, "curl_multi_cleanup", api.multiCleanup) &&
+                     resolve(library, "curl_multi_add_handle", api.multiAddHandle) &&
+                     resolve(library, "curl_multi_remove_handle", api.multiRemoveHandle) &&
+                     resolve(library, "curl_multi_perform", api.multiPerform) &&
+                     resolve(library, "curl_multi_poll", api.multiPoll) &&
+                     resolve(library, "curl_multi_info_read", api.multiInfoRead) &&
+                     resolve(library, "curl_easy_pause", api.easyPause);
     // curl_global_init is not safe to race; call_once in api() serialises it.
     api.ready = all && api.globalInit(CURL_GLOBAL_DEFAULT) == CURLE_OK;
     return api;
@@ -98,6 +114,38 @@ void urlCleanup(CURLU* url) {
     if (url != nullptr && available()) {
         api().urlCleanup(url);
     }
+}
+
+CURLM* multiInit() {
+    return available() ? api().multiInit() : nullptr;
+}
+
+CURLMcode multiCleanup(CURLM* multi) {
+    return multi != nullptr && available() ? api().multiCleanup(multi) : CURLM_BAD_HANDLE;
+}
+
+CURLMcode multiAddHandle(CURLM* multi, CURL* handle) {
+    return available() ? api().multiAddHandle(multi, handle) : CURLM_BAD_HANDLE;
+}
+
+CURLMcode multiRemoveHandle(CURLM* multi, CURL* handle) {
+    return available() ? api().multiRemoveHandle(multi, handle) : CURLM_BAD_HANDLE;
+}
+
+CURLMcode multiPerform(CURLM* multi, int* running) {
+    return available() ? api().multiPerform(multi, running) : CURLM_BAD_HANDLE;
+}
+
+CURLMcode multiPoll(CURLM* multi, int timeoutMs) {
+    return available() ? api().multiPoll(multi, nullptr, 0, timeoutMs, nullptr) : CURLM_BAD_HANDLE;
+}
+
+CURLMsg* multiInfoRead(CURLM* multi, int* queued) {
+    return available() ? api().multiInfoRead(multi, queued) : nullptr;
+}
+
+CURLcode easyPause(CURL* handle, int bitmask) {
+    return available() ? api().easyPause(handle, bitmask) : CURLE_FAILED_INIT;
 }
 
 SetoptFn setoptFunction() {

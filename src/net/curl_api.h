@@ -20,6 +20,16 @@ CURLU* urlNew();
 CURLUcode urlSet(CURLU* url, CURLUPart part, const char* content, unsigned int flags);
 void urlCleanup(CURLU* url);
 
+// The multi interface, for transfers that are driven step by step (net/request.h).
+CURLM* multiInit();
+CURLMcode multiCleanup(CURLM* multi);
+CURLMcode multiAddHandle(CURLM* multi, CURL* handle);
+CURLMcode multiRemoveHandle(CURLM* multi, CURL* handle);
+CURLMcode multiPerform(CURLM* multi, int* running);
+CURLMcode multiPoll(CURLM* multi, int timeoutMs);
+CURLMsg* multiInfoRead(CURLM* multi, int* queued);
+CURLcode easyPause(CURL* handle, int bitmask);
+
 using SetoptFn = CURLcode (*)(CURL*, CURLoption, ...);
 SetoptFn setoptFunction();
 

@@ -40,6 +40,7 @@ std::string unescapeAmpersands(std::string_view text) {
 void readUpdateNotice(std::string_view notice, VersionState& state) {
     state.latest = text::textBetween(notice, "版本=[", "];");
     state.releaseNotes = text::textBetween(notice, "更新说明=[", "];");
+    state.signature = text::textBetween(notice, "签名=[", "];");
 }
 
 bool offersNewerVersion(const VersionState& state) {

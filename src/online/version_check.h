@@ -18,6 +18,7 @@ struct VersionState {
     std::string latest;           // from the update notice
     std::string releaseNotes;     // from the update notice; "；" marks a line break
     std::string downloadAddress;  // from the download listing
+    std::string signature = {};   // from the update notice: base64 signature of the file
 
     bool operator==(const VersionState&) const = default;
 };
@@ -29,8 +30,8 @@ using StopFlag = std::atomic<bool>;
 // The notice's text with every "&amp;" turned into "&", whatever the letters' case.
 std::string unescapeAmpersands(std::string_view text);
 
-// Reads the latest version and the release notes from the notice's text (already
-// unescaped). Both replace the previous values, also when the notice lacks them.
+// Reads the latest version, the release notes and the file's signature from the notice's
+// text (already unescaped). All replace the previous values, also when the notice lacks them.
 void readUpdateNotice(std::string_view notice, VersionState& state);
 
 // True when the latest version is newer than the current one, both read as decimal numbers

@@ -1,17 +1,52 @@
 #include "ui/update_window.h"
 
+#include <QCoreApplication>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileInfo>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTimer>
+#include <mutex>
+#include <thread>
 
+#include "deploy/deploy.h"
+#include "online/self_update.h"
+#include "text/numbers.h"
 #include "ui/control_kinds.h"
+#include "ui/notices.h"
 #include "ui/ui_look.h"
 
 namespace arlo::ui {
 
+// What the workers share with the window: the window while it still wants their results, and
+// the stop flag. A worker posts under the lock, so the window cannot go away in between.
+struct UpdateWindow::Mailbox {
+    std::mutex mutex;
+    UpdateWindow* receiver = nullptr;
+    online::StopFlag stop = false;
+
+    template <typename Fn>
+    void post(Fn fn) {
+        const std::lock_guard lock(mutex);
+        if (UpdateWindow* window = receiver) {
+            QMetaObject::invokeMethod(
+                window, [window, fn = std::move(fn)] { fn(*window); }, Qt::QueuedConnection);
+        }
+    }
+};
+
 UpdateWindow::UpdateWindow(AppContext& context, online::VersionState version, QWidget* parent)
-    : QDialog(parent), context_(context), version_(std::move(version)) {
+    : QDialog(parent),
+      context_(context),
+      version_(std::move(version)),
+      mailbox_(std::make_shared<Mailbox>()) {
+    mailbox_->receiver = this;
+    environment_.executablePath = QCoreApplication::applicationFilePath();
+    environment_.openUrl = [](const QUrl& url) { QDesktopServices::openUrl(url); };
+    environment_.signingKey = std::string(deploy::kUpdateSigningKey);
+    environment_.pauses = online::DownloadPlan{}.pauses;
     setObjectName(QStringLiteral("更新窗口"));
     setWindowTitle(QStringLiteral("更新"));
     setWindowModality(Qt::ApplicationModal);
@@ -83,18 +118,131 @@ void UpdateWindow::onCreated() {
     setFocus(Qt::ActiveWindowFocusReason);
 }
 
-bool UpdateWindow::onCloseQuery() {
-    return true;
+UpdateWindow::~UpdateWindow() {
+    mailbox_->stop = true;
+    const std::lock_guard lock(mailbox_->mutex);
+    mailbox_->receiver = nullptr;
 }
 
-void UpdateWindow::onClosing() {}
+bool UpdateWindow::onCloseQuery() {
+    return ending_ || context_.notices->ask(kCaptionFriendly, QStringLiteral("是否退出更新？"),
+                                            Notices::Question::YesNo);
+}
 
-void UpdateWindow::onManualDownloadPressed() {}
+void UpdateWindow::onClosing() {
+    // A download still under way makes no further attempt.
+    mailbox_->stop = true;
+}
 
-void UpdateWindow::onUpdateClicked() {}
+void UpdateWindow::onManualDownloadPressed() {
+    environment_.openUrl(QUrl::fromEncoded(QByteArray::fromStdString(version_.downloadAddress)));
+    endProgram();
+}
+
+void UpdateWindow::onUpdateClicked() {
+    c_.update->setEnabled(false);
+    c_.cancel->setEnabled(false);
+    c_.status->setText(QStringLiteral("分析文件..."));
+    c_.status->resize(c_.progress->width(), c_.status->height());
+    c_.statusVersion->hide();
+
+    // An installation this user cannot change is not downloaded at all.
+    if (!online::canReplaceIn(runDirectory())) {
+        updateFailed();
+        return;
+    }
+    // The probe may wait for seconds; the window stays responsive meanwhile.
+    std::thread([mailbox = mailbox_, address = version_.downloadAddress] {
+        std::string length = online::probeDownloadSize(address);
+        mailbox->post([length = std::move(length)](UpdateWindow& w) { w.onProbed(length); });
+    }).detach();
+}
+
+void UpdateWindow::onProbed(const std::string& contentLength) {
+    if (ending_ || !online::probeAccepts(contentLength)) {
+        if (!ending_) {
+            updateFailed();
+        }
+        return;
+    }
+    totalBytes_ = text::parseReal(contentLength);
+    totalSizeText_ = online::sizeText(static_cast<std::int64_t>(totalBytes_));
+    c_.status->setText(QStringLiteral("开始更新"));
+
+    online::DownloadPlan plan;
+    plan.address = version_.downloadAddress;
+    plan.runDirectory = runDirectory();
+    plan.referer = std::string(deploy::kHostingSpaceHome);
+    plan.expectedBytes = static_cast<std::int64_t>(totalBytes_);
+    plan.signature = version_.signature;
+    plan.publicKey = environment_.signingKey;
+    plan.pauses = environment_.pauses;
+    std::thread([mailbox = mailbox_, plan = std::move(plan)] {
+        const bool complete = online::downloadUpdate(
+            plan,
+            [mailbox](int, std::int64_t, std::int64_t done, std::int64_t elapsed) {
+                mailbox->post([done, elapsed](UpdateWindow& w) { w.onProgress(done, elapsed); });
+            },
+            &mailbox->stop);
+        mailbox->post([complete](UpdateWindow& w) { w.onDownloaded(complete); });
+    }).detach();
+}
+
+void UpdateWindow::onProgress(std::int64_t done, std::int64_t elapsedMs) {
+    if (completed_ || c_.progress->value() == 100 ||
+        c_.status->text() == QStringLiteral("已完成")) {
+        return;
+    }
+    const online::ProgressView view =
+        online::progressView(done, elapsedMs, totalBytes_, totalSizeText_);
+    c_.status->setText(QString::fromStdString(view.status));
+    c_.progress->setValue(view.bar);
+    c_.percentage->setText(QString::fromStdString(view.percentage));
+}
+
+void UpdateWindow::onDownloaded(bool complete) {
+    if (ending_) {
+        return;
+    }
+    if (!complete) {
+        updateFailed();
+        return;
+    }
+    completed_ = true;
+    c_.status->setText(QStringLiteral("已完成"));
+    c_.progress->setValue(100);
+    c_.percentage->setText(QStringLiteral("100%"));
+    const std::string executable = environment_.executablePath.toStdString();
+    const std::string downloaded = runDirectory() + "/" + std::string(online::kDownloadFileName);
+    if (!online::replaceExecutable(downloaded, executable)) {
+        completed_ = false;
+        updateFailed();
+        return;
+    }
+    online::startDetached(executable);
+    endProgram();
+}
+
+void UpdateWindow::updateFailed() {
+    context_.notices->warn(kCaptionError, QStringLiteral("下载失败，请重试。可以试试手动下载"));
+    c_.status->setText(QStringLiteral("自动更新失败"));
+    c_.update->setEnabled(true);
+    c_.cancel->setEnabled(true);
+}
 
 void UpdateWindow::onCancelClicked() {
-    close();
+    if (onCloseQuery()) {
+        endProgram();
+    }
+}
+
+void UpdateWindow::endProgram() {
+    ending_ = true;
+    done(QDialog::Rejected);
+}
+
+std::string UpdateWindow::runDirectory() const {
+    return QFileInfo(environment_.executablePath).absolutePath().toStdString();
 }
 
 }  // namespace arlo::ui

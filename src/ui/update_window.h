@@ -1,6 +1,12 @@
 #pragma once
 
 #include <QDialog>
+#include <QUrl>
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <vector>
 
 #include "online/version_check.h"
 #include "ui/app_context.h"
@@ -16,7 +22,10 @@ class HyperlinkLabel;
 class Label;
 
 // The Update window: release notes of the newer version, the download's progress and the
-// buttons to update or not.
+// buttons to update or not. The size probe and the download run on worker threads; their
+// results come back to the user-interface thread. However the window ends (the update done,
+// cancelled, closed, the manual download chosen), it finishes, and whoever opened it ends the
+// program then.
 class UpdateWindow final : public QDialog {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(UpdateWindow)
@@ -35,9 +44,24 @@ public:
         QTimer* timer = nullptr;                   // 时钟1
     };
 
+    // Where the update goes and how the window reaches outside the program.
+    struct Environment {
+        // The executable that is replaced and then started; the running one by default.
+        QString executablePath;
+        // Opens an address in the user's browser; QDesktopServices by default.
+        std::function<void(const QUrl&)> openUrl;
+        // Base64 Ed25519 key that the downloaded file's signature must match; the build's.
+        std::string signingKey;
+        // Pauses between download attempts.
+        std::vector<std::chrono::milliseconds> pauses;
+    };
+
     // `version` is what the version check found: the versions, notes and download address.
     explicit UpdateWindow(AppContext& context, online::VersionState version = {},
                           QWidget* parent = nullptr);
+    ~UpdateWindow() override;
+
+    Environment& environment() { return environment_; }
 
     const Controls& controls() const { return c_; }
     AppContext& context() { return context_; }
@@ -53,16 +77,33 @@ public slots:
     void onManualDownloadPressed();
     void onUpdateClicked();
     void onCancelClicked();
+    // A download progress report: bytes so far, milliseconds since the download began.
+    void onProgress(std::int64_t done, std::int64_t elapsedMs);
 
 protected:
     void showEvent(QShowEvent* event) override;
     void done(int result) override;
 
 private:
+    struct Mailbox;
+
+    void onProbed(const std::string& contentLength);
+    void onDownloaded(bool complete);
+    void updateFailed();
+    // Finishes the window without asking.
+    void endProgram();
+    std::string runDirectory() const;
+
     AppContext& context_;
     online::VersionState version_;
     Controls c_;
+    Environment environment_;
+    std::shared_ptr<Mailbox> mailbox_;
     bool created_ = false;
+    bool ending_ = false;
+    bool completed_ = false;
+    double totalBytes_ = 0;
+    std::string totalSizeText_;
 };
 
 }  // namespace arlo::ui

@@ -166,14 +166,20 @@ private slots:
         QCOMPARE(window->findChild<QPlainTextEdit*>(QStringLiteral("编辑框1"))->toPlainText(),
                  QStringLiteral("新增剧场版海报墙\n修复国语版切换片源后集数错乱的问题 & 其他细节"));
 
-        // The download itself is not there yet: the button does no harm.
+        // The stand-in has no file at that address: the update fails and the window stays.
         QTest::mouseClick(window->findChild<QPushButton*>(QStringLiteral("按钮1")), Qt::LeftButton);
+        QTRY_COMPARE(notices_.entries().size(), std::size_t{2});
+        QCOMPARE(notices_.entries().back().text,
+                 QStringLiteral("下载失败，请重试。可以试试手动下载"));
+        QCOMPARE(text("标签2"), QStringLiteral("自动更新失败"));
         QVERIFY(window->isVisible());
         QVERIFY(quitCodes_.empty());
 
+        // Closing asks first; Yes ends the program.
         window->close();
         QCOMPARE(quitCodes_, std::vector<int>{0});
-        QCOMPARE(notices_.entries().size(), std::size_t{1});
+        QCOMPARE(notices_.entries().size(), std::size_t{3});
+        QCOMPARE(notices_.entries().back().text, QStringLiteral("是否退出更新？"));
     }
 
     void closingTheMainWindowWhileTheCheckRuns_showsNoBox() {

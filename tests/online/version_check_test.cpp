@@ -56,12 +56,14 @@ TEST(VersionText, versionsCompareAsLeadingDecimalNumbers) {
 
 TEST(VersionText, theNoticeFieldsReplaceEarlierValuesEvenWhenMissing) {
     VersionState state{"1.1", "1.0", "old notes", ""};
-    readUpdateNotice("<p>版本=[1.3];</p><p>更新说明=[一；二];</p>", state);
+    readUpdateNotice("<p>版本=[1.3];</p><p>更新说明=[一；二];</p><p>签名=[c2ln];</p>", state);
     EXPECT_EQ(state.latest, "1.3");
     EXPECT_EQ(state.releaseNotes, "一；二");
+    EXPECT_EQ(state.signature, "c2ln");
     readUpdateNotice("<p>版本 1.4</p><p>更新说明=[三];</p>", state);
     EXPECT_EQ(state.latest, "");
     EXPECT_EQ(state.releaseNotes, "三");
+    EXPECT_EQ(state.signature, "");
     EXPECT_EQ(state.current, "1.1");
 }
 

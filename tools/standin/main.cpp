@@ -8,11 +8,14 @@
 //
 // ARLO_STANDIN_RELEASE=<version> makes the update notice and the download listing offer that
 // version; without it they offer 1.1, which every installation already has.
+// ARLO_STANDIN_RELEASE_FILE=<path>: the file served at the download addresses (404 without it).
+// ARLO_STANDIN_DOWNLOAD_FAULT=404|no-length|999|cut-short|html|stall: serve that fault instead.
 
 #include <csignal>
 #include <cstdlib>
 #include <fstream>
 #include <iostream>
+#include <iterator>
 #include <mutex>
 #include <string>
 
@@ -49,6 +52,30 @@ int main(int argc, char** argv) {
     arlo::standin::addAllServices(server);
     if (const char* release = std::getenv("ARLO_STANDIN_RELEASE"); release && *release) {
         arlo::standin::setReleaseOffer(server, arlo::standin::releaseOfferFor(release));
+    }
+    if (const char* file = std::getenv("ARLO_STANDIN_RELEASE_FILE"); file && *file) {
+        std::ifstream in(file, std::ios::binary);
+        arlo::standin::ReleaseDownload download;
+        download.executable.assign(std::istreambuf_iterator<char>(in),
+                                   std::istreambuf_iterator<char>());
+        if (!in.good() && !in.eof()) {
+            std::cerr << "arlo-standin: cannot read " << file << "\n";
+            return 1;
+        }
+        using arlo::standin::DownloadFault;
+        const std::string fault = std::getenv("ARLO_STANDIN_DOWNLOAD_FAULT")
+                                      ? std::getenv("ARLO_STANDIN_DOWNLOAD_FAULT")
+                                      : "";
+        const std::pair<const char*, DownloadFault> faults[] = {
+            {"404", DownloadFault::NotFound},  {"no-length", DownloadFault::NoLength},
+            {"999", DownloadFault::Size999},   {"cut-short", DownloadFault::CutShort},
+            {"html", DownloadFault::HtmlPage}, {"stall", DownloadFault::Stall}};
+        for (const auto& [name, kind] : faults) {
+            if (fault == name) {
+                download.fault = kind;
+            }
+        }
+        arlo::standin::setReleaseDownload(server, std::move(download));
     }
     std::mutex logMutex;
     server.onRequest([&logMutex](const arlo::standin::Request& r) {

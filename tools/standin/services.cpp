@@ -9,6 +9,7 @@ void addAllServices(Server& server) {
     addCoverPictures(server);
     addReleaseOffer(server);
     addFlashPlayers(server);
+    addReleaseDownload(server);
 }
 
 }  // namespace arlo::standin

@@ -21,6 +21,7 @@ namespace arlo::standin {
 //   /test/stall[?after=headers]     silence (or headers and part of the body, then silence)
 //   /test/cut-off                   headers and part of the body, then the connection closes
 //   /test/big-body?size=N           an N-byte body
+//   /test/no-length?size=N          an N-byte body without Content-Length, ended by closing
 void addTestEndpoints(Server& server);
 
 // The web-analytics counter of the usage ping: GET /stat.htm on the counter host.
@@ -43,8 +44,10 @@ struct ReleaseOffer {
     bool noticeStalls = false;  // the notice page never answers
 };
 
-// A notice page with the two fields "版本=[..];" and "更新说明=[..];".
-std::string updateNoticePage(std::string_view version, std::string_view notes);
+// A notice page with the two fields "版本=[..];" and "更新说明=[..];", and "签名=[..];" when a
+// signature is given.
+std::string updateNoticePage(std::string_view version, std::string_view notes,
+                             std::string_view signature = {});
 // One "<li>" entry of a download listing, and a listing made of such entries.
 std::string listingEntry(std::string_view version, std::string_view address);
 std::string downloadListingPage(const std::vector<std::string>& entries);
@@ -69,6 +72,31 @@ std::string hostingSpaceToken(const Server& server);
 // "test-html" and "test-no-cors" get a 404, an HTML page, and a movie without the
 // cross-origin header.
 void addFlashPlayers(Server& server);
+
+// What the hosting space serves at every download address (downloadAddressFor), for GET and
+// HEAD: the executable, or one of these faults instead.
+enum class DownloadFault {
+    None,
+    NotFound,  // 404
+    NoLength,  // no Content-Length; the body runs until the connection closes
+    Size999,   // the first 999 bytes, announced as 999
+    CutShort,  // the full length announced, half of it sent, then the connection closes
+    HtmlPage,  // an HTML error page of some 4 KB, with 200
+    Stall,     // the full length announced, a third sent, then silence (HEAD answers)
+};
+
+struct ReleaseDownload {
+    std::string executable;  // the file's bytes; empty: every address answers 404
+    DownloadFault fault = DownloadFault::None;
+    // How many GETs get the fault before the file is served; -1: all of them.
+    int faultyAnswers = -1;
+    // The size probe (HEAD) is answered as if there were no fault.
+    bool probeAnswersNormally = false;
+};
+
+void addReleaseDownload(Server& server);
+// Replaces what `server`'s download addresses serve, and starts counting faults afresh.
+void setReleaseDownload(Server& server, ReleaseDownload download);
 
 // Every service above.
 void addAllServices(Server& server);

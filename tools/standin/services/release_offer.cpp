@@ -80,11 +80,16 @@ bool carriesSession(const Request& request, const std::set<std::string>& session
 
 }  // namespace
 
-std::string updateNoticePage(std::string_view version, std::string_view notes) {
-    return "<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"><title>Arlo迷 更新公告</title>"
-           "</head>\n<body><h1>更新公告</h1>\n<p>版本=[" +
-           std::string(version) + "];</p>\n<p>更新说明=[" + std::string(notes) +
-           "];</p>\n</body></html>\n";
+std::string updateNoticePage(std::string_view version, std::string_view notes,
+                             std::string_view signature) {
+    std::string page =
+        "<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"><title>Arlo迷 更新公告</title>"
+        "</head>\n<body><h1>更新公告</h1>\n<p>版本=[" +
+        std::string(version) + "];</p>\n<p>更新说明=[" + std::string(notes) + "];</p>\n";
+    if (!signature.empty()) {
+        page += "<p>签名=[" + std::string(signature) + "];</p>\n";
+    }
+    return page + "</body></html>\n";
 }
 
 std::string downloadAddressFor(std::string_view version) {

@@ -88,6 +88,13 @@ void addTestEndpoints(Server& server) {
         r.contentLength = 1000;
         return r;
     });
+    server.route("", "/test/no-length", [](const Request& request) {
+        // The body runs until the connection closes.
+        Response r;
+        r.raw = "HTTP/1.1 200 OK\r\nConnection: close\r\n\r\n" +
+                std::string(sizeParameter(request), 'x');
+        return r;
+    });
     server.route("", "/test/big-body", [](const Request& request) {
         Response r;
         r.fillerBytes = sizeParameter(request);

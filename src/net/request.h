@@ -1,0 +1,156 @@
+#pragma once
+
+#include <chrono>
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// The request object: an HTTP or HTTPS client that goes step by step. Open names the
+// request, headers are added one by one, Send returns once the response's header block is
+// in, and the body is then either streamed into a file (with progress reports from a watcher
+// thread) or read whole. One object serves one request at a time and is used from one
+// thread; Open again for the next request.
+//
+// It shares the page fetcher's transport (net/transport.h): libcurl loaded on first use,
+// http and https only, verified TLS, ARLO_HOST_MAP and ARLO_CA_FILE.
+namespace arlo::net {
+
+// Body bytes (may hold NUL bytes).
+using Bytes = std::string;
+
+// Called on the transfer's watcher thread: the caller's value, the total bytes, the bytes
+// done so far and the milliseconds since the transfer began. At most one call per poll
+// (every 10 ms for an upload, every second for a download); after a completed transfer a
+// last call reports done = total; after a failed one there is no last call. Every call has
+// been made before the method that started the transfer returns.
+using ProgressCallback = std::function<void(int userValue, std::int64_t total, std::int64_t done,
+                                            std::int64_t elapsedMs)>;
+
+// Pieces of a request body of `size` bytes as Send hands them to the transport: the
+// remainder of size / 2048 first (when there is one), then 2048 bytes at a time.
+std::vector<std::size_t> uploadPieceSizes(std::size_t size);
+
+// The address rules of Open. Host: lower case, after "http://" or "https://" when the
+// address starts with it, up to the first "/"; without `keepPort` cut at its first ":".
+std::string RequestHost(std::string_view address, bool keepPort = false);
+// The number after the first ":" of the host with port (0 when none is written there);
+// otherwise 443 when the address starts with "https" (any case), else 80.
+int RequestPort(std::string_view address);
+// From the first "/" after the host to the end, query included, case kept; "/" when none.
+std::string RequestPath(std::string_view address);
+
+// Body pieces DownloadToFile writes to disk.
+inline constexpr std::size_t kDownloadPieceBytes = 5120;
+
+class Request final {
+public:
+    Request();
+    ~Request();
+    // One object owns one transfer; copies would share it.
+    Request(const Request&) = delete;
+    Request& operator=(const Request&) = delete;
+
+    // A libcurl option that takes a long value (option numbers below 10000, see curl.h),
+    // applied to every request of this object after its own settings, so it wins over them.
+    // False, and nothing stored, for options of any other type.
+    bool SetOption(int option, long value);
+
+    // The proxy ("host:port") and its Basic credentials, taken by the next Open that starts
+    // afresh (the first one, or the first after Close). An empty server means direct.
+    // Requests through a proxy are not redirected by the host map.
+    bool SetProxy(std::string_view server, std::string_view user = {},
+                  std::string_view password = {});
+
+    // Time limits in milliseconds for every later request of this object (until Close):
+    // resolving and connecting together may take resolve + connect; after that a transfer
+    // that moves no byte for `send` (while the request goes out) or `receive` (while the
+    // response comes in) is given up. Zero or less keeps the default of that limit.
+    void SetTimeouts(int milliseconds);
+    void SetTimeouts(int resolveMs, int connectMs, int sendMs, int receiveMs);
+
+    // Basic credentials for the server, sent by Send.
+    bool SetCredentials(std::string_view user, std::string_view password);
+
+    // Names the next request: `verb` (upper-cased; letters, digits and "-" only) and the
+    // address (see RequestHost, RequestPort, RequestPath; https when it starts with
+    // "https"). Replaces any previous request and its response. False when the address or
+    // the verb cannot be used.
+    bool Open(std::string_view verb, std::string_view address);
+
+    // Adds the line name + ":" + value (nothing inserted between), replacing a line of that
+    // name (any case). False before Open, and for a name that is empty or holds a colon, white
+    // space or a control byte, or a value that holds CR or LF.
+    bool SetRequestHeader(std::string_view name, std::string_view value);
+
+    // Sends the opened request with `body` (in the pieces of uploadPieceSizes, with progress
+    // reports when a callback is given) and waits for the response's header block. True
+    // when a response arrived; false when the request could not be made or no response came
+    // (refused, timed out, cut off before the headers). Redirects are followed.
+    bool Send(std::string_view body = {}, const ProgressCallback& callback = {}, int userValue = 0);
+
+    // Streams the response body into `directory` + `fileName`, 5120 bytes at a time, with
+    // progress reports when a callback is given. `directory` must exist; a "/" is appended to
+    // it unless it ends with one, and the caller's variable receives the result. 1 when the
+    // whole body, as many bytes as the response's Content-Length, is in the file; 0
+    // otherwise: no usable Content-Length (no file is created), the file cannot be created,
+    // or the body ends short, fails or cannot be written (the partial file is removed).
+    int DownloadToFile(std::string& directory, std::string_view fileName,
+                       const ProgressCallback& callback = {}, int userValue = 0);
+
+    // The whole response body (read on the first call, then kept until the next Send). Empty
+    // when the body fails or exceeds the page fetcher's kMaxBodyBytes.
+    Bytes GetBody();
+    // The body up to its first NUL byte as UTF-8 (malformed sequences become U+FFFD).
+    std::string GetText();
+
+    // The pairs of the response's Set-Cookie lines, each as "name=value; ", joined. When one
+    // is named `cookieName` (exact case): that one alone, just its value with `valueOnly`.
+    // The last `cutCount` characters of the result are left off.
+    std::string GetCookies(std::string_view cookieName = {}, bool valueOnly = false,
+                           int cutCount = 0) const;
+    // The value of the Location line, empty without one.
+    std::string GetLocation() const;
+    // The value of the first line named `name` (any case, at the start of a line), leading
+    // white space skipped; the whole header block when `name` is empty or not found.
+    std::string GetHeader(std::string_view name = {}) const;
+
+    // Ends the request, forgets the response, the proxy, the credentials and the time limits.
+    // Harmless when there is nothing to close.
+    bool Close();
+
+private:
+    struct Transfer;
+
+    int readBody(const std::function<bool(std::string_view)>& sink);
+
+    // Set by SetProxy / SetCredentials.
+    std::string proxy_;
+    std::string proxyUser_;
+    std::string proxyPassword_;
+    std::string user_;
+    std::string password_;
+    // What the first Open after construction or Close fixed for the object's later requests.
+    bool started_ = false;
+    std::string startedProxy_;
+    std::chrono::milliseconds connectLimit_;
+    std::chrono::milliseconds sendLimit_;
+    std::chrono::milliseconds receiveLimit_;
+    std::vector<std::pair<int, long>> options_;
+    // The opened request.
+    bool opened_ = false;
+    std::string verb_;
+    std::string url_;
+    bool secure_ = false;
+    std::vector<std::string> headerLines_;
+    // The response.
+    std::string responseHeaders_;
+    Bytes bodyCache_;
+    bool bodyRead_ = false;
+    std::unique_ptr<Transfer> transfer_;
+};
+
+}  // namespace arlo::net

@@ -1,0 +1,16 @@
+// The "new executable" of the self-update tests: when started it leaves started.marker next
+// to itself, so a test can tell that the replacement ran.
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+
+int main() {
+    std::error_code error;
+    const auto self = std::filesystem::read_symlink("/proc/self/exe", error);
+    if (error) {
+        return 1;
+    }
+    std::ofstream(self.parent_path() / "started.marker") << "new " << ::getpid() << "\n";
+    return 0;
+}
