@@ -51,10 +51,10 @@ Response answer(const Request& request, const ReleaseDownload& download, Downloa
             r.body = head ? "" : "not found\n";
             return r;
         case DownloadFault::NoLength: {
-            const std::string head =
+            const std::string headerBlock =
                 "HTTP/1.1 200 OK\r\nContent-Type: application/octet-stream\r\n"
                 "Connection: close\r\n\r\n";
-            r.raw = request.method == "HEAD" ? head : head + file;
+            r.raw = head ? headerBlock : headerBlock + file;
             return r;
         }
         case DownloadFault::Size999:
