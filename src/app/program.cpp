@@ -11,14 +11,10 @@
 #include "app/update_offer.h"
 #include "catalogue/catalogue.h"
 #include "catalogue/settings_file.h"
+#include "online/usage_ping.h"
 #include "ui/control_kinds.h"
 #include "ui/main_window.h"
 #include "ui/ui_look.h"
-
-#if defined(ARLO_HAVE_ONLINE) && __has_include("online/usage_ping.h")
-#include "online/usage_ping.h"
-#define ARLO_SEND_USAGE_PING 1
-#endif
 
 namespace arlo::app {
 
@@ -56,9 +52,7 @@ QString runDirectoryOf(const QString& executablePath) {
 }
 
 void startUsagePing() {
-#ifdef ARLO_SEND_USAGE_PING
     std::thread([] { online::sendUsagePing(); }).detach();
-#endif
 }
 
 Program::Program(ui::Notices& notices, ProgramOptions options)
