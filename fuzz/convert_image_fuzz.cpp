@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "ui/image_convert.h"
+#include "pictures/qt/image_convert.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size < 1) {
@@ -17,14 +17,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                              static_cast<qsizetype>(size - 1));
     const QByteArray untouched("unchanged");
     QByteArray output = untouched;
-    const bool ok = arlo::ui::convertImage(picture, format, QString(), output);
+    const bool ok = arlo::pictures::convertImage(picture, format, QString(), output);
     if (!ok) {
         if (output != untouched) {
             std::abort();  // a failure must not touch the output
         }
         return 0;
     }
-    if (format < 1 || format > 5 || output.isEmpty() || arlo::ui::decodePicture(output).isNull()) {
+    if (format < 1 || format > 5 || output.isEmpty() ||
+        arlo::pictures::decodePicture(output).isNull()) {
         std::abort();
     }
     if (format == 1 && (output.size() < 54 || output[0] != 'B' || output[1] != 'M')) {

@@ -4,14 +4,14 @@
 #include <string>
 #include <vector>
 
-#include "ui/preview/bmp.h"
+#include "pictures/bmp.h"
 
 #ifdef ARLO_BENCH_WITH_QT
 #include <QBuffer>
 #include <QImage>
 #include <QImageWriter>
 
-#include "ui/image_convert.h"
+#include "pictures/qt/image_convert.h"
 #endif
 
 namespace {
@@ -44,12 +44,12 @@ std::string sheetBmp() {
 }
 
 std::vector<std::string> cutCellByCell(std::string_view sheet) {
-    const double cw = arlo::preview::bmpWidth(sheet) / 10.0;
-    const double ch = arlo::preview::bmpHeight(sheet) / 10.0;
+    const double cw = arlo::pictures::bmpWidth(sheet) / 10.0;
+    const double ch = arlo::pictures::bmpHeight(sheet) / 10.0;
     std::vector<std::string> frames;
     for (int j = 0; j < 10; ++j) {
         for (int i = 0; i < 10; ++i) {
-            frames.push_back(arlo::preview::cropBmp(sheet, static_cast<int>(i * cw),
+            frames.push_back(arlo::pictures::cropBmp(sheet, static_cast<int>(i * cw),
                                                     static_cast<int>(j * ch), static_cast<int>(cw),
                                                     static_cast<int>(ch)));
         }
@@ -69,7 +69,7 @@ void BM_CutSheetOnePass(benchmark::State& state) {
     const std::string sheet = sheetBmp();
     for (auto _ : state) {
         std::vector<std::string> frames;
-        arlo::preview::appendSheetFrames(sheet, 1000, frames);
+        arlo::pictures::appendSheetFrames(sheet, 1000, frames);
         benchmark::DoNotOptimize(frames);
     }
 }
@@ -101,14 +101,14 @@ std::string_view view(const QByteArray& b) {
 void BM_SheetThreeConversions(benchmark::State& state) {
     const QByteArray jpeg = sheetJpeg();
     for (auto _ : state) {
-        const double ch = arlo::ui::bmpHeight(jpeg) / 10.0;
-        const double cw = arlo::ui::bmpWidth(jpeg) / 10.0;
+        const double ch = arlo::pictures::pictureBmpHeight(jpeg) / 10.0;
+        const double cw = arlo::pictures::pictureBmpWidth(jpeg) / 10.0;
         QByteArray bmp;
-        arlo::ui::convertImage(jpeg, arlo::ui::kFormatBmp, bmp);
+        arlo::pictures::convertImage(jpeg, arlo::pictures::kFormatBmp, bmp);
         std::vector<std::string> frames;
         for (int j = 0; j < 10; ++j) {
             for (int i = 0; i < 10; ++i) {
-                frames.push_back(arlo::preview::cropBmp(
+                frames.push_back(arlo::pictures::cropBmp(
                     view(bmp), static_cast<int>(i * cw), static_cast<int>(j * ch),
                     static_cast<int>(cw), static_cast<int>(ch)));
             }
@@ -122,9 +122,9 @@ void BM_SheetOneDecode(benchmark::State& state) {
     const QByteArray jpeg = sheetJpeg();
     for (auto _ : state) {
         QByteArray bmp;
-        arlo::ui::convertImage(jpeg, arlo::ui::kFormatBmp, bmp);
+        arlo::pictures::convertImage(jpeg, arlo::pictures::kFormatBmp, bmp);
         std::vector<std::string> frames;
-        arlo::preview::appendSheetFrames(view(bmp), 1000, frames);
+        arlo::pictures::appendSheetFrames(view(bmp), 1000, frames);
         benchmark::DoNotOptimize(frames);
     }
 }

@@ -6,7 +6,7 @@
 #include <QString>
 #include <cstdlib>
 
-#include "ui/image_convert.h"
+#include "pictures/qt/image_convert.h"
 
 int main(int argc, char** argv) {
     if (argc < 3) {
@@ -16,8 +16,8 @@ int main(int argc, char** argv) {
     if (!in.open(QIODevice::ReadOnly)) {
         return 1;
     }
-    const int format = argc > 3 ? std::atoi(argv[3]) : arlo::ui::kFormatBmp;
+    const int format = argc > 3 ? std::atoi(argv[3]) : arlo::pictures::kFormatBmp;
     QByteArray out;
-    return arlo::ui::convertImage(in.readAll(), format, QString::fromLocal8Bit(argv[2]), out) ? 0
+    return arlo::pictures::convertImage(in.readAll(), format, QString::fromLocal8Bit(argv[2]), out) ? 0
                                                                                               : 1;
 }

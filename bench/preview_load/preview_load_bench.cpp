@@ -23,11 +23,11 @@
 #include "net/page_fetcher.h"
 #include "standin/standin_environment.h"
 #include "ui/app_context.h"
-#include "ui/image_convert.h"
+#include "pictures/qt/image_convert.h"
 #include "ui/main_window.h"
-#include "ui/preview/bmp.h"
-#include "ui/preview/slide_preview.h"
-#include "ui/preview/slide_preview_loader.h"
+#include "pictures/bmp.h"
+#include "preview/slide_preview.h"
+#include "preview/slide_preview_loader.h"
 #include "ui/preview_controller.h"
 
 using namespace arlo;
@@ -91,16 +91,16 @@ void BM_LoaderThreeConversions(benchmark::State& state) {
         for (int k = 0; k < preview::kMaxSheets && wanted; ++k) {
             const QByteArray sheet =
                 bytes(net::FetchPage(hosts().pictures + preview::spriteSheetPath(show.showId, k)));
-            const double ch = ui::bmpHeight(sheet) / 10.0;
-            const double cw = ui::bmpWidth(sheet) / 10.0;
+            const double ch = pictures::pictureBmpHeight(sheet) / 10.0;
+            const double cw = pictures::pictureBmpWidth(sheet) / 10.0;
             QByteArray bmp;
-            if (!ui::convertImage(sheet, ui::kFormatBmp, bmp)) {
+            if (!pictures::convertImage(sheet, pictures::kFormatBmp, bmp)) {
                 continue;
             }
             for (int j = 0; j < 10 && wanted; ++j) {
                 for (int i = 0; i < 10 && wanted; ++i) {
                     frames.push_back(
-                        preview::cropBmp(view(bmp), int(i * cw), int(j * ch), int(cw), int(ch)));
+                        pictures::cropBmp(view(bmp), int(i * cw), int(j * ch), int(cw), int(ch)));
                     wanted = static_cast<int>(frames.size()) < expected;
                 }
             }
@@ -140,7 +140,7 @@ void BM_ConvertImageJpegToBmp(benchmark::State& state) {
         bytes(net::FetchPage(hosts().pictures + preview::spriteSheetPath(show.showId, 0)));
     for (auto _ : state) {
         QByteArray bmp;
-        if (!ui::convertImage(sheet, ui::kFormatBmp, bmp)) {
+        if (!pictures::convertImage(sheet, pictures::kFormatBmp, bmp)) {
             state.SkipWithError("the sheet did not convert");
             break;
         }

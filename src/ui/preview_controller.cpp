@@ -7,10 +7,9 @@
 
 #include "deploy/deploy.h"
 #include "net/page_fetcher.h"
+#include "pictures/qt/sprite_sheet.h"
+#include "preview/slide_preview.h"
 #include "ui/control_kinds.h"
-#include "ui/image_convert.h"
-#include "ui/preview/slide_preview.h"
-#include "ui/slide_preview_sheet.h"
 #include "ui/ui_look.h"
 
 namespace arlo::ui {
@@ -29,7 +28,7 @@ preview::PreviewSources networkPreviewSources() {
     preview::PreviewSources sources;
     sources.fetchPage = [](const std::string& url) { return net::FetchPage(url); };
     sources.fetchPageUtf8 = [](const std::string& url) { return net::FetchPageUtf8(url); };
-    sources.cutSheet = cutSpriteSheet;
+    sources.cutSheet = pictures::cutSpriteSheet;
     return sources;
 }
 
@@ -142,7 +141,7 @@ void PreviewController::showLoading() {
     setTextColour(c_.previewStatus, kLoadingRed);
     // The old episode's frames go now; until the new ones arrive the popup shows no picture.
     // Their memory is reused by the load that is starting.
-    recycleFrames(std::move(frames_));
+    pictures::recycleFrames(std::move(frames_));
     frames_.clear();
     shownFrame_ = 0;
     c_.previewPicture->setBackgroundPicture(QPixmap());
@@ -193,9 +192,13 @@ void PreviewController::showFrame(int d) {
     // is not there (yet) shows no picture.
     QPixmap picture;
     if (d >= 1 && static_cast<std::size_t>(d) <= frames_.size()) {
-        const std::string& frame = frames_[static_cast<std::size_t>(d) - 1];
-        picture.loadFromData(reinterpret_cast<const uchar*>(frame.data()),
-                             static_cast<uint>(frame.size()), "BMP");
+        const pictures::Picture& frame = frames_[static_cast<std::size_t>(d) - 1];
+        if (!frame.empty()) {
+            // The frame's pixels as they are: the pixmap takes its copy from them.
+            const QImage image(reinterpret_cast<const uchar*>(frame.pixels.data()), frame.width,
+                               frame.height, frame.width * 4, QImage::Format_RGB32);
+            picture = QPixmap::fromImage(image);
+        }
     }
     c_.previewPicture->setBackgroundPicture(picture);
 }

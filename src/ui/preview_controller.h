@@ -6,14 +6,14 @@
 #include <vector>
 
 #include "net/cancel.h"
+#include "preview/slide_preview_loader.h"
 #include "ui/app_context.h"
 #include "ui/main_window.h"
-#include "ui/preview/slide_preview_loader.h"
 
 namespace arlo::ui {
 
 // The slide-preview load's network and picture decoding as the program uses them: the page
-// fetcher, and convertImage to BMP.
+// fetcher, and sprite sheets decoded by Qt's codecs.
 preview::PreviewSources networkPreviewSources();
 
 // The episode panel's pictures: the chosen episode's cover and the slide preview under it.
@@ -46,8 +46,8 @@ public:
     void onSliderMouseMove(QPoint globalPos);
     void onPopupMouseMove(QPoint globalPos);
 
-    // Frames of the last load, each a complete BMP file; frame d at index d - 1.
-    const std::vector<std::string>& previewFrames() const { return frames_; }
+    // Frames of the last load, decoded; frame d at index d - 1.
+    const std::vector<pictures::Picture>& previewFrames() const { return frames_; }
     bool previewReady() const { return ready_; }
 
     // Waits for every load started so far (their results are then posted, not yet shown).
@@ -80,7 +80,7 @@ private:
     preview::PreviewSources sources_;
     preview::PreviewSelection selection_;
     // PreviewFrames and PreviewReady: user-interface thread only.
-    std::vector<std::string> frames_;
+    std::vector<pictures::Picture> frames_;
     bool ready_ = false;
     int shownFrame_ = 0;
     // Thrown by stop(): cuts the loads' requests off.

@@ -8,6 +8,7 @@
 #include <QTest>
 #include <atomic>
 #include <condition_variable>
+#include <cstring>
 #include <memory>
 #include <mutex>
 #include <set>
@@ -16,18 +17,16 @@
 #include "catalogue/catalogue.h"
 #include "deploy/deploy.h"
 #include "net/page_fetcher.h"
+#include "pictures/bmp.h"
+#include "preview/slide_preview.h"
 #include "standin/picture_canvas.h"
 #include "standin/standin_environment.h"
 #include "ui/app_context.h"
 #include "ui/control_kinds.h"
 #include "ui/episode_list_controller.h"
 #include "ui/episode_list_view.h"
-#include "ui/image_convert.h"
 #include "ui/main_window.h"
-#include "ui/preview/bmp.h"
-#include "ui/preview/slide_preview.h"
 #include "ui/preview_controller.h"
-#include "ui/slide_preview_sheet.h"
 #include "ui/ui_look.h"
 
 using namespace arlo;
@@ -40,6 +39,15 @@ QImage decode(const std::string& bytes) {
     image.loadFromData(reinterpret_cast<const uchar*>(bytes.data()),
                        static_cast<int>(bytes.size()));
     return image.convertToFormat(QImage::Format_RGB32);
+}
+
+QImage decode(const pictures::Picture& frame) {
+    QImage image(frame.width, frame.height, QImage::Format_RGB32);
+    for (int y = 0; y < frame.height; ++y) {
+        std::memcpy(image.scanLine(y), frame.pixels.data() + y * frame.width,
+                    static_cast<std::size_t>(frame.width) * 4);
+    }
+    return image;
 }
 
 QImage rgb(const QPixmap& pixmap) {
@@ -497,65 +505,6 @@ private slots:
         controller().startThumbnailLoader();
         QVERIFY(shown.wait(30000));
         QCOMPARE(c().cover->backgroundSource(), picturePath(QStringLiteral("no_preview.jpg")));
-    }
-
-    // The one-decode cut gives, byte for byte, what cropBmp cuts from convertImage's BMP, for
-    // odd sizes, grey pictures and pictures with transparency alike.
-    void cuttingFromOneDecodeMatchesCroppingTheConvertedSheet_data() {
-        QTest::addColumn<QByteArray>("picture");
-        QTest::addColumn<long>("wanted");
-        auto encoded = [](const QImage& image, const char* format) {
-            QByteArray bytes;
-            QBuffer buffer(&bytes);
-            buffer.open(QIODevice::WriteOnly);
-            image.save(&buffer, format);
-            return bytes;
-        };
-        const QByteArray sheet1603 = QByteArray::fromStdString(
-            net::FetchPage(std::string(deploy::kPptvPictureHost) +
-                           preview::spriteSheetPath(showIdOf("test-1380-1603x907"), 1)));
-        QTest::newRow("jpeg 1603x907") << sheet1603 << 1000L;
-        QTest::newRow("jpeg, 37 wanted") << sheet1603 << 37L;
-        QImage grey(253, 141, QImage::Format_Grayscale8);
-        for (int y = 0; y < grey.height(); ++y) {
-            for (int x = 0; x < grey.width(); ++x) {
-                grey.scanLine(y)[x] = static_cast<uchar>(x * 7 + y * 3);
-            }
-        }
-        QTest::newRow("grey png 253x141") << encoded(grey, "png") << 1000L;
-        QImage alpha(98, 55, QImage::Format_ARGB32);
-        alpha.fill(qRgba(10, 200, 30, 128));
-        QTest::newRow("png with transparency") << encoded(alpha, "png") << 1000L;
-        QImage tiny(9, 9, QImage::Format_RGB32);
-        tiny.fill(Qt::red);
-        QTest::newRow("too small for a cell") << encoded(tiny, "bmp") << 1000L;
-    }
-    void cuttingFromOneDecodeMatchesCroppingTheConvertedSheet() {
-        QFETCH(QByteArray, picture);
-        QFETCH(long, wanted);
-        std::vector<std::string> direct;
-        preview::SheetCut cut;
-        QVERIFY(cutSpriteSheet(picture.toStdString(), wanted, direct, cut));
-        QByteArray bmp;
-        QVERIFY(convertImage(picture, kFormatBmp, bmp));
-        std::vector<std::string> cropped;
-        const bool more = preview::appendSheetFrames(bmp.toStdString(), wanted, cropped);
-        QCOMPARE(cut.moreWanted, more);
-        QCOMPARE(cut.width, preview::bmpWidth(bmp.toStdString()));
-        QCOMPARE(cut.height, preview::bmpHeight(bmp.toStdString()));
-        QCOMPARE(direct.size(), cropped.size());
-        for (std::size_t i = 0; i < direct.size(); ++i) {
-            QVERIFY2(direct[i] == cropped[i], qPrintable(QString::number(i)));
-        }
-        // Frames cut into recycled memory (shorter, longer and stale bytes) are the same.
-        std::vector<std::string> spares = direct;
-        spares.push_back(std::string(5, 'x'));
-        spares.push_back(std::string(200000, 'x'));
-        recycleFrames(std::move(spares));
-        std::vector<std::string> again;
-        QVERIFY(cutSpriteSheet(picture.toStdString(), wanted, again, cut));
-        QVERIFY(again == cropped);
-        QVERIFY(!cutSpriteSheet("not a picture", wanted, direct, cut));
     }
 
     void closingWhileALoadWaitsEndsCleanly() {

@@ -4,14 +4,16 @@
 #include <string>
 #include <string_view>
 
+#include "pictures/sheet.h"
+
 // The arithmetic of the slide preview: what the loader fetches, how a sprite sheet is divided,
 // where the popup goes and which frame the cursor points at. One frame every 6 seconds,
 // 100 frames per sheet in a 10 x 10 grid.
 namespace arlo::preview {
 
 inline constexpr int kSecondsPerFrame = 6;
-inline constexpr int kSheetColumns = 10;
-inline constexpr int kSheetRows = 10;
+inline constexpr int kSheetColumns = pictures::kSheetColumns;
+inline constexpr int kSheetRows = pictures::kSheetRows;
 inline constexpr int kMaxSheets = 10;
 
 // Seconds as HH:MM:SS, each part at least two digits (100 hours shows as "100:00:00").

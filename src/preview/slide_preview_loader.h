@@ -10,6 +10,8 @@
 #include <thread>
 #include <vector>
 
+#include "pictures/sheet.h"
+
 // The slide-preview and thumbnail loads without any window: what the worker threads fetch
 // and compute, the inputs the episode list hands them, and the threads that run them one at
 // a time.
@@ -52,22 +54,13 @@ struct PreviewHosts {
     std::string pictures;
 };
 
-// The pixel size of a sprite sheet that was cut, and whether frames are still wanted.
-struct SheetCut {
-    int width = 0;
-    int height = 0;
-    bool moreWanted = true;
-};
-
 // Cuts a sprite sheet (picture bytes) into its frames, decoding it once: appends, row by row,
-// what cropBmp would cut from the sheet's BMP form at each cell, and stops as soon as
+// the pixels cropBmp would cut from the sheet's BMP form at each cell, and stops as soon as
 // `frames` holds `wanted` entries. False when the sheet cannot be decoded.
-using SheetCutter = std::function<bool(const std::string& sheet, long wanted,
-                                       std::vector<std::string>& frames, SheetCut& cut)>;
-
-// The cutter for sheets that already are BMP files.
-bool cutBmpSheet(const std::string& sheet, long wanted, std::vector<std::string>& frames,
-                 SheetCut& cut);
+// pictures::cutBmpSheet is the cutter for sheets that already are BMP files.
+using SheetCutter =
+    std::function<bool(const std::string& sheet, long wanted,
+                       std::vector<pictures::Picture>& frames, pictures::SheetCut& cut)>;
 
 // How a load reaches the network and decodes pictures; called on the loader's thread.
 struct PreviewSources {
@@ -79,10 +72,10 @@ struct PreviewSources {
 };
 
 struct SlidePreview {
-    int duration = 0;                 // seconds, from the show page
-    int expected = -1;                // frames wanted: the slider's maximum
-    std::vector<std::string> frames;  // each a complete BMP file; frame d at index d - 1
-    int sheetWidth = 0;               // pixel size of the last sheet cut, which sizes the popup
+    int duration = 0;                       // seconds, from the show page
+    int expected = -1;                      // frames wanted: the slider's maximum
+    std::vector<pictures::Picture> frames;  // decoded, ready to show; frame d at index d - 1
+    int sheetWidth = 0;  // pixel size of the last sheet cut, which sizes the popup
     int sheetHeight = 0;
     int sheetsFetched = 0;
     bool succeeded = false;

@@ -1,4 +1,5 @@
-#include "ui/preview/bmp.h"
+#include "pictures/bmp.h"
+#include "pictures/sheet.h"
 
 #include <gtest/gtest.h>
 
@@ -6,7 +7,7 @@
 
 #include "bmp_test_support.h"
 
-namespace arlo::preview {
+namespace arlo::pictures {
 namespace {
 
 using testing::get32;
@@ -198,5 +199,72 @@ TEST(SheetFrames, unusableSheetsGiveEmptyFramesAsCropBmpWould) {
     EXPECT_TRUE(frames[5].empty());
 }
 
+// Pixels read back by plain arithmetic: 0xFFRRGGBB from the B, G, R bytes of the pattern.
+std::uint32_t patternPixel(int x, int y) {
+    auto byte = [&](int c) {
+        return std::uint32_t(static_cast<unsigned char>(testing::patternByte(x, y, c)));
+    };
+    return 0xFF000000u | byte(2) << 16 | byte(1) << 8 | byte(0);
+}
+
+TEST(DecodeBmp, givesEveryPixelTopRowFirst) {
+    for (int bpp : {24, 32}) {
+        SCOPED_TRACE(bpp);
+        const Picture p = decodeBmp(makeBmp(37, 23, bpp));
+        ASSERT_EQ(p.width, 37);
+        ASSERT_EQ(p.height, 23);
+        ASSERT_EQ(p.pixels.size(), 37u * 23u);
+        for (int y = 0; y < 23; ++y) {
+            for (int x = 0; x < 37; ++x) {
+                ASSERT_EQ(p.pixels[y * 37 + x], patternPixel(x, y)) << x << "," << y;
+            }
+        }
+    }
+}
+
+TEST(DecodeBmp, readsThePaletteAndFiveBitChannels) {
+    const std::string indexed = makeBmp(5, 3, 8);
+    const Picture p8 = decodeBmp(indexed);
+    ASSERT_EQ(p8.pixels.size(), 15u);
+    // Palette entry i is the bytes B, G, R, 0 at 54 + 4i.
+    const auto index = static_cast<unsigned char>(testing::patternByte(4, 2, 0));
+    auto palette = [&](int c) {
+        return std::uint32_t(static_cast<unsigned char>(indexed[54 + 4 * index + c]));
+    };
+    EXPECT_EQ(p8.pixels[2 * 5 + 4], 0xFF000000u | palette(2) << 16 | palette(1) << 8 | palette(0));
+
+    std::string highColour = makeBmp(2, 1, 16);
+    // 0 11111 00001 00010: red 31, green 1, blue 2, each shifted to eight bits.
+    highColour[54] = static_cast<char>(0x22);
+    highColour[55] = static_cast<char>(0x7C);
+    EXPECT_EQ(decodeBmp(highColour).pixels[0], 0xFFF80810u);
+}
+
+TEST(DecodeBmp, rejectsWhatCropBmpRejects) {
+    EXPECT_TRUE(decodeBmp("not a picture").empty());
+    std::string cut = makeBmp(20, 10, 24);
+    cut.resize(cut.size() - 1);  // the top row ends one byte short
+    EXPECT_TRUE(cropBmp(cut, 0, 0, 20, 10).empty());
+    EXPECT_TRUE(decodeBmp(cut).empty());
+    EXPECT_FALSE(decodeBmp(cut.substr(0, 54) + std::string(60 * 10, '\0')).empty());
+}
+
+TEST(SheetCutting, bmpSheetsGiveTheDecodedCellsAndStopWhenEnoughExist) {
+    const std::string sheet = makeBmp(40, 20, 24);
+    std::vector<Picture> frames;
+    SheetCut cut;
+    ASSERT_TRUE(cutBmpSheet(sheet, 150, frames, cut));
+    EXPECT_EQ(cut.width, 40);
+    EXPECT_EQ(cut.height, 20);
+    EXPECT_TRUE(cut.moreWanted);
+    ASSERT_TRUE(cutBmpSheet(sheet, 150, frames, cut));
+    EXPECT_FALSE(cut.moreWanted);
+    ASSERT_EQ(frames.size(), 150u);
+    // Frame 150 is the second sheet's cell 49: row 4, column 9, 4 x 2 pixels.
+    EXPECT_EQ(frames[149], decodeBmp(cropBmp(sheet, 36, 8, 4, 2)));
+    EXPECT_EQ(frames[149].pixels[0], patternPixel(36, 8));
+    EXPECT_FALSE(cutBmpSheet("not a picture", 150, frames, cut));
+}
+
 }  // namespace
-}  // namespace arlo::preview
+}  // namespace arlo::pictures

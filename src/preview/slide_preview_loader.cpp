@@ -1,7 +1,6 @@
-#include "ui/preview/slide_preview_loader.h"
+#include "preview/slide_preview_loader.h"
 
-#include "ui/preview/bmp.h"
-#include "ui/preview/slide_preview.h"
+#include "preview/slide_preview.h"
 
 namespace arlo::preview {
 
@@ -32,17 +31,6 @@ std::string PreviewSelection::previewCode() const {
     return previewCode_;
 }
 
-bool cutBmpSheet(const std::string& sheet, long wanted, std::vector<std::string>& frames,
-                 SheetCut& cut) {
-    cut.width = bmpWidth(sheet);
-    cut.height = bmpHeight(sheet);
-    if (cut.width <= 0 || cut.height <= 0) {
-        return false;
-    }
-    cut.moreWanted = appendSheetFrames(sheet, wanted, frames);
-    return true;
-}
-
 SlidePreview loadSlidePreview(std::string_view code, const PreviewHosts& hosts,
                               const PreviewSources& sources, const std::function<bool()>& stop) {
     auto stopped = [&stop] { return stop && stop(); };
@@ -55,7 +43,7 @@ SlidePreview loadSlidePreview(std::string_view code, const PreviewHosts& hosts,
         const std::string sheet =
             sources.fetchPage(hosts.pictures + spriteSheetPath(show.showId, k));
         ++result.sheetsFetched;
-        SheetCut cut;
+        pictures::SheetCut cut;
         if (stopped() || !sources.cutSheet(sheet, result.expected, result.frames, cut)) {
             break;
         }

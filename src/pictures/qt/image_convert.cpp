@@ -1,4 +1,4 @@
-#include "ui/image_convert.h"
+#include "pictures/qt/image_convert.h"
 
 #include <gif_lib.h>
 
@@ -12,9 +12,9 @@
 #include <cstring>
 #include <string_view>
 
-#include "ui/preview/bmp.h"
+#include "pictures/bmp.h"
 
-namespace arlo::ui {
+namespace arlo::pictures {
 namespace {
 
 // Only the common picture formats are read: the bytes come from the network, and the more
@@ -83,8 +83,8 @@ bool encodeBmp(const QImage& image, QByteArray& out) {
     }
     QByteArray bmp(static_cast<qsizetype>(size), '\0');
     char* p = bmp.data();
-    preview::writeBmpHeaders(p, static_cast<std::uint32_t>(size), 54, width, height, bpp,
-                             static_cast<std::uint32_t>(row * height));
+    writeBmpHeaders(p, static_cast<std::uint32_t>(size), 54, width, height, bpp,
+                    static_cast<std::uint32_t>(row * height));
     putU32(p + 38, static_cast<std::uint32_t>(qMax(0, pixels.dotsPerMeterX())));
     putU32(p + 42, static_cast<std::uint32_t>(qMax(0, pixels.dotsPerMeterY())));
     // ARGB32 in memory is B, G, R, A on little-endian machines, as the file wants it.
@@ -344,12 +344,12 @@ bool decodePictureInto(const QByteArray& picture, QImage& image) {
     return decodeInto(picture, image);
 }
 
-int bmpWidth(const QByteArray& picture) {
-    return bmpField(picture, &preview::bmpWidth);
+int pictureBmpWidth(const QByteArray& picture) {
+    return bmpField(picture, &bmpWidth);
 }
 
-int bmpHeight(const QByteArray& picture) {
-    return bmpField(picture, &preview::bmpHeight);
+int pictureBmpHeight(const QByteArray& picture) {
+    return bmpField(picture, &bmpHeight);
 }
 
-}  // namespace arlo::ui
+}  // namespace arlo::pictures

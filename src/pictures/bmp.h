@@ -8,7 +8,18 @@
 // Reading and cutting uncompressed Windows bitmaps. The bytes come from the network (sprite
 // sheets converted to BMP), so nothing here trusts a header: every read is checked against
 // the buffer, and a file that does not hold what its header claims gives the empty result.
-namespace arlo::preview {
+namespace arlo::pictures {
+
+// A decoded picture, ready to be shown: `width` x `height` pixels, rows top first, each pixel
+// 0xFFRRGGBB (the memory layout of a 32-bit RGB image). No pixels: no picture.
+struct Picture {
+    int width = 0;
+    int height = 0;
+    std::vector<std::uint32_t> pixels;
+
+    bool empty() const { return pixels.empty(); }
+    friend bool operator==(const Picture&, const Picture&) = default;
+};
 
 // Writes the 14-byte file header and the 40-byte information header of an uncompressed BMP
 // at `out` (54 bytes): "BM", the file size, the pixel-data offset, width, height, one plane,
@@ -35,4 +46,8 @@ std::string cropBmp(std::string_view bmp, int left, int top, int width, int heig
 // gives empty frames, as cropBmp would.
 bool appendSheetFrames(std::string_view sheetBmp, long wanted, std::vector<std::string>& frames);
 
-}  // namespace arlo::preview
+// The pixels of a BMP that cropBmp accepts (an 8-bit file through its palette, 16-bit ones as
+// 5-5-5, the fourth byte of a 32-bit pixel ignored); empty when cropBmp would reject it.
+Picture decodeBmp(std::string_view bmp);
+
+}  // namespace arlo::pictures

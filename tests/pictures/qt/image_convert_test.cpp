@@ -8,10 +8,10 @@
 #include <thread>
 #include <vector>
 
-#include "ui/image_convert.h"
-#include "ui/preview/bmp.h"
+#include "pictures/bmp.h"
+#include "pictures/qt/image_convert.h"
 
-using namespace arlo::ui;
+using namespace arlo::pictures;
 
 namespace {
 
@@ -135,8 +135,8 @@ private slots:
         QByteArray bmp;
         QVERIFY(convertImage(jpeg, kFormatBmp, bmp));
         QVERIFY(bmp.startsWith("BM"));
-        QCOMPARE(arlo::preview::bmpWidth(view(bmp)), 321);
-        QCOMPARE(arlo::preview::bmpHeight(view(bmp)), 157);
+        QCOMPARE(arlo::pictures::bmpWidth(view(bmp)), 321);
+        QCOMPARE(arlo::pictures::bmpHeight(view(bmp)), 157);
         QCOMPARE(u32(bmp, 14), 40u);    // information header size
         QCOMPARE(int(bmp.at(28)), 24);  // bits per pixel
         QCOMPARE(u32(bmp, 30), 0u);     // no compression
@@ -145,15 +145,15 @@ private slots:
         QCOMPARE(bmp.size(), 54 + ((321 * 3 + 3) / 4 * 4) * 157);
 
         // Sizes of a picture in another format go through the conversion.
-        QCOMPARE(bmpWidth(jpeg), 321);
-        QCOMPARE(bmpHeight(jpeg), 157);
-        QCOMPARE(bmpWidth(bmp), 321);
-        QCOMPARE(bmpWidth(QByteArray("xyz")), 0);
+        QCOMPARE(pictureBmpWidth(jpeg), 321);
+        QCOMPARE(pictureBmpHeight(jpeg), 157);
+        QCOMPARE(pictureBmpWidth(bmp), 321);
+        QCOMPARE(pictureBmpWidth(QByteArray("xyz")), 0);
 
         // The bitmap holds the decoded picture, bottom-up: a cut of its top-left corner is the
         // JPEG's top-left corner.
         const QImage decoded = QImage::fromData(jpeg);
-        const std::string corner = arlo::preview::cropBmp(view(bmp), 0, 0, 20, 10);
+        const std::string corner = arlo::pictures::cropBmp(view(bmp), 0, 0, 20, 10);
         QVERIFY(!corner.empty());
         const QImage cut = QImage::fromData(QByteArray(corner.data(), qsizetype(corner.size())));
         QCOMPARE(cut.size(), QSize(20, 10));
@@ -238,7 +238,7 @@ private slots:
         QByteArray bmp, gif, pngAgain;
         QVERIFY(convertImage(png, kFormatBmp, bmp));
         QCOMPARE(int(bmp.at(28)), 32);
-        QVERIFY(!arlo::preview::cropBmp(view(bmp), 5, 5, 10, 10).empty());
+        QVERIFY(!arlo::pictures::cropBmp(view(bmp), 5, 5, 10, 10).empty());
         QVERIFY(convertImage(png, kFormatGif, gif));
         const QImage g = QImage::fromData(gif);
         QCOMPARE(qAlpha(g.pixel(25, 10)), 0);

@@ -1,4 +1,4 @@
-#include "ui/preview/bmp.h"
+#include "pictures/bmp.h"
 
 #include <cstdint>
 #include <cstring>
@@ -6,7 +6,7 @@
 
 #include "text/numbers.h"
 
-namespace arlo::preview {
+namespace arlo::pictures {
 namespace {
 
 constexpr std::int64_t kFileHeaderSize = 14;
@@ -82,21 +82,26 @@ std::optional<Layout> readLayout(std::string_view bmp) {
     return l;
 }
 
+// Whether the rows of a rectangle (left x, top y, width w) lie inside the buffer. Rows are
+// stored bottom-up, so the rectangle's top row is the last one read.
+bool rowsInside(std::string_view bmp, const Layout& l, std::int64_t x, std::int64_t y,
+                std::int64_t w) {
+    const std::int64_t available = static_cast<std::int64_t>(bmp.size()) - l.headerLength;
+    const std::int64_t lastRow = l.height - 1 - y;
+    const std::int64_t readEnd = (x + w) * (l.bpp / 8);
+    return readEnd <= available && lastRow <= (available - readEnd) / l.rowLength;
+}
+
 std::string crop(std::string_view bmp, const Layout& l, int left, int top, int width, int height) {
     const std::int64_t x = left, y = top, w = width, h = height;
     if (x + w > l.width || y + h > l.height || x < 0 || y < 0 || w < 1 || h < 1) {
         return {};
     }
     const int bytesPerPixel = l.bpp / 8;
-    // Every row read must lie inside the buffer: rows are stored bottom-up, so the
-    // rectangle's top row is the last one read.
-    const std::int64_t available = static_cast<std::int64_t>(bmp.size()) - l.headerLength;
-    const std::int64_t firstRow = l.height - h - y;
-    const std::int64_t lastRow = l.height - 1 - y;
-    const std::int64_t readEnd = (x + w) * bytesPerPixel;
-    if (readEnd > available || lastRow > (available - readEnd) / l.rowLength) {
+    if (!rowsInside(bmp, l, x, y, w)) {
         return {};
     }
+    const std::int64_t firstRow = l.height - h - y;
 
     const std::int64_t destRow = rowLength(w, l.bpp);
     const std::int64_t pixelBytes = destRow * h;
@@ -172,4 +177,46 @@ bool appendSheetFrames(std::string_view sheetBmp, long wanted, std::vector<std::
     return true;
 }
 
-}  // namespace arlo::preview
+Picture decodeBmp(std::string_view bmp) {
+    const auto layout = readLayout(bmp);
+    if (!layout || !rowsInside(bmp, *layout, 0, 0, layout->width)) {
+        return {};
+    }
+    const Layout& l = *layout;
+    Picture picture;
+    picture.width = static_cast<int>(l.width);
+    picture.height = static_cast<int>(l.height);
+    picture.pixels.resize(static_cast<std::size_t>(l.width * l.height));
+    const auto* bytes = reinterpret_cast<const unsigned char*>(bmp.data());
+    const unsigned char* palette = bytes + kHeaderSize;
+    auto rgb = [](std::uint32_t r, std::uint32_t g, std::uint32_t b) {
+        return 0xFF000000u | r << 16 | g << 8 | b;
+    };
+    for (std::int64_t y = 0; y < l.height; ++y) {
+        const unsigned char* src = bytes + l.headerLength + (l.height - 1 - y) * l.rowLength;
+        std::uint32_t* dst = picture.pixels.data() + y * l.width;
+        for (std::int64_t x = 0; x < l.width; ++x) {
+            switch (l.bpp) {
+                case 8: {
+                    const unsigned char* entry = palette + 4 * src[x];
+                    dst[x] = rgb(entry[2], entry[1], entry[0]);
+                    break;
+                }
+                case 16: {
+                    const std::uint32_t v =
+                        std::uint32_t(src[2 * x]) | std::uint32_t(src[2 * x + 1]) << 8;
+                    dst[x] = rgb((v >> 10 & 0x1F) << 3, (v >> 5 & 0x1F) << 3, (v & 0x1F) << 3);
+                    break;
+                }
+                default: {
+                    const unsigned char* p = src + x * (l.bpp / 8);
+                    dst[x] = rgb(p[2], p[1], p[0]);
+                    break;
+                }
+            }
+        }
+    }
+    return picture;
+}
+
+}  // namespace arlo::pictures

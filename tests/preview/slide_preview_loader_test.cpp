@@ -1,4 +1,4 @@
-#include "ui/preview/slide_preview_loader.h"
+#include "preview/slide_preview_loader.h"
 
 #include <gtest/gtest.h>
 
@@ -11,12 +11,16 @@
 
 #include "net/cancel.h"
 #include "net/page_fetcher.h"
+#include "pictures/bmp.h"
+#include "pictures/sheet.h"
+#include "preview/slide_preview.h"
 #include "standin/standin_environment.h"
-#include "ui/preview/bmp.h"
-#include "ui/preview/slide_preview.h"
 
 namespace arlo::preview {
 namespace {
+
+using pictures::cropBmp;
+using pictures::decodeBmp;
 
 // Loads over real HTTP from a stand-in whose show pages and sheets the test defines. Sheets
 // are served as 24-bit BMPs, so "decoding" is taking the bytes as they are.
@@ -88,7 +92,7 @@ protected:
         });
         sources_.fetchPage = [](const std::string& url) { return net::FetchPage(url); };
         sources_.fetchPageUtf8 = [](const std::string& url) { return net::FetchPageUtf8(url); };
-        sources_.cutSheet = cutBmpSheet;
+        sources_.cutSheet = pictures::cutBmpSheet;
     }
 
     int sheetsRequested(int k) {
@@ -128,9 +132,9 @@ TEST_F(LoaderTest, twentyThreeMinutesTakeThreeSheetsAndTwentyNineFramesOfTheLast
     EXPECT_EQ(p.sheetHeight, 900);
     // Frame 201 is the third sheet's first cell, frame 229 its ninth cell of the third row.
     const std::string third = sheetBmp(2, 1600, 900);
-    EXPECT_EQ(p.frames[200], cropBmp(third, 0, 0, 160, 90));
-    EXPECT_EQ(p.frames[228], cropBmp(third, 8 * 160, 2 * 90, 160, 90));
-    EXPECT_EQ(p.frames[99], cropBmp(sheetBmp(0, 1600, 900), 9 * 160, 9 * 90, 160, 90));
+    EXPECT_EQ(p.frames[200], decodeBmp(cropBmp(third, 0, 0, 160, 90)));
+    EXPECT_EQ(p.frames[228], decodeBmp(cropBmp(third, 8 * 160, 2 * 90, 160, 90)));
+    EXPECT_EQ(p.frames[99], decodeBmp(cropBmp(sheetBmp(0, 1600, 900), 9 * 160, 9 * 90, 160, 90)));
 }
 
 TEST_F(LoaderTest, aShowLongerThanTenSheetsTakesTenAndFails) {

@@ -1,4 +1,4 @@
-#include "ui/preview/slide_preview.h"
+#include "preview/slide_preview.h"
 
 #include <gtest/gtest.h>
 

@@ -5,7 +5,7 @@
 
 // Builds bottom-up BMP files whose pixels tell where they came from, and reads pixels back
 // with plain arithmetic, independent of the code under test.
-namespace arlo::preview::testing {
+namespace arlo::pictures::testing {
 
 // A byte of pixel (x, y) (y counted from the top), channel c: distinct for nearby pixels.
 inline char patternByte(int x, int y, int c) {
@@ -74,4 +74,4 @@ inline char pixelByte(const std::string& bmp, int x, int y, int c) {
     return bmp.at(header + (height - 1 - y) * rowBytes(width, bpp) + x * bpp / 8 + c);
 }
 
-}  // namespace arlo::preview::testing
+}  // namespace arlo::pictures::testing

@@ -6,7 +6,7 @@
 
 // Re-encoding pictures held in memory. Safe to call from several threads at once: nothing is
 // shared between calls.
-namespace arlo::ui {
+namespace arlo::pictures {
 
 // Target formats of convertImage.
 inline constexpr int kFormatBmp = 1;  // uncompressed bottom-up, 40-byte header, 24 bpp
@@ -40,7 +40,7 @@ bool decodePictureInto(const QByteArray& picture, QImage& image);
 
 // Pixel width and height of a picture as its BMP form states them; a picture in another
 // format is converted first. 0 when it cannot be read.
-int bmpWidth(const QByteArray& picture);
-int bmpHeight(const QByteArray& picture);
+int pictureBmpWidth(const QByteArray& picture);
+int pictureBmpHeight(const QByteArray& picture);
 
-}  // namespace arlo::ui
+}  // namespace arlo::pictures
