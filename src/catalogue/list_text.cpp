@@ -1,22 +1,12 @@
 #include "catalogue/list_text.h"
 
+#include "text/split.h"
+
 namespace arlo::catalogue {
 
 std::vector<std::string> splitList(std::string_view text) {
-    std::vector<std::string> out;
-    std::size_t start = 0;
-    for (;;) {
-        const std::size_t at = text.find("\r\n", start);
-        if (at == std::string_view::npos) {
-            if (start < text.size()) {
-                out.emplace_back(text.substr(start));
-            }
-            break;
-        }
-        out.emplace_back(text.substr(start, at - start));
-        start = at + 2;
-    }
-    return out;
+    const std::vector<std::string_view> pieces = text::split(text, "\r\n");
+    return {pieces.begin(), pieces.end()};
 }
 
 std::string valueAfterLastDash(std::string_view line) {

@@ -15,8 +15,11 @@
 #include <optional>
 #include <vector>
 
+#include "files/atomic_file.h"
+#include "text/ascii.h"
 #include "text/gbk.h"
 #include "text/numbers.h"
+#include "text/trim.h"
 
 namespace arlo::catalogue {
 namespace {
@@ -49,20 +52,6 @@ std::vector<Line> splitLines(const std::string& bytes) {
     return lines;
 }
 
-bool isBlank(char c) {
-    return c == ' ' || c == '\t';
-}
-
-std::string_view trimBlanks(std::string_view s) {
-    while (!s.empty() && isBlank(s.front())) {
-        s.remove_prefix(1);
-    }
-    while (!s.empty() && isBlank(s.back())) {
-        s.remove_suffix(1);
-    }
-    return s;
-}
-
 // Compares two GBK names, ASCII letters without regard to case. Double-byte characters
 // compare exactly (their trail bytes may look like letters).
 bool sameName(std::string_view a, std::string_view b) {
@@ -70,19 +59,14 @@ bool sameName(std::string_view a, std::string_view b) {
         return false;
     }
     for (std::size_t i = 0; i < a.size(); ++i) {
-        auto ca = static_cast<unsigned char>(a[i]);
-        auto cb = static_cast<unsigned char>(b[i]);
         if (text::gbkCharLength(a, i) == 2) {
-            if (ca != cb || a[i + 1] != b[i + 1]) {
+            if (a[i] != b[i] || a[i + 1] != b[i + 1]) {
                 return false;
             }
             ++i;
             continue;
         }
-        auto fold = [](unsigned char c) {
-            return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c + 32) : c;
-        };
-        if (fold(ca) != fold(cb)) {
+        if (text::toLowerAscii(a[i]) != text::toLowerAscii(b[i])) {
             return false;
         }
     }
@@ -96,7 +80,7 @@ std::optional<std::string> sectionName(std::string_view trimmedLine) {
     const std::size_t close = trimmedLine.find(']');
     std::string_view inner =
         trimmedLine.substr(1, close == std::string_view::npos ? std::string_view::npos : close - 1);
-    return std::string(trimBlanks(inner));
+    return std::string(text::trimBlanks(inner));
 }
 
 // Where a key stands in the file.
@@ -112,7 +96,7 @@ KeySearch findKey(const std::string& bytes, const std::vector<Line>& lines,
     bool inSection = false;
     for (std::size_t i = 0; i < lines.size(); ++i) {
         std::string_view text(bytes.data() + lines[i].begin, lines[i].end - lines[i].begin);
-        std::string_view trimmed = trimBlanks(text);
+        std::string_view trimmed = text::trimBlanks(text);
         if (auto name = sectionName(trimmed)) {
             if (found.sectionFound && inSection) {
                 return found;  // the wanted section ended without the key
@@ -131,7 +115,8 @@ KeySearch findKey(const std::string& bytes, const std::vector<Line>& lines,
             found.sectionLastContentLine = i;
         }
         const std::size_t eq = trimmed.find('=');
-        if (eq != std::string_view::npos && sameName(trimBlanks(trimmed.substr(0, eq)), key)) {
+        if (eq != std::string_view::npos &&
+            sameName(text::trimBlanks(trimmed.substr(0, eq)), key)) {
             found.keyLine = i;
             return found;
         }
@@ -205,37 +190,6 @@ FileBytes readSmallFile(const std::string& path, std::size_t maxBytes) {
     return result;
 }
 
-// Writes `bytes` to a temporary file beside `path`, flushes it to disk and renames it over
-// `path`, so a crash or a full disk leaves either the old file or the new one.
-bool replaceFile(const std::string& path, const std::string& bytes) {
-    std::string tmpl = path + ".XXXXXX";
-    std::vector<char> name(tmpl.begin(), tmpl.end());
-    name.push_back('\0');
-    const int fd = mkstemp(name.data());
-    if (fd < 0) {
-        return false;
-    }
-    bool ok = true;
-    std::size_t done = 0;
-    while (ok && done < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (n < 0) {
-            ok = errno == EINTR;
-            continue;
-        }
-        done += static_cast<std::size_t>(n);
-    }
-    ok = ok && ::fchmod(fd, 0644) == 0 && ::fsync(fd) == 0;
-    ok = (::close(fd) == 0) && ok;
-    if (ok) {
-        ok = std::rename(name.data(), path.c_str()) == 0;
-    }
-    if (!ok) {
-        ::unlink(name.data());
-    }
-    return ok;
-}
-
 std::string homeFolder() {
     if (const char* home = std::getenv("HOME"); home != nullptr && *home != '\0') {
         return home;
@@ -258,7 +212,7 @@ std::optional<std::string> xdgDocumentsFolder(const std::string& home) {
     std::string_view rest = file.bytes;
     while (!rest.empty()) {
         const std::size_t end = rest.find('\n');
-        std::string_view l = trimBlanks(rest.substr(0, end));
+        std::string_view l = text::trimBlanks(rest.substr(0, end));
         rest = end == std::string_view::npos ? std::string_view{} : rest.substr(end + 1);
         constexpr std::string_view kKey = "XDG_DOCUMENTS_DIR=";
         if (!l.starts_with(kKey)) {
@@ -307,7 +261,8 @@ std::string readProfileString(const std::string& path, std::string_view section,
     }
     const Line& line = lines[*found.keyLine];
     std::string_view text(bytes.data() + line.begin, line.end - line.begin);
-    std::string_view value = trimBlanks(trimBlanks(text).substr(trimBlanks(text).find('=') + 1));
+    std::string_view value =
+        text::trimBlanks(text::trimBlanks(text).substr(text::trimBlanks(text).find('=') + 1));
     if (value.size() >= 2 && value.front() == value.back() &&
         (value.front() == '"' || value.front() == '\'')) {
         value = value.substr(1, value.size() - 2);
@@ -356,7 +311,7 @@ bool writeProfileString(const std::string& path, std::string_view section, std::
         }
         out += "[" + *gbkSection + "]\r\n" + keyLine + "\r\n";
     }
-    return replaceFile(path, out);
+    return !files::replaceFileAtomically(path, out);
 }
 
 std::string documentsFolder() {

@@ -9,6 +9,7 @@
 #include "text/gbk.h"
 #include "text/markers.h"
 #include "text/numbers.h"
+#include "text/split.h"
 #include "text/trim.h"
 
 namespace arlo::net {
@@ -77,26 +78,6 @@ std::size_t onHeader(char* data, std::size_t size, std::size_t count, void* user
     return length;
 }
 
-// Splits at CR LF, keeping empty pieces between separators and dropping a trailing empty one.
-std::vector<std::string_view> splitLines(std::string_view text) {
-    std::vector<std::string_view> lines;
-    std::size_t start = 0;
-    while (start < text.size()) {
-        const auto end = text.find(kCrLf, start);
-        if (end == std::string_view::npos) {
-            lines.push_back(text.substr(start));
-            break;
-        }
-        lines.push_back(text.substr(start, end - start));
-        start = end + kCrLf.size();
-    }
-    return lines;
-}
-
-std::string trimmed(std::string_view s) {
-    return std::string(text::trimSpaces(s));
-}
-
 // The user agent named by the block's User-Agent line, or the default one.
 std::string userAgentFor(std::string_view block) {
     constexpr std::string_view kName = "User-Agent:";
@@ -104,10 +85,11 @@ std::string userAgentFor(std::string_view block) {
     if (at < 0) {
         return std::string(kDefaultUserAgent);
     }
-    std::string agent = trimmed(TextBetween(block, kName, kCrLf));
+    std::string agent = std::string(text::trimSpaces(TextBetween(block, kName, kCrLf)));
     if (agent.empty()) {
         // The line is the last one: its value runs to the end of the block.
-        agent = trimmed(block.substr(static_cast<std::size_t>(at - 1) + kName.size()));
+        agent = std::string(
+            text::trimSpaces(block.substr(static_cast<std::size_t>(at - 1) + kName.size())));
     }
     // A stray CR or LF must never end up inside the request's header lines.
     if (const auto cut = agent.find_first_of("\r\n"); cut != std::string::npos) {
@@ -325,7 +307,7 @@ Bytes FetchPage(std::string_view url, int method, std::string_view bodyText, std
     raw = std::move(received.headers);
     returned.clear();
     location.clear();
-    for (const std::string_view line : splitLines(raw)) {
+    for (const std::string_view line : text::split(raw, kCrLf)) {
         // A field is known by its name, the text before the colon, in any letter case: a
         // Content-Location line is no Location, a "Trailer: Set-Cookie" line no cookie.
         const auto colon = line.find(':');
@@ -335,10 +317,10 @@ Bytes FetchPage(std::string_view url, int method, std::string_view bodyText, std
         const std::string name = text::toLowerAscii(line.substr(0, colon));
         const std::string_view value = line.substr(colon + 1);
         if (name == "location") {
-            location = trimmed(value);
+            location = text::trimSpaces(value);
         } else if (name == "set-cookie") {
             // The pair ends at the first ";", or with the line when no attributes follow.
-            returned.append(trimmed(value.substr(0, value.find(';')))).append("; ");
+            returned.append(text::trimSpaces(value.substr(0, value.find(';')))).append("; ");
         }
     }
     if (returned.size() >= 2) {

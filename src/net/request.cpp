@@ -16,6 +16,7 @@
 #include "net/transport.h"
 #include "text/ascii.h"
 #include "text/numbers.h"
+#include "text/split.h"
 #include "text/trim.h"
 
 namespace arlo::net {
@@ -110,16 +111,6 @@ private:
     std::thread thread_;
 };
 
-std::string upperAscii(std::string_view text) {
-    std::string out(text);
-    for (char& c : out) {
-        if (c >= 'a' && c <= 'z') {
-            c = static_cast<char>(c - 'a' + 'A');
-        }
-    }
-    return out;
-}
-
 bool isUrlSafe(unsigned char c) {
     return c > 0x20 && c < 0x7F;
 }
@@ -160,19 +151,11 @@ std::string lineName(std::string_view line) {
 
 // Header lines of a raw block without their CR LF, the status line first.
 std::vector<std::string_view> blockLines(std::string_view block) {
-    std::vector<std::string_view> lines;
-    std::size_t start = 0;
-    while (start < block.size()) {
-        auto end = block.find('\n', start);
-        if (end == std::string_view::npos) {
-            end = block.size();
-        }
-        std::string_view line = block.substr(start, end - start);
+    std::vector<std::string_view> lines = text::split(block, "\n");
+    for (std::string_view& line : lines) {
         if (line.ends_with('\r')) {
             line.remove_suffix(1);
         }
-        lines.push_back(line);
-        start = end + 1;
     }
     return lines;
 }
@@ -461,7 +444,7 @@ bool Request::Open(std::string_view verb, std::string_view address) {
     bodyCache_.clear();
     bodyRead_ = false;
 
-    const std::string upper = upperAscii(verb);
+    const std::string upper = text::toUpperAscii(verb);
     if (upper.empty() || !std::all_of(upper.begin(), upper.end(), [](char c) {
             return (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-';
         })) {

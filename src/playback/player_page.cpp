@@ -11,6 +11,7 @@
 
 #include "catalogue/playback_state.h"
 #include "deploy/deploy.h"
+#include "files/atomic_file.h"
 
 namespace arlo::playback {
 namespace {
@@ -93,21 +94,6 @@ bool isPlaceholderAt(std::string_view text, std::size_t pos) {
     const char i = text[pos + kChinese.size()];
     const char d = text[pos + kChinese.size() + 1];
     return (i == 'i' || i == 'I') && (d == 'd' || d == 'D');
-}
-
-bool writeAll(int fd, std::string_view bytes) {
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (n < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            return false;
-        }
-        done += static_cast<std::size_t>(n);
-    }
-    return true;
 }
 
 std::string environment(const char* name) {
@@ -228,20 +214,7 @@ PageWrite writePlayerPage(const std::string& path, PageTemplate which, std::stri
     // episode's page behind for the view to show.
     ::unlink(path.c_str());
 
-    const std::string bytes = buildPlayerPage(which, playId);
-    std::string tmpl = path + ".XXXXXX";
-    std::vector<char> tmpName(tmpl.begin(), tmpl.end());
-    tmpName.push_back('\0');
-    // mkstemp creates the file exclusively; nobody else writes it while we do.
-    const int fd = ::mkstemp(tmpName.data());
-    if (fd < 0) {
-        return PageWrite::Failed;
-    }
-    bool ok = writeAll(fd, bytes) && ::fchmod(fd, 0644) == 0;
-    ok = (::close(fd) == 0) && ok;
-    ok = ok && std::rename(tmpName.data(), path.c_str()) == 0;
-    if (!ok) {
-        ::unlink(tmpName.data());
+    if (files::replaceFileAtomically(path, buildPlayerPage(which, playId))) {
         return PageWrite::Failed;
     }
     setHiddenAttribute(path);

@@ -1,13 +1,10 @@
 #include "text/markers.h"
 
+#include "text/ascii.h"
 #include "text/gbk.h"
 
 namespace arlo::text {
 namespace {
-
-unsigned char fold(unsigned char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c - 'A' + 'a') : c;
-}
 
 // Compares `needle` with `hay` at `at`. Letter case is folded only on single-byte
 // characters: a GBK trail byte may look like an ASCII letter but is not one.
@@ -17,8 +14,8 @@ bool matchesAt(std::string_view hay, std::size_t at, std::string_view needle, Ca
         return hay.compare(at, needle.size(), needle) == 0;
     }
     for (std::size_t j = 0; j < needle.size(); ++j) {
-        auto h = static_cast<unsigned char>(hay[at + j]);
-        auto n = static_cast<unsigned char>(needle[j]);
+        const char h = hay[at + j];
+        const char n = needle[j];
         if (charset == Charset::Gbk && gbkCharLength(needle, j) == 2) {
             if (h != n || hay[at + j + 1] != needle[j + 1]) {
                 return false;
@@ -26,7 +23,7 @@ bool matchesAt(std::string_view hay, std::size_t at, std::string_view needle, Ca
             ++j;
             continue;
         }
-        if (fold(h) != fold(n)) {
+        if (toLowerAscii(h) != toLowerAscii(n)) {
             return false;
         }
     }

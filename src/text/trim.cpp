@@ -24,6 +24,17 @@ std::size_t spaceAt(std::string_view s, std::size_t pos, Charset charset) {
 
 }  // namespace
 
+std::string_view trimBlanks(std::string_view text) {
+    const auto blank = [](char c) { return c == ' ' || c == '\t'; };
+    while (!text.empty() && blank(text.front())) {
+        text.remove_prefix(1);
+    }
+    while (!text.empty() && blank(text.back())) {
+        text.remove_suffix(1);
+    }
+    return text;
+}
+
 std::string_view trimSpaces(std::string_view text, Charset charset) {
     std::size_t begin = 0;
     while (begin < text.size()) {

@@ -1,9 +1,9 @@
 #include "standin/picture_canvas.h"
+#include "text/ascii.h"
 
 #include <jpeglib.h>
 
 #include <algorithm>
-#include <cctype>
 #include <csetjmp>
 #include <cstdio>
 #include <cstdlib>
@@ -133,10 +133,7 @@ std::string hostOf(std::string_view address) {
         address.remove_prefix(scheme + 3);
     }
     address = address.substr(0, address.find_first_of("/:?#"));
-    std::string host(address);
-    std::transform(host.begin(), host.end(), host.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return host;
+    return text::toLowerAscii(address);
 }
 
 }  // namespace arlo::standin

@@ -19,6 +19,8 @@
 #include <openssl/ssl.h>
 
 #include "standin/tls_authority.h"
+#include "text/ascii.h"
+#include "text/trim.h"
 
 namespace arlo::standin {
 namespace {
@@ -29,30 +31,9 @@ constexpr int kPollSliceMs = 50;
 // A connection that sends nothing for this long is dropped.
 constexpr int kIdleLimitMs = 30000;
 
-char lower(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-std::string lowerAscii(std::string_view s) {
-    std::string out(s);
-    std::transform(out.begin(), out.end(), out.begin(), lower);
-    return out;
-}
-
-bool equalsIgnoreCase(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
-                                              [](char x, char y) { return lower(x) == lower(y); });
-}
-
-std::string_view trimBlanks(std::string_view s) {
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) {
-        s.remove_prefix(1);
-    }
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) {
-        s.remove_suffix(1);
-    }
-    return s;
-}
+using text::equalsIgnoringAsciiCase;
+using text::toLowerAscii;
+using text::trimBlanks;
 
 std::string reasonFor(int status) {
     switch (status) {
@@ -298,8 +279,8 @@ std::string serializeHead(const Response& response) {
     bool hasConnection = false;
     for (const Header& h : response.headers) {
         out += h.name + ": " + h.value + "\r\n";
-        hasLength = hasLength || equalsIgnoreCase(h.name, "Content-Length");
-        hasConnection = hasConnection || equalsIgnoreCase(h.name, "Connection");
+        hasLength = hasLength || equalsIgnoringAsciiCase(h.name, "Content-Length");
+        hasConnection = hasConnection || equalsIgnoringAsciiCase(h.name, "Connection");
     }
     if (!hasLength) {
         const std::uint64_t length =
@@ -355,7 +336,7 @@ std::string percentDecode(std::string_view text) {
 
 std::string Request::header(std::string_view name) const {
     for (const Header& h : headers) {
-        if (equalsIgnoreCase(h.name, name)) {
+        if (equalsIgnoringAsciiCase(h.name, name)) {
             return h.value;
         }
     }
@@ -365,11 +346,11 @@ std::string Request::header(std::string_view name) const {
 std::size_t Request::headerCount(std::string_view name) const {
     return static_cast<std::size_t>(
         std::count_if(headers.begin(), headers.end(),
-                      [&](const Header& h) { return equalsIgnoreCase(h.name, name); }));
+                      [&](const Header& h) { return equalsIgnoringAsciiCase(h.name, name); }));
 }
 
 std::string Request::host() const {
-    std::string host = lowerAscii(header("Host"));
+    std::string host = toLowerAscii(header("Host"));
     if (host.starts_with('[')) {
         return host.substr(0, host.find(']') + 1);
     }
@@ -422,7 +403,7 @@ struct Server::Impl {
     static int onServerName(SSL* ssl, int*, void* arg) {
         auto* self = static_cast<Impl*>(arg);
         if (const char* name = SSL_get_servername(ssl, TLSEXT_NAMETYPE_host_name)) {
-            if (SSL_CTX* ctx = self->authority.contextFor(lowerAscii(name))) {
+            if (SSL_CTX* ctx = self->authority.contextFor(toLowerAscii(name))) {
                 SSL_set_SSL_CTX(ssl, ctx);
             }
         }
@@ -596,7 +577,7 @@ std::string Server::authorityPem() const {
 
 void Server::route(std::string host, std::string path, Handler handler) {
     std::lock_guard lock(impl_->routesMutex);
-    impl_->routes.push_back({lowerAscii(host), std::move(path), std::move(handler)});
+    impl_->routes.push_back({toLowerAscii(host), std::move(path), std::move(handler)});
 }
 
 std::vector<Request> Server::requests() const {
