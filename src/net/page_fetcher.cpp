@@ -168,29 +168,6 @@ bool headerList(std::string_view block, CurlList& list) {
     return list.append("Expect:");
 }
 
-bool isUnreserved(unsigned char c) {
-    return c > 0x20 && c < 0x7F;
-}
-
-// libcurl refuses spaces and control bytes in a URL; they and non-ASCII bytes go
-// percent-encoded, everything else as the caller wrote it.
-std::string encodePath(std::string_view path) {
-    static constexpr char kHex[] = "0123456789ABCDEF";
-    std::string out;
-    out.reserve(path.size());
-    for (const char ch : path) {
-        const auto c = static_cast<unsigned char>(ch);
-        if (isUnreserved(c)) {
-            out += ch;
-        } else {
-            out += '%';
-            out += kHex[c >> 4];
-            out += kHex[c & 0x0F];
-        }
-    }
-    return out;
-}
-
 // The address libcurl is given, rebuilt from the host, port and path as the fetcher reads
 // them; empty when it cannot be used.
 std::string requestUrl(std::string_view url) {
@@ -209,7 +186,7 @@ std::string requestUrl(std::string_view url) {
     if (port != defaultPort) {
         out += ':' + std::to_string(port);
     }
-    out += encodePath(UrlPath(url));
+    out += EncodeUrlPath(UrlPath(url));
 
     CURLU* parsed = curlapi::urlNew();
     const bool ok =
@@ -220,32 +197,26 @@ std::string requestUrl(std::string_view url) {
 
 }  // namespace
 
-Bytes FetchPage(std::string_view url, int method, std::string_view bodyText, std::string* cookies,
-                std::string* returnedCookies, std::string* extraHeaders,
-                std::string* redirectLocation, bool noRedirect, Bytes* bodyBytes,
-                std::optional<std::string_view> proxy, std::string* rawHeaders) {
-    std::string cookiesLocal;
-    std::string returnedLocal;
-    std::string headersLocal;
-    std::string locationLocal;
-    Bytes bodyLocal;
-    std::string rawLocal;
-    std::string& jar = cookies ? *cookies : cookiesLocal;
-    std::string& returned = returnedCookies ? *returnedCookies : returnedLocal;
-    std::string& block = extraHeaders ? *extraHeaders : headersLocal;
-    std::string& location = redirectLocation ? *redirectLocation : locationLocal;
-    Bytes& body = bodyBytes ? *bodyBytes : bodyLocal;
-    std::string& raw = rawHeaders ? *rawHeaders : rawLocal;
+PageResult Fetch(const PageRequest& request) {
+    PageResult result;
+    result.cookieJar = request.cookies;
+    result.sentHeaders = request.headers;
+    std::string& jar = result.cookieJar;
+    std::string& returned = result.returnedCookies;
+    std::string& block = result.sentHeaders;
+    std::string& location = result.redirectLocation;
+    std::string& raw = result.rawHeaders;
+    const std::string_view url = request.url;
+    const bool noRedirect = request.redirects == Redirects::Return;
 
     const std::string agent = userAgentFor(block);
     const bool secure = UrlIsSecure(url);
 
-    // Until the request is under way nothing of the caller's is touched.
     const std::string target = requestUrl(url);
     CurlEasy curl = newCurlEasy();
     CurlList connectTo;
     if (target.empty() || !curl || !applyCommonOptions(curl.get(), secure, connectTo)) {
-        return {};
+        return result;
     }
     CURL* h = curl.get();
     Received received;
@@ -253,8 +224,8 @@ Bytes FetchPage(std::string_view url, int method, std::string_view bodyText, std
     bool ok = curlapi::easySetopt(h, CURLOPT_URL, target.c_str()) == CURLE_OK;
     // Direct unless a proxy is given; an empty string also stops libcurl reading the proxy
     // environment variables. A proxy serves plain http only.
-    const bool viaProxy = proxy.has_value() && !proxy->empty() && !secure;
-    const std::string proxyText = viaProxy ? std::string(*proxy) : std::string();
+    const bool viaProxy = request.proxy.has_value() && !request.proxy->empty() && !secure;
+    const std::string proxyText = viaProxy ? *request.proxy : std::string();
     ok = ok && curlapi::easySetopt(h, CURLOPT_PROXY, proxyText.c_str()) == CURLE_OK;
     ok = ok && curlapi::easySetopt(h, CURLOPT_NOPROXY, "") == CURLE_OK;
     if (viaProxy) {
@@ -272,24 +243,23 @@ Bytes FetchPage(std::string_view url, int method, std::string_view bodyText, std
     ok = ok && curlapi::easySetopt(h, CURLOPT_HEADERDATA, &received) == CURLE_OK;
     ok = ok && curlapi::easySetopt(h, CURLOPT_SUPPRESS_CONNECT_HEADERS, 1L) == CURLE_OK;
     if (!ok) {
-        return {};
+        return result;
     }
 
     completeHeaders(block, url, jar);
+    result.started = true;
     CurlList headerLines;
     if (!headerList(block, headerLines) ||
         curlapi::easySetopt(h, CURLOPT_HTTPHEADER, headerLines.get()) != CURLE_OK) {
-        return {};
+        return result;
     }
 
-    if (method != 0) {
-        if (body.empty()) {
-            body.assign(bodyText);
-        }
+    if (request.method != Method::Get) {
+        const Bytes& body = request.body;
         curlapi::easySetopt(h, CURLOPT_POST, 1L);
         curlapi::easySetopt(h, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(body.size()));
         curlapi::easySetopt(h, CURLOPT_POSTFIELDS, body.data());
-        if (method != 1) {
+        if (request.method == Method::GetWithBody) {
             curlapi::easySetopt(h, CURLOPT_CUSTOMREQUEST, "GET");
         }
     } else {
@@ -298,8 +268,8 @@ Bytes FetchPage(std::string_view url, int method, std::string_view bodyText, std
 
     // A failed transfer (refused, timed out, stalled, cut off, too large) gives no body: a
     // partial page or picture must not pass for a whole one. What headers arrived still count.
-    const CURLcode result = curlapi::easyPerform(h);
-    if (result != CURLE_OK || received.bodyTooLarge) {
+    const CURLcode transfer = curlapi::easyPerform(h);
+    if (transfer != CURLE_OK || received.bodyTooLarge) {
         received.body.clear();
     }
     curl.reset();
@@ -330,7 +300,43 @@ Bytes FetchPage(std::string_view url, int method, std::string_view bodyText, std
         location = raw;
     }
     MergeCookies(jar, returned);
-    return std::move(received.body);
+    result.body = std::move(received.body);
+    return result;
+}
+
+Bytes FetchPage(std::string_view url, int method, std::string_view bodyText, std::string* cookies,
+                std::string* returnedCookies, std::string* extraHeaders,
+                std::string* redirectLocation, bool noRedirect, Bytes* bodyBytes,
+                std::optional<std::string_view> proxy, std::string* rawHeaders) {
+    PageRequest request;
+    request.url = url;
+    request.method = method == 0 ? Method::Get : method == 1 ? Method::Post : Method::GetWithBody;
+    request.body = bodyBytes != nullptr && !bodyBytes->empty() ? *bodyBytes : Bytes(bodyText);
+    request.cookies = cookies != nullptr ? *cookies : std::string();
+    request.headers = extraHeaders != nullptr ? *extraHeaders : std::string();
+    request.redirects = noRedirect ? Redirects::Return : Redirects::Follow;
+    if (proxy.has_value()) {
+        request.proxy = std::string(*proxy);
+    }
+    PageResult result = Fetch(request);
+    // Until the request is under way nothing of the caller's is touched.
+    if (!result.started) {
+        return {};
+    }
+    auto give = [](std::string* to, std::string& from) {
+        if (to != nullptr) {
+            *to = std::move(from);
+        }
+    };
+    give(cookies, result.cookieJar);
+    give(returnedCookies, result.returnedCookies);
+    give(extraHeaders, result.sentHeaders);
+    give(redirectLocation, result.redirectLocation);
+    give(rawHeaders, result.rawHeaders);
+    if (method != 0) {
+        give(bodyBytes, request.body);
+    }
+    return std::move(result.body);
 }
 
 std::string sanitizeUtf8(std::string_view bytes) {
@@ -388,6 +394,14 @@ std::string_view upToNul(std::string_view bytes) {
 
 }  // namespace
 
+std::string gbkPageText(std::string_view body) {
+    return text::gbkToUtf8Lossy(upToNul(body));
+}
+
+std::string utf8PageText(std::string_view body) {
+    return sanitizeUtf8(upToNul(body));
+}
+
 std::string FetchPageText(std::string_view url, int method, std::string_view bodyText,
                           std::string* cookies, std::string* returnedCookies,
                           std::string* extraHeaders, std::string* redirectLocation, bool noRedirect,
@@ -396,7 +410,7 @@ std::string FetchPageText(std::string_view url, int method, std::string_view bod
     const Bytes body =
         FetchPage(url, method, bodyText, cookies, returnedCookies, extraHeaders, redirectLocation,
                   noRedirect, bodyBytes, proxy.value_or(std::string_view{}), rawHeaders);
-    return text::gbkToUtf8Lossy(upToNul(body));
+    return gbkPageText(body);
 }
 
 std::string FetchPageUtf8(std::string_view url, int method, std::string_view bodyText,
@@ -407,7 +421,7 @@ std::string FetchPageUtf8(std::string_view url, int method, std::string_view bod
     const Bytes body =
         FetchPage(url, method, bodyText, cookies, returnedCookies, extraHeaders, redirectLocation,
                   noRedirect, bodyBytes, proxy.value_or(std::string_view{}), rawHeaders);
-    return sanitizeUtf8(upToNul(body));
+    return utf8PageText(body);
 }
 
 }  // namespace arlo::net

@@ -27,9 +27,66 @@ inline constexpr std::string_view kDefaultUserAgent =
 // Response bodies larger than this end the read with an empty result.
 inline constexpr std::size_t kMaxBodyBytes = std::size_t{64} << 20;
 
-// One request; returns the response body, empty when the request cannot be made, fails
-// or is cut off, or the body exceeds kMaxBodyBytes. HTTP error statuses are not failures:
-// their bodies are returned like any other.
+enum class Method {
+    Get,
+    Post,
+    GetWithBody,  // a GET that carries the body, as some services expect
+};
+
+enum class Redirects {
+    Follow,
+    Return,  // a redirect response is the result: its Location in redirectLocation
+};
+
+// One request of the page fetcher.
+struct PageRequest {
+    std::string url{};  // "http://..." or "https://..."; a bare host ("example.org/x") means http
+    Method method = Method::Get;
+    Bytes body{};  // sent with Post and GetWithBody
+    // The cookie jar, sent as the Cookie line; the result holds it merged with what the
+    // response set.
+    std::string cookies{};
+    // Header lines joined by CR LF. Referer, Accept, Accept-Language, Content-Type and Cookie
+    // lines are added where missing; a Host or User-Agent line replaces the transport's own.
+    std::string headers{};
+    Redirects redirects = Redirects::Follow;
+    // Plain-http requests go through this "host:port" proxy; none or empty: direct (proxy
+    // environment variables are never consulted).
+    std::optional<std::string> proxy{};
+};
+
+struct PageResult {
+    // Empty when the request cannot be made, fails or is cut off, or the body exceeds
+    // kMaxBodyBytes. HTTP error statuses are not failures: their bodies come back like any
+    // other.
+    Bytes body{};
+    // The final response's header block, status line first, each line ended by CR LF, then
+    // an empty line; empty when nothing was received. The trailer fields of a chunked body
+    // are not headers: they are left out of it, of returnedCookies and of the jar.
+    std::string rawHeaders{};
+    // The response's Location value; without one, the whole raw block.
+    std::string redirectLocation{};
+    // The name=value pairs of the response's Set-Cookie lines, ";"-joined.
+    std::string returnedCookies{};
+    // The request's jar merged with returnedCookies (see MergeCookies).
+    std::string cookieJar{};
+    // The completed header block that was sent.
+    std::string sentHeaders{};
+    // False when the request never got under way (an address that cannot be used, the
+    // transport missing): every other field then holds what the request gave.
+    bool started = false;
+};
+
+// Makes the request and waits for its whole response.
+PageResult Fetch(const PageRequest& request);
+
+// A page's body up to its first NUL byte as UTF-8: decoded from GBK (undecodable bytes
+// become U+FFFD), or with malformed UTF-8 sequences replaced by U+FFFD.
+std::string gbkPageText(std::string_view body);
+std::string utf8PageText(std::string_view body);
+
+// The same request in positional form, each argument the caller's variable, read and
+// rewritten in place (null: "not given", like a fresh empty variable). Returns the body.
 //
 //  url              "http://..." or "https://..."; a bare host ("example.org/x") means http
 //  method           1 = POST, 0 = GET (any other value: GET carrying the body)

@@ -14,6 +14,7 @@
 
 #include "net/page_fetcher.h"
 #include "net/transport.h"
+#include "net/url_parts.h"
 #include "text/ascii.h"
 #include "text/numbers.h"
 #include "text/split.h"
@@ -110,29 +111,6 @@ private:
     bool completed_ = false;
     std::thread thread_;
 };
-
-bool isUrlSafe(unsigned char c) {
-    return c > 0x20 && c < 0x7F;
-}
-
-// libcurl refuses spaces and control bytes in a URL; they and non-ASCII bytes go
-// percent-encoded, everything else as the caller wrote it.
-std::string encodePath(std::string_view path) {
-    static constexpr char kHex[] = "0123456789ABCDEF";
-    std::string out;
-    out.reserve(path.size());
-    for (const char ch : path) {
-        const auto c = static_cast<unsigned char>(ch);
-        if (isUrlSafe(c)) {
-            out += ch;
-        } else {
-            out += '%';
-            out += kHex[c >> 4];
-            out += kHex[c & 0x0F];
-        }
-    }
-    return out;
-}
 
 bool isHostByte(unsigned char c) {
     return (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' || c == '.' || c == '_';
@@ -462,7 +440,7 @@ bool Request::Open(std::string_view verb, std::string_view address) {
     if (port != (secure ? 443 : 80)) {
         url += ":" + std::to_string(port);
     }
-    url += encodePath(RequestPath(address));
+    url += EncodeUrlPath(RequestPath(address));
     CURLU* parsed = curlapi::urlNew();
     const bool parses =
         parsed != nullptr && curlapi::urlSet(parsed, CURLUPART_URL, url.c_str(), 0) == CURLUE_OK;

@@ -64,6 +64,23 @@ std::string UrlPath(std::string_view url) {
     return std::string(url.substr(slash));
 }
 
+std::string EncodeUrlPath(std::string_view path) {
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    std::string out;
+    out.reserve(path.size());
+    for (const char ch : path) {
+        const auto c = static_cast<unsigned char>(ch);
+        if (c > 0x20 && c < 0x7F) {
+            out += ch;
+        } else {
+            out += '%';
+            out += kHex[c >> 4];
+            out += kHex[c & 0x0F];
+        }
+    }
+    return out;
+}
+
 bool UrlIsSecure(std::string_view url) {
     return text::toLowerAscii(url.substr(0, 5)) == "https";
 }

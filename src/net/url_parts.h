@@ -24,6 +24,10 @@ int UrlPort(std::string_view url);
 // letter case kept); "/" when there is none.
 std::string UrlPath(std::string_view url);
 
+// `path` as libcurl takes it: spaces, control bytes and non-ASCII bytes percent-encoded (as
+// %XX, upper-case hex), every other byte as the caller wrote it, "%" included.
+std::string EncodeUrlPath(std::string_view path);
+
 // True when the first five characters of `url`, lower-cased, are "https".
 bool UrlIsSecure(std::string_view url);
 

@@ -13,12 +13,12 @@ bool sendUsagePing() {
                             "/stat.htm?id=" + std::string(deploy::kCounterSiteId);
     // The counter attributes the hit by its Referer; the fetcher adds no Referer of its own
     // when the block has one. No spaces after the colons: this is what the counter gets.
-    std::string headers = "Host:" + std::string(deploy::kCounterHost) +
-                          "\r\nReferer:" + std::string(deploy::kHostingSpaceHome);
-    std::string rawHeaders;
-    net::FetchPage(url, 0, {}, nullptr, nullptr, &headers, nullptr, false, nullptr, std::nullopt,
-                   &rawHeaders);
-    return !rawHeaders.empty();
+    const net::PageResult hit = net::Fetch({
+        .url = url,
+        .headers = "Host:" + std::string(deploy::kCounterHost) +
+                   "\r\nReferer:" + std::string(deploy::kHostingSpaceHome),
+    });
+    return !hit.rawHeaders.empty();
 }
 
 }  // namespace arlo::online

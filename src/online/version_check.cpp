@@ -90,15 +90,18 @@ void findDownloadAddress(VersionState& state, const StopFlag* stop) {
         return;
     }
     const std::string endpoint = std::string(deploy::kHostingEndpointPrefix) + token;
-    std::string sessionCookies;
-    net::FetchPage(endpoint, 0, {}, nullptr, &sessionCookies);
+    // The endpoint's first answer opens a session; its cookies go with the listing request.
+    const net::PageResult session = net::Fetch({.url = endpoint});
     if (stopped(stop)) {
         return;
     }
-    const std::string form =
-        "Yz0=dq&Yz1=" + std::string(deploy::kDownloadDirectoryId) + "&Yz2=&Yz3=&Yz4=";
-    const std::string listing = net::FetchPageText(endpoint, 1, form, &sessionCookies);
-    takeDownloadAddress(listingEntries(listing), state);
+    const net::PageResult listing = net::Fetch({
+        .url = endpoint,
+        .method = net::Method::Post,
+        .body = "Yz0=dq&Yz1=" + std::string(deploy::kDownloadDirectoryId) + "&Yz2=&Yz3=&Yz4=",
+        .cookies = session.returnedCookies,
+    });
+    takeDownloadAddress(listingEntries(net::gbkPageText(listing.body)), state);
 }
 
 bool checkForUpdate(VersionState& state, const StopFlag* stop) {

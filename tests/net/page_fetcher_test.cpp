@@ -263,6 +263,54 @@ TEST_F(PageFetcher, onlyALocationLineGivesTheRedirectLocation) {
     EXPECT_EQ(location, "http://names.arlo.invalid/there");
 }
 
+TEST_F(PageFetcher, aNamedRequestGivesEveryPartOfTheAnswerInItsResult) {
+    standin.server().route("named.arlo.invalid", "/login", [](const standin::Request& r) {
+        standin::Response response;
+        response.status = 302;
+        response.headers = {{"Location", "/home"},
+                            {"Set-Cookie", "sid=" + std::to_string(r.body.size()) + "; path=/"}};
+        response.body = "moved";
+        return response;
+    });
+    const PageRequest request{
+        .url = "http://named.arlo.invalid/login",
+        .method = Method::Post,
+        .body = std::string("u=1\0x", 5),
+        .cookies = "z=9",
+        .headers = "X-Note: 1",
+        .redirects = Redirects::Return,
+    };
+    const PageResult result = Fetch(request);
+    EXPECT_TRUE(result.started);
+    EXPECT_EQ(result.body, "moved");
+    EXPECT_THAT(result.rawHeaders, StartsWith("HTTP/1.1 302 "));
+    EXPECT_EQ(result.redirectLocation, "/home");
+    EXPECT_EQ(result.returnedCookies, "sid=5");
+    EXPECT_EQ(result.cookieJar, "sid=5; z=9");
+    EXPECT_EQ(result.sentHeaders, "X-Note: 1\r\nReferer: http://named.arlo.invalid/login" +
+                                      kDefaultBlockTail + "\r\nCookie: z=9");
+    const auto requests = received();
+    ASSERT_EQ(requests.size(), 1u);
+    EXPECT_EQ(requests[0].method, "POST");
+    EXPECT_EQ(requests[0].body, std::string("u=1\0x", 5));
+    EXPECT_EQ(requests[0].header("Cookie"), "z=9");
+
+    // A GET that carries a body sends it with the GET.
+    Fetch({.url = "http://named.arlo.invalid/echo", .method = Method::GetWithBody, .body = "k=v"});
+    ASSERT_EQ(received().size(), 2u);
+    EXPECT_EQ(received()[1].method, "GET");
+    EXPECT_EQ(received()[1].body, "k=v");
+
+    // An address that cannot be used starts nothing and hands the request's parts back.
+    const PageResult refused =
+        Fetch({.url = "http://host.arlo.invalid:70000/x", .cookies = "a=1", .headers = "X: y"});
+    EXPECT_FALSE(refused.started);
+    EXPECT_EQ(refused.cookieJar, "a=1");
+    EXPECT_EQ(refused.sentHeaders, "X: y");
+    EXPECT_THAT(refused.rawHeaders, IsEmpty());
+    EXPECT_EQ(received().size(), 2u);
+}
+
 TEST_F(PageFetcher, onlySetCookieLinesGiveCookies) {
     standin.server().route("names.arlo.invalid", "/cookies", [](const standin::Request&) {
         standin::Response response;

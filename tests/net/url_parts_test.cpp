@@ -42,6 +42,12 @@ TEST(UrlParts, thePortFollowsTheLastColonOfTheHost) {
     EXPECT_EQ(UrlPort("http://[::1]:8081/"), 8081);
 }
 
+TEST(UrlParts, pathsAreEncodedForLibcurlKeepingWhatItTakes) {
+    EXPECT_EQ(EncodeUrlPath("/a b/\x01\x7F\xE4\xB8\xAD?q=%41&x=~"),
+              "/a%20b/%01%7F%E4%B8%AD?q=%41&x=~");
+    EXPECT_EQ(EncodeUrlPath(""), "");
+}
+
 TEST(UrlParts, secureOnlyForAnHttpsPrefixInAnyCase) {
     EXPECT_TRUE(UrlIsSecure("HTTPS://a/"));
     EXPECT_TRUE(UrlIsSecure("https://a/"));
