@@ -50,8 +50,8 @@ std::vector<std::string> cutCellByCell(std::string_view sheet) {
     for (int j = 0; j < 10; ++j) {
         for (int i = 0; i < 10; ++i) {
             frames.push_back(arlo::pictures::cropBmp(sheet, static_cast<int>(i * cw),
-                                                    static_cast<int>(j * ch), static_cast<int>(cw),
-                                                    static_cast<int>(ch)));
+                                                     static_cast<int>(j * ch), static_cast<int>(cw),
+                                                     static_cast<int>(ch)));
         }
     }
     return frames;

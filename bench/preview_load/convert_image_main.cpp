@@ -18,6 +18,7 @@ int main(int argc, char** argv) {
     }
     const int format = argc > 3 ? std::atoi(argv[3]) : arlo::pictures::kFormatBmp;
     QByteArray out;
-    return arlo::pictures::convertImage(in.readAll(), format, QString::fromLocal8Bit(argv[2]), out) ? 0
-                                                                                              : 1;
+    return arlo::pictures::convertImage(in.readAll(), format, QString::fromLocal8Bit(argv[2]), out)
+               ? 0
+               : 1;
 }

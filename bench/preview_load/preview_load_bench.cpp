@@ -21,13 +21,13 @@
 
 #include "deploy/deploy.h"
 #include "net/page_fetcher.h"
-#include "standin/standin_environment.h"
-#include "ui/app_context.h"
-#include "pictures/qt/image_convert.h"
-#include "ui/main_window.h"
 #include "pictures/bmp.h"
+#include "pictures/qt/image_convert.h"
 #include "preview/slide_preview.h"
 #include "preview/slide_preview_loader.h"
+#include "standin/standin_environment.h"
+#include "ui/app_context.h"
+#include "ui/main_window.h"
 #include "ui/preview_controller.h"
 
 using namespace arlo;
