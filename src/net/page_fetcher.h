@@ -6,14 +6,14 @@
 #include <string_view>
 
 // The page fetcher: one blocking HTTP or HTTPS request per call. It completes the caller's
-// header block with browser-like defaults, sends and updates a caller-held cookie jar, follows
-// redirects unless told not to, and hands back the raw response header block, the redirect
-// target and the cookies the response set. It keeps nothing between calls; whatever must
-// outlive a request lives in the caller's variables, which it reads and rewrites.
+// header block with browser-like defaults, sends a cookie jar and hands it back merged with
+// what the response set, follows redirects unless told not to, and hands back the raw
+// response header block, the redirect target and the cookies the response set. It keeps
+// nothing between calls: a request is a PageRequest, its answer a PageResult (FetchPage is
+// the same in positional form, reading and rewriting the caller's variables).
 //
-// Pointer arguments are the caller's variables, rewritten in place; null means "not given"
-// and behaves like a fresh empty variable. Texts are UTF-8 inside the program; header lines,
-// cookies and bodies go on the wire byte for byte as given.
+// Texts are UTF-8 inside the program; header lines, cookies and bodies go on the wire byte
+// for byte as given.
 namespace arlo::net {
 
 // Body bytes (may hold NUL bytes).
