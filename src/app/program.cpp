@@ -11,9 +11,9 @@
 #include "app/update_offer.h"
 #include "catalogue/catalogue.h"
 #include "catalogue/settings_file.h"
-#include "ui/control_kinds.h"
 #include "ui/main_window.h"
 #include "ui/ui_look.h"
+#include "ui/widgets/controls.h"
 
 #if defined(ARLO_HAVE_ONLINE) && __has_include("online/usage_ping.h")
 #include "online/usage_ping.h"

@@ -10,11 +10,11 @@
 
 #include "app/program.h"
 #include "ui/about_window.h"
-#include "ui/control_kinds.h"
 #include "ui/episode_list_view.h"
 #include "ui/guestbook_window.h"
 #include "ui/main_window.h"
 #include "ui/update_window.h"
+#include "ui/widgets/controls.h"
 
 namespace arlo::app {
 

@@ -5,8 +5,8 @@
 
 #include "catalogue/catalogue.h"
 #include "catalogue/episode_rows.h"
-#include "ui/control_kinds.h"
 #include "ui/ui_look.h"
+#include "ui/widgets/controls.h"
 
 namespace arlo::ui {
 

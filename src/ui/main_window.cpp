@@ -10,7 +10,6 @@
 #include "catalogue/catalogue.h"
 #include "catalogue/episode_rows.h"
 #include "ui/about_window.h"
-#include "ui/control_kinds.h"
 #include "ui/episode_list_controller.h"
 #include "ui/episode_list_view.h"
 #include "ui/guestbook_window.h"
@@ -18,6 +17,7 @@
 #include "ui/poster_grid.h"
 #include "ui/preview_controller.h"
 #include "ui/ui_look.h"
+#include "ui/widgets/controls.h"
 
 namespace arlo::ui {
 

@@ -7,11 +7,11 @@
 
 #include "catalogue/catalogue.h"
 #include "playback/player_page.h"
-#include "ui/control_kinds.h"
 #include "ui/episode_list_controller.h"
 #include "ui/notices.h"
 #include "ui/player_window.h"
 #include "ui/trailer_window.h"
+#include "ui/widgets/controls.h"
 
 namespace arlo::ui {
 

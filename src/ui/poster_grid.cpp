@@ -7,10 +7,10 @@
 
 #include "catalogue/catalogue.h"
 #include "pictures/pictures.h"
-#include "ui/control_kinds.h"
 #include "ui/poster_layout.h"
 #include "ui/skinned/placement.h"
 #include "ui/ui_look.h"
+#include "ui/widgets/controls.h"
 
 namespace arlo::ui {
 

@@ -7,9 +7,9 @@
 #include <functional>
 #include <vector>
 
-#include "ui/control_kinds.h"
 #include "ui/main_window.h"
 #include "ui/skinned/png_control.h"
+#include "ui/widgets/controls.h"
 
 namespace arlo::ui {
 

@@ -7,11 +7,11 @@
 
 #include "deploy/deploy.h"
 #include "net/page_fetcher.h"
-#include "ui/control_kinds.h"
 #include "ui/image_convert.h"
 #include "ui/preview/slide_preview.h"
 #include "ui/slide_preview_sheet.h"
 #include "ui/ui_look.h"
+#include "ui/widgets/controls.h"
 
 namespace arlo::ui {
 namespace {

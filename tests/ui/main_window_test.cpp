@@ -12,13 +12,13 @@
 #include "catalogue/catalogue.h"
 #include "ui/about_window.h"
 #include "ui/app_context.h"
-#include "ui/control_kinds.h"
 #include "ui/episode_list_view.h"
 #include "ui/guestbook_window.h"
 #include "ui/main_window.h"
 #include "ui/notices.h"
 #include "ui/ui_look.h"
 #include "ui/update_window.h"
+#include "ui/widgets/controls.h"
 
 using namespace arlo::ui;
 

@@ -11,12 +11,12 @@
 #include "playback/player_page.h"
 #include "playback/view/page_view.h"
 #include "ui/app_context.h"
-#include "ui/control_kinds.h"
 #include "ui/episode_list_view.h"
 #include "ui/main_window.h"
 #include "ui/notices.h"
 #include "ui/player_window.h"
 #include "ui/trailer_window.h"
+#include "ui/widgets/controls.h"
 
 using namespace arlo;
 using namespace arlo::ui;

@@ -12,11 +12,11 @@
 #include "catalogue/catalogue.h"
 #include "playback/view/page_view.h"
 #include "ui/app_context.h"
-#include "ui/control_kinds.h"
 #include "ui/main_window.h"
 #include "ui/notices.h"
 #include "ui/poster_grid.h"
 #include "ui/skinned/png_control.h"
+#include "ui/widgets/controls.h"
 
 using namespace arlo::ui;
 namespace skinned = arlo::skinned;
