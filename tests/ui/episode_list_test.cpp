@@ -154,8 +154,9 @@ void EpisodeListTest::waitForResults(const QString& query) {
 }
 
 Panel EpisodeListTest::panel() const {
-    return {c_->episodeHeading->text(), c_->episodeTitle->text(), context_->state.sourceIds,
-            c_->cover->backgroundSource(), c_->previewStatus->text()};
+    return {c_->episodeHeading->text(), c_->episodeTitle->text(),
+            window_->episodeListController().chosenEpisode().ids, c_->cover->backgroundSource(),
+            c_->previewStatus->text()};
 }
 
 void EpisodeListTest::switchToMandarin() {
@@ -262,8 +263,8 @@ void EpisodeListTest::emptyingTheBoxShowsTheFullList() {
 void EpisodeListTest::clickBelowTheLastRowChoosesNothing() {
     clickRow(c_->episodeList, 3);
     QVERIFY(c_->seriesLogo->isHidden());
-    QCOMPARE(context_->state.sourceIds.size(), 1u);
-    QVERIFY(!context_->state.sourceIds[0].empty());
+    QCOMPARE(window_->episodeListController().chosenEpisode().ids.size(), 1u);
+    QVERIFY(!window_->episodeListController().chosenEpisode().ids[0].empty());
 
     type(QStringLiteral("742"));
     waitForResults(QStringLiteral("742"));
@@ -272,7 +273,7 @@ void EpisodeListTest::clickBelowTheLastRowChoosesNothing() {
     QCOMPARE(c_->resultList->currentRow(), -1);
     QCOMPARE(c_->episodeHeading->text(), QStringLiteral("雾港侦探阿洛  第集"));
     QCOMPARE(c_->episodeTitle->text(), QString());
-    QCOMPARE(context_->state.sourceIds, std::vector<std::string>{""});
+    QCOMPARE(window_->episodeListController().chosenEpisode().ids, std::vector<std::string>{""});
 }
 
 void EpisodeListTest::longTitlesWrapFrom31GbkBytes() {
@@ -335,7 +336,7 @@ void EpisodeListTest::mandarinChoiceAsksForItsPreviews() {
     clickRow(c_->resultList, 0);
     const int n = c_->resultList->episodes().cell(0, kColumnNumber).toInt();
     using catalogue::List;
-    QCOMPARE(context_->state.sourceIds,
+    QCOMPARE(window_->episodeListController().chosenEpisode().ids,
              (std::vector<std::string>{cat().value(List::MandarinSohuIds, n),
                                        cat().value(List::MandarinLeTVIds, n),
                                        cat().value(List::MandarinIqiyiIds, n)}));

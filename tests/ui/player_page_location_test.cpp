@@ -63,7 +63,7 @@ void PlayerPageLocationTest::aPageThatCannotBeWrittenAnywhereIsToldAndShowsNoErr
 
     QTRY_VERIFY(!notices.entries().empty());
     QCOMPARE(notices.entries().front().caption, kCaptionNotice);
-    QCOMPARE(notices.entries().front().text, kPageNotWrittenNotice);
+    QCOMPARE(notices.entries().front().text, QString::fromUtf8(playback::kPageNotWritten.data()));
     QVERIFY(!QFile::exists(QString::fromStdString(context.state.playerPagePath)));
 
     auto* player = qobject_cast<PlayerWindow*>(window.playerWindow());
