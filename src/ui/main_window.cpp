@@ -274,6 +274,34 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     emit closing();
 }
 
+void MainWindow::showStartState() {
+    c_.logo->setBackgroundPicture(picturePath(QStringLiteral("logo.png")));
+    c_.cover->setBackgroundPicture(picturePath(QStringLiteral("default_preview.jpg")));
+    c_.categoryChooser->setCurrentIndex(0);
+    c_.languageChooser->setCurrentIndex(0);
+    c_.episodeCount->setText(
+        QString::number(catalogue::Catalogue::builtIn().count(catalogue::List::JapaneseTitles)));
+
+    // The preview picture moves into its frame, keeping its coordinates.
+    const QRect pictureGeometry = c_.previewPicture->geometry();
+    c_.previewPicture->setParent(c_.previewFrame);
+    c_.previewPicture->setGeometry(pictureGeometry);
+    c_.previewPicture->hide();
+}
+
+void MainWindow::chooseCategory(int index) {
+    c_.categoryChooser->setCurrentIndex(index);
+    onCategoryChanged(index);
+}
+
+QWidget* MainWindow::episodeListViewport() const {
+    return c_.episodeList->viewport();
+}
+
+int MainWindow::episodeListRowCount() const {
+    return episodeList_->episodeListRowCount();
+}
+
 void MainWindow::setUpMoviePage() {
     posterGrid_->setUp();
 }

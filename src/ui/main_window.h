@@ -107,9 +107,17 @@ public:
     // The movie page's poster grid, built by setUpMoviePage().
     PosterGrid* posterGrid() const { return posterGrid_; }
 
+    // Start-up: the logo and the default cover, "TV版" and "日语" chosen with the length of
+    // the Japanese-dubbed list, the preview picture moved into its frame.
+    void showStartState();
     // Start-up work handed to the movie page and the episode list.
     void setUpMoviePage();
     void startEpisodeListRefresh();
+    // Chooses a category as the user does in its chooser: 0 "TV版", 1 "剧场版".
+    void chooseCategory(int index);
+    // The full episode list, which paints on its own once it fills.
+    QWidget* episodeListViewport() const;
+    int episodeListRowCount() const;
 
 signals:
     // Once, when the window is first shown: the start-up sequence runs here.
