@@ -47,9 +47,16 @@ void Navigator::playButton(const ChosenEpisode& chosen) {
 }
 
 void Navigator::writePage(PageTemplate which, const std::string& playId) {
-    const std::string runDirectory =
-        runDirectory_.empty() ? std::filesystem::path(state_.playerPagePath).parent_path().string()
-                              : runDirectory_;
+    std::string runDirectory = runDirectory_;
+    if (runDirectory.empty()) {
+        std::filesystem::path folder = std::filesystem::path(state_.playerPagePath).parent_path();
+        if (folder.empty()) {
+            // A bare file name, or none, lies in the working folder.
+            std::error_code ignored;
+            folder = std::filesystem::current_path(ignored);
+        }
+        runDirectory = folder.string();
+    }
     const PlacedPage placed =
         placePlayerPage(state_.playerPagePath, playerPageFolders(runDirectory), which, playId);
     state_.playerPagePath = placed.path;

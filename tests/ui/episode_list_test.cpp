@@ -4,6 +4,7 @@
 #include <QTest>
 
 #include "catalogue/catalogue.h"
+#include "main_window_fixture.h"
 #include "text/gbk.h"
 #include "ui/app_context.h"
 #include "ui/episode_list_controller.h"
@@ -100,35 +101,23 @@ private:
     Panel panel() const;
     void switchToMandarin();
 
-    std::unique_ptr<RecordingNotices> notices_;
-    std::unique_ptr<AppContext> context_;
-    std::unique_ptr<MainWindow> window_;
+    testing::MainWindowFixture fixture_;
+    AppContext* context_ = &fixture_.context;
+    MainWindow* window_ = nullptr;
     const MainWindow::Controls* c_ = nullptr;
 };
 
 void EpisodeListTest::init() {
-    notices_ = std::make_unique<RecordingNotices>();
-    context_ = std::make_unique<AppContext>();
-    context_->notices = notices_.get();
-    context_->state.category = "TV版";
-    context_->state.language = "日语";
-    window_ = std::make_unique<MainWindow>(*context_);
-    c_ = &window_->controls();
-    window_->show();
-    QVERIFY(QTest::qWaitForWindowExposed(window_.get()));
-    window_->activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(window_.get()));
+    fixture_.open();
+    window_ = fixture_.window.get();
+    c_ = &fixture_.controls();
     // The program parks the focus away from the search box at start-up.
     leaveSearchBox();
-    window_->startEpisodeListRefresh();
-    QTRY_COMPARE(c_->episodeList->episodes().rowCount(),
-                 cat().count(catalogue::List::JapaneseTitles));
+    fixture_.fillEpisodeList();
 }
 
 void EpisodeListTest::cleanup() {
-    window_.reset();
-    context_.reset();
-    notices_.reset();
+    fixture_.close();
 }
 
 void EpisodeListTest::focusSearchBox() {

@@ -10,6 +10,7 @@
 #include <map>
 
 #include "catalogue/catalogue.h"
+#include "main_window_fixture.h"
 #include "ui/about_window.h"
 #include "ui/app_context.h"
 #include "ui/episode_list_view.h"
@@ -83,22 +84,14 @@ void checkCaptionsFit(QWidget* window) {
 class MainWindowTest : public QObject {
     Q_OBJECT
 
-    AppContext context_;
-    RecordingNotices notices_;
-    std::unique_ptr<MainWindow> main_;
+    testing::MainWindowFixture fixture_;
+    AppContext& context_ = fixture_.context;
+    RecordingNotices& notices_ = fixture_.notices;
+    std::unique_ptr<MainWindow>& main_ = fixture_.window;
 
 private slots:
-    void init() {
-        context_.state = {};
-        context_.notices = &notices_;
-        main_ = std::make_unique<MainWindow>(context_);
-        main_->show();
-        QVERIFY(QTest::qWaitForWindowExposed(main_.get()));
-        main_->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(main_.get()));
-    }
-
-    void cleanup() { main_.reset(); }
+    void init() { fixture_.open(); }
+    void cleanup() { fixture_.close(); }
 
     void windowsOpenAtTheirPlaceWithTheirOuterSize() {
         QCOMPARE(main_->frameGeometry().topLeft(), QPoint(50, 50));

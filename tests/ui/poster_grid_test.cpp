@@ -2,7 +2,6 @@
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QStackedWidget>
-#include <QTemporaryDir>
 #include <QTimer>
 #include <QToolTip>
 #include <QWheelEvent>
@@ -10,6 +9,7 @@
 #include <memory>
 
 #include "catalogue/catalogue.h"
+#include "main_window_fixture.h"
 #include "playback/view/page_view.h"
 #include "ui/app_context.h"
 #include "ui/main_window.h"
@@ -49,13 +49,12 @@ QPoint centreOf(const QWidget* w) {
 class PosterGridTest final : public QObject {
     Q_OBJECT
 
-    QTemporaryDir folder_;
-    AppContext context_;
-    RecordingNotices notices_;
-    std::unique_ptr<MainWindow> main_;
+    testing::MainWindowFixture fixture_;
+    AppContext& context_ = fixture_.context;
+    std::unique_ptr<MainWindow>& main_ = fixture_.window;
     PosterGrid* grid_ = nullptr;
 
-    const MainWindow::Controls& c() const { return main_->controls(); }
+    const MainWindow::Controls& c() const { return fixture_.controls(); }
 
 private:
     void showMoviePage() {
@@ -71,29 +70,13 @@ private:
 
 private slots:
     void init() {
-        QVERIFY(folder_.isValid());
-        context_.state = {};
-        context_.state.category = "TV版";
-        context_.state.language = "日语";
-        context_.state.playerPagePath = folder_.filePath(QStringLiteral("page.htm")).toStdString();
-        context_.notices = &notices_;
-        main_ = std::make_unique<MainWindow>(context_);
-        main_->show();
-        QVERIFY(QTest::qWaitForWindowExposed(main_.get()));
-        main_->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(main_.get()));
+        fixture_.open();
         main_->setUpMoviePage();
         grid_ = main_->posterGrid();
         QVERIFY(grid_ != nullptr);
     }
 
-    void cleanup() {
-        if (QWidget* holder = QWidget::mouseGrabber()) {
-            holder->releaseMouse();
-        }
-        delete main_->playerWindow();
-        main_.reset();
-    }
+    void cleanup() { fixture_.close(); }
 
     void gridShowsEighteenCellsInTwoColumns_theLastSixteenAboveTheEnd() {
         const auto& movies = arlo::catalogue::Catalogue::builtIn();
@@ -150,7 +133,7 @@ private slots:
         // A fresh window: the timer fires from inside the set-up's pauses, and finds the
         // grid part-built.
         AppContext context;
-        context.notices = &notices_;
+        context.notices = &fixture_.notices;
         MainWindow fresh(context);
         fresh.show();
         QVERIFY(QTest::qWaitForWindowExposed(&fresh));
