@@ -15,6 +15,7 @@
 #include "ui/guestbook_window.h"
 #include "ui/navigation_adapter.h"
 #include "ui/poster_grid.h"
+#include "ui/poster_page.h"
 #include "ui/preview_controller.h"
 #include "ui/ui_look.h"
 #include "ui/widgets/controls.h"
@@ -67,7 +68,8 @@ MainWindow::MainWindow(AppContext& context) : context_(context) {
     setCentralWidget(client);
     buildWindowControls(client);
     buildEpisodePage(c_.pages->widget(0));
-    buildMoviePage(c_.pages->widget(1));
+    posterPage_ = new PosterPage(context_, c_.pages);
+    c_.pages->addWidget(posterPage_);
     preview_ = std::make_unique<PreviewController>(context_, c_);
     episodeList_ = std::make_unique<EpisodeListController>(c_, context_);
     connect(episodeList_.get(), &EpisodeListController::previewWanted, this,
@@ -76,18 +78,14 @@ MainWindow::MainWindow(AppContext& context) : context_(context) {
             &PreviewController::chooseWithoutPreviews);
     navigation_ = std::make_unique<NavigationAdapter>(*this, *episodeList_, context_);
     bindEvents();
-    posterGrid_ = new PosterGrid(context_, c_, this);
-    connect(posterGrid_, &PosterGrid::playRequested, this, &MainWindow::onPosterPlayRequested);
+    connect(posterPage_, &PosterPage::playRequested, this, &MainWindow::onPosterPlayRequested);
     setOuterGeometry(this, QPoint(50, 50), QSize(397, 610), true);
 }
 
 MainWindow::~MainWindow() {
     // The base destructor hides the controls before it deletes them, and hiding makes them
     // emit (the search box loses the focus, each chooser reports its drop-down closed): no
-    // handler of this window may run once it is half gone. The poster grid's handlers work on
-    // these controls too, so it goes first.
-    delete posterGrid_;
-    posterGrid_ = nullptr;
+    // handler of this window may run once it is half gone.
     for (QObject* child : findChildren<QObject*>()) {
         disconnect(child, nullptr, this, nullptr);
     }
@@ -128,7 +126,7 @@ void MainWindow::buildWindowControls(QWidget* client) {
     c_.episodeUnit = makeLabel(client, QStringLiteral("标签12"), {272, 61, 40, 27},
                                QStringLiteral("集"), uiFont(13), kTeal);
     fitCountLabel(c_.episodeCount, c_.episodeUnit->x() - 1);
-    c_.pages = makePageContainer(client, QStringLiteral("高级选择夹1"), {-1, 88, 393, 465}, 2);
+    c_.pages = makePageContainer(client, QStringLiteral("高级选择夹1"), {-1, 88, 393, 465}, 1);
 }
 
 void MainWindow::buildEpisodePage(QWidget* page) {
@@ -200,25 +198,6 @@ void MainWindow::buildEpisodePage(QWidget* page) {
     c_.previewPointer->raise();
 }
 
-void MainWindow::buildMoviePage(QWidget* page) {
-    c_.posterOuter = makeFramePanel(page, QStringLiteral("外形框3"), {1, 1, 391, 463});
-    c_.posterScrollBar =
-        makeScrollBar(c_.posterOuter, QStringLiteral("多功能条1"), {304, 16, 24, 100});
-    c_.posterViewport = makeFramePanel(c_.posterOuter, QStringLiteral("外形框2"), {1, 1, 367, 422});
-    c_.posterGrid = makeFramePanel(c_.posterViewport, QStringLiteral("外形框1"), {1, 1, 342, 397});
-    c_.posterCell = makeFramePanel(c_.posterGrid, QStringLiteral("外形框_边框"), {8, 16, 164, 272});
-    c_.posterPicture = makePictureBox(c_.posterCell, QStringLiteral("图片框5"), {1, 1, 162, 230});
-    c_.posterPicture->hide();
-    const QString firstTitle = QString::fromStdString(
-        catalogue::Catalogue::builtIn().value(catalogue::List::MovieTitles, 1));
-    c_.posterTitle = makeLabel(c_.posterCell, QStringLiteral("标签9"), {1, 231, 162, 40},
-                               firstTitle, uiFont(18, true), kHeadingBlue, true);
-    c_.overlay = makePictureBox(c_.posterGrid, QStringLiteral("图片框6"), {176, 160, 162, 230});
-    c_.posterPlayButton = makePushButton(c_.posterGrid, QStringLiteral("按钮1"), {216, 80, 80, 72},
-                                         QStringLiteral("播放按钮"), uiFont(kDefaultFontPixels));
-    c_.posterScrollBar->raise();
-}
-
 void MainWindow::bindEvents() {
     MouseWatcher* client = MouseWatcher::of(centralWidget());
     connect(client, &MouseWatcher::leftReleased, this, &MainWindow::onMainLeftButtonReleased);
@@ -244,17 +223,6 @@ void MainWindow::bindEvents() {
             [this](QPoint, QPoint globalPos) { onPreviewSliderMouseMove(globalPos); });
     connect(MouseWatcher::of(c_.previewPicture), &MouseWatcher::moved, this,
             [this](QPoint, QPoint globalPos) { onPreviewPopupMouseMove(globalPos); });
-
-    connect(MouseWatcher::of(c_.posterPicture), &MouseWatcher::moved, this,
-            [this](QPoint, QPoint globalPos) { onPosterMouseMove(globalPos); });
-    connect(MouseWatcher::of(c_.overlay), &MouseWatcher::moved, this,
-            [this](QPoint, QPoint globalPos) { onOverlayMouseMove(globalPos); });
-    connect(MouseWatcher::of(c_.posterPlayButton), &MouseWatcher::moved, this,
-            [this](QPoint, QPoint globalPos) { onPosterPlayMouseMove(globalPos); });
-    connect(c_.posterPlayButton, &QPushButton::clicked, this, &MainWindow::onPosterPlayClicked);
-    connect(c_.posterScrollBar, &QScrollBar::valueChanged, this, &MainWindow::onPosterScroll);
-    connect(MouseWatcher::of(c_.posterScrollBar, true), &MouseWatcher::wheelTurned, this,
-            &MainWindow::onPosterWheel);
 
     connect(c_.trailerItem, &QAction::triggered, this, &MainWindow::onTrailerMenu);
     connect(c_.guestbookItem, &QAction::triggered, this, &MainWindow::onGuestbookMenu);
@@ -302,8 +270,12 @@ int MainWindow::episodeListRowCount() const {
     return episodeList_->episodeListRowCount();
 }
 
+PosterGrid* MainWindow::posterGrid() const {
+    return &posterPage_->grid();
+}
+
 void MainWindow::setUpMoviePage() {
-    posterGrid_->setUp();
+    posterPage_->setUp();
 }
 
 void MainWindow::startEpisodeListRefresh() {
@@ -322,7 +294,7 @@ void MainWindow::onMainLeftButtonReleased() {
 }
 
 void MainWindow::onMainMouseMove(QPoint) {
-    posterGrid_->mainWindowMouseMove();
+    posterPage_->mainWindowMouseMove();
 }
 
 void MainWindow::onLogoMouseMove(QPoint globalPos) {
@@ -385,30 +357,6 @@ void MainWindow::onPreviewSliderMouseMove(QPoint globalPos) {
 
 void MainWindow::onPreviewPopupMouseMove(QPoint globalPos) {
     preview_->onPopupMouseMove(globalPos);
-}
-
-void MainWindow::onPosterMouseMove(QPoint globalPos) {
-    posterGrid_->posterMouseMoveAt(globalPos);
-}
-
-void MainWindow::onOverlayMouseMove(QPoint globalPos) {
-    posterGrid_->overlayMouseMove(globalPos);
-}
-
-void MainWindow::onPosterPlayMouseMove(QPoint globalPos) {
-    posterGrid_->playButtonMouseMove(globalPos);
-}
-
-void MainWindow::onPosterPlayClicked() {
-    posterGrid_->playClicked();
-}
-
-void MainWindow::onPosterScroll(int value) {
-    posterGrid_->scrolled(value);
-}
-
-void MainWindow::onPosterWheel(int notches) {
-    posterGrid_->wheelTurned(notches);
 }
 
 void MainWindow::onPosterPlayRequested() {

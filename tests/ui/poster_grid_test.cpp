@@ -15,6 +15,7 @@
 #include "ui/main_window.h"
 #include "ui/notices.h"
 #include "ui/poster_grid.h"
+#include "ui/poster_page.h"
 #include "ui/skinned/png_control.h"
 #include "ui/widgets/controls.h"
 
@@ -54,11 +55,12 @@ class PosterGridTest final : public QObject {
     std::unique_ptr<MainWindow>& main_ = fixture_.window;
     PosterGrid* grid_ = nullptr;
 
-    const MainWindow::Controls& c() const { return fixture_.controls(); }
+    const MainWindow::Controls& w() const { return fixture_.controls(); }
+    const PosterPage::Controls& c() const { return main_->posterPage().controls(); }
 
 private:
     void showMoviePage() {
-        c().pages->setCurrentIndex(1);
+        w().pages->setCurrentIndex(1);
         QTRY_VERIFY(c().posterScrollBar->isVisible());
     }
 
@@ -169,7 +171,7 @@ private slots:
         QCOMPARE(bar->value(), bar->maximum());
 
         // While the episode page is shown, the hidden grid stays put.
-        c().pages->setCurrentIndex(0);
+        w().pages->setCurrentIndex(0);
         turnWheel(bar, 1);
         QCOMPARE(bar->value(), bar->maximum());
     }
@@ -281,9 +283,9 @@ private slots:
 
     void playOnPosterFiveOpensThePlayerWithMovieFive() {
         // The movies are chosen the way the user chooses them.
-        c().categoryChooser->setCurrentIndex(1);
-        emit c().categoryChooser->activated(1);
-        QCOMPARE(c().pages->currentIndex(), 1);
+        w().categoryChooser->setCurrentIndex(1);
+        emit w().categoryChooser->activated(1);
+        QCOMPARE(w().pages->currentIndex(), 1);
         showMoviePage();
         QSignalSpy requests(grid_, &PosterGrid::playRequested);
         QWidget* button = grid_->playButton();
