@@ -1,7 +1,6 @@
 #include "ui/main_window.h"
 
 #include <QCloseEvent>
-#include <QMenuBar>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScrollBar>
@@ -13,6 +12,7 @@
 #include "ui/episode_list_controller.h"
 #include "ui/episode_list_view.h"
 #include "ui/guestbook_window.h"
+#include "ui/main_menu.h"
 #include "ui/navigation_adapter.h"
 #include "ui/poster_grid.h"
 #include "ui/poster_page.h"
@@ -62,7 +62,8 @@ MainWindow::MainWindow(AppContext& context) : context_(context) {
     setObjectName(QStringLiteral("主窗口"));
     setWindowTitle(QStringLiteral("Arlo迷"));
     setFont(uiFont(kDefaultFontPixels));
-    buildMenu();
+    menu_ = new MainMenu(this);
+    setMenuBar(menu_);
     auto* client = new QWidget(this);
     client->setObjectName(QStringLiteral("客户区"));
     setCentralWidget(client);
@@ -89,20 +90,6 @@ MainWindow::~MainWindow() {
     for (QObject* child : findChildren<QObject*>()) {
         disconnect(child, nullptr, this, nullptr);
     }
-}
-
-void MainWindow::buildMenu() {
-    QMenuBar* bar = menuBar();
-    bar->setFont(uiFont(kDefaultFontPixels));
-    QMenu* trailer = bar->addMenu(QStringLiteral("M19剧场版预告"));
-    c_.trailerItem = trailer->addAction(QStringLiteral("点击播放"));
-    QMenu* coming = bar->addMenu(QStringLiteral("即将添加"));
-    coming->addAction(QStringLiteral("下载功能"));
-    coming->addAction(QStringLiteral("待添加..."));
-    QMenu* guestbook = bar->addMenu(QStringLiteral("留言"));
-    c_.guestbookItem = guestbook->addAction(QStringLiteral("我要留言"));
-    QMenu* about = bar->addMenu(QStringLiteral("关于"));
-    c_.aboutItem = about->addAction(QStringLiteral("关于软件"));
 }
 
 void MainWindow::buildWindowControls(QWidget* client) {
@@ -224,9 +211,9 @@ void MainWindow::bindEvents() {
     connect(MouseWatcher::of(c_.previewPicture), &MouseWatcher::moved, this,
             [this](QPoint, QPoint globalPos) { onPreviewPopupMouseMove(globalPos); });
 
-    connect(c_.trailerItem, &QAction::triggered, this, &MainWindow::onTrailerMenu);
-    connect(c_.guestbookItem, &QAction::triggered, this, &MainWindow::onGuestbookMenu);
-    connect(c_.aboutItem, &QAction::triggered, this, &MainWindow::onAboutMenu);
+    connect(menu_, &MainMenu::trailerChosen, this, &MainWindow::onTrailerMenu);
+    connect(menu_, &MainMenu::guestbookChosen, this, &MainWindow::onGuestbookMenu);
+    connect(menu_, &MainMenu::aboutChosen, this, &MainWindow::onAboutMenu);
 }
 
 void MainWindow::showEvent(QShowEvent* event) {

@@ -6,7 +6,6 @@
 
 #include "ui/app_context.h"
 
-class QAction;
 class QGroupBox;
 class QProgressBar;
 class QPushButton;
@@ -23,6 +22,7 @@ class EpisodeListView;
 class FramePanel;
 class ImageButton;
 class Label;
+class MainMenu;
 class NavigationAdapter;
 class PictureBox;
 class PosterGrid;
@@ -69,10 +69,6 @@ public:
         PictureBox* previewFrame = nullptr;      // 图片框4
         DrawingPanel* previewPicture = nullptr;  // 画板3
         Label* previewPointer = nullptr;         // 透明标签1
-        // Menu items.
-        QAction* trailerItem = nullptr;    // 点击播放
-        QAction* guestbookItem = nullptr;  // 我要留言
-        QAction* aboutItem = nullptr;      // 关于软件
     };
 
     explicit MainWindow(AppContext& context);
@@ -80,6 +76,7 @@ public:
 
     const Controls& controls() const { return c_; }
     AppContext& context() { return context_; }
+    MainMenu& menu() const { return *menu_; }
 
     // The Player window once the navigation has loaded it; null while it is not loaded.
     QWidget* playerWindow() const { return player_.data(); }
@@ -148,7 +145,6 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    void buildMenu();
     void buildWindowControls(QWidget* client);
     void buildEpisodePage(QWidget* page);
     void bindEvents();
@@ -158,6 +154,7 @@ private:
     AppContext& context_;
     Controls c_;
     QPointer<QWidget> player_;
+    MainMenu* menu_ = nullptr;
     PosterPage* posterPage_ = nullptr;
     std::unique_ptr<EpisodeListController> episodeList_;
     std::unique_ptr<NavigationAdapter> navigation_;

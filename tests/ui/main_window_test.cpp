@@ -15,6 +15,7 @@
 #include "ui/app_context.h"
 #include "ui/episode_list_view.h"
 #include "ui/guestbook_window.h"
+#include "ui/main_menu.h"
 #include "ui/main_window.h"
 #include "ui/notices.h"
 #include "ui/ui_look.h"
@@ -271,7 +272,7 @@ private slots:
 
     void menuItemsOpenAboutAndGuestbookModal() {
         whileModal(
-            [&] { main_->controls().aboutItem->trigger(); },
+            [&] { main_->menu().aboutItem()->trigger(); },
             [&](QWidget* modal) {
                 QVERIFY(qobject_cast<AboutWindow*>(modal) != nullptr);
                 QCOMPARE(modal->windowTitle(), QStringLiteral("关于"));
@@ -282,7 +283,7 @@ private slots:
                 QVERIFY(text.contains(QStringLiteral("免费")));
                 checkCaptionsFit(modal);
             });
-        whileModal([&] { main_->controls().guestbookItem->trigger(); },
+        whileModal([&] { main_->menu().guestbookItem()->trigger(); },
                    [&](QWidget* modal) {
                        QVERIFY(qobject_cast<GuestbookWindow*>(modal) != nullptr);
                        QCOMPARE(modal->windowTitle(), QStringLiteral("留言"));

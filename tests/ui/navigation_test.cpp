@@ -13,6 +13,7 @@
 #include "playback/view/page_view.h"
 #include "ui/app_context.h"
 #include "ui/episode_list_view.h"
+#include "ui/main_menu.h"
 #include "ui/main_window.h"
 #include "ui/notices.h"
 #include "ui/player_window.h"
@@ -310,7 +311,7 @@ void NavigationTest::playAfterAClickBelowTheRowsIsRefused() {
 
 void NavigationTest::trailerOpensItsOwnModalWindow() {
     const catalogue::PlaybackState before = context_->state;
-    c_->trailerItem->trigger();
+    window_->menu().trailerItem()->trigger();
     auto* trailer = qobject_cast<TrailerWindow*>(QApplication::activeModalWidget());
     QVERIFY(trailer != nullptr);
     QCOMPARE(trailer->windowModality(), Qt::ApplicationModal);
