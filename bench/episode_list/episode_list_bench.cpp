@@ -15,12 +15,12 @@
 #include "catalogue/catalogue.h"
 #include "catalogue/episode_rows.h"
 #include "ui/app_context.h"
-#include "ui/control_kinds.h"
 #include "ui/episode_list_controller.h"
 #include "ui/episode_list_view.h"
 #include "ui/main_window.h"
 #include "ui/notices.h"
 #include "ui/ui_look.h"
+#include "ui/widgets/controls.h"
 
 namespace {
 

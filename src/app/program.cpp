@@ -12,9 +12,7 @@
 #include "catalogue/catalogue.h"
 #include "catalogue/settings_file.h"
 #include "online/usage_ping.h"
-#include "ui/control_kinds.h"
 #include "ui/main_window.h"
-#include "ui/ui_look.h"
 
 namespace arlo::app {
 
@@ -81,7 +79,6 @@ void Program::start() {
 }
 
 void Program::onMainWindowCreated() {
-    const ui::MainWindow::Controls& c = main_->controls();
     catalogue::PlaybackState& state = context_.state;
     const QString runDirectory = context_.runDirectory + QLatin1Char('/');
 
@@ -92,24 +89,13 @@ void Program::onMainWindowCreated() {
     }
     state.playerPagePath = (runDirectory + kPlayerPageFileName).toStdString();
 
-    c.logo->setBackgroundPicture(ui::picturePath(QStringLiteral("logo.png")));
-    c.cover->setBackgroundPicture(ui::picturePath(QStringLiteral("default_preview.jpg")));
-
     // The three locks live in the context from its construction; the catalogue is built
     // on first use and is complete before any worker starts.
-    const catalogue::Catalogue& catalogue = catalogue::Catalogue::builtIn();
+    catalogue::Catalogue::builtIn();
 
     state.category = std::string(catalogue::kCategoryTv);
     state.language = std::string(catalogue::kLanguageJapanese);
-    c.categoryChooser->setCurrentIndex(0);
-    c.languageChooser->setCurrentIndex(0);
-    c.episodeCount->setText(QString::number(catalogue.count(catalogue::List::JapaneseTitles)));
-
-    // The preview picture moves into its frame, keeping its coordinates.
-    const QRect pictureGeometry = c.previewPicture->geometry();
-    c.previewPicture->setParent(c.previewFrame);
-    c.previewPicture->setGeometry(pictureGeometry);
-    c.previewPicture->hide();
+    main_->showStartState();
 
     main_->activateWindow();
     main_->setFocus(Qt::ActiveWindowFocusReason);

@@ -1,6 +1,5 @@
 #include "app/snapshot.h"
 
-#include <QComboBox>
 #include <QCoreApplication>
 #include <QDir>
 #include <QPaintEvent>
@@ -10,8 +9,6 @@
 
 #include "app/program.h"
 #include "ui/about_window.h"
-#include "ui/control_kinds.h"
-#include "ui/episode_list_view.h"
 #include "ui/guestbook_window.h"
 #include "ui/main_window.h"
 #include "ui/update_window.h"
@@ -30,14 +27,14 @@ public:
         main.installEventFilter(this);
         // A list filled after the window's first paint is drawn by the list alone.
         if (waitForList) {
-            main.controls().episodeList->viewport()->installEventFilter(this);
+            main.episodeListViewport()->installEventFilter(this);
         }
     }
 
 protected:
     bool eventFilter(QObject*, QEvent* event) override {
         if (event->type() == QEvent::Paint && !done_) {
-            const bool listFilled = main_.controls().episodeList->episodes().rowCount() > 0;
+            const bool listFilled = main_.episodeListRowCount() > 0;
             if (!waitForList_ || listFilled) {
                 done_ = true;
                 QTimer::singleShot(0, qApp, [] { QCoreApplication::exit(0); });
@@ -83,11 +80,9 @@ void takeScreenshots(Program& program, const QString& folderPath) {
     ui::MainWindow& main = program.mainWindow();
     bool ok = save(main, folder, QStringLiteral("main_tv.png"));
     // The movie page as the user reaches it: "剧场版" chosen in the category chooser.
-    main.controls().categoryChooser->setCurrentIndex(1);
-    main.onCategoryChanged(1);
+    main.chooseCategory(1);
     ok = save(main, folder, QStringLiteral("main_movie.png")) && ok;
-    main.controls().categoryChooser->setCurrentIndex(0);
-    main.onCategoryChanged(0);
+    main.chooseCategory(0);
     {
         ui::AboutWindow about;
         ok = saveDialog(about, folder, QStringLiteral("about.png")) && ok;

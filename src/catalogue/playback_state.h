@@ -34,8 +34,8 @@ struct PlaybackState {
     std::string language;  // "日语" or "国语"; start-up sets "日语"
     std::string source;    // "搜狐", "乐视", "爱奇艺" or empty
     int currentEpisode = 0;
-    // The ids of the row chosen in the Main window: the Sohu id, or the Sohu, LeTV and iQiyi
-    // ids. Empty while no row of the list now shown is chosen.
+    // The ids of the episode the Main window last asked to play: the Sohu id, or the Sohu,
+    // LeTV and iQiyi ids. The Player window takes them as its own when the playback starts.
     std::vector<std::string> sourceIds;
     std::string currentPlayId;
     std::string nowPlayingCaption;

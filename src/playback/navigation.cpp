@@ -1,8 +1,9 @@
 #include "playback/navigation.h"
 
+#include <filesystem>
+#include <utility>
+
 #include "catalogue/list_text.h"
-#include "text/markers.h"
-#include "text/numbers.h"
 
 namespace arlo::playback {
 
@@ -17,35 +18,56 @@ std::string episodeItemText(int number, std::string_view title) {
     return "第" + std::to_string(number) + "集  " + std::string(title);
 }
 
-int episodeNumberFromHeading(std::string_view heading) {
-    return text::parseInt(text::textBetween(heading, "第", "集"));
-}
-
 std::size_t idsNeeded(const catalogue::PlaybackState& state) {
     return state.language == vocab::kLanguageJapanese ? 1 : 3;
 }
 
-bool episodeChosen(const catalogue::PlaybackState& state, std::string_view heading) {
+bool episodeChosen(const catalogue::PlaybackState& state, const ChosenEpisode& chosen) {
     // A click below the last row chooses a row with empty cells: no number and no id.
-    return episodeNumberFromHeading(heading) >= 1 && state.sourceIds.size() >= idsNeeded(state) &&
-           !state.sourceIds.front().empty();
+    return chosen.number >= 1 && chosen.ids.size() >= idsNeeded(state) &&
+           !chosen.ids.front().empty();
 }
 
 Navigator::Navigator(catalogue::PlaybackState& state, const catalogue::Catalogue& catalogue,
-                     NavigationUi& ui)
-    : state_(state), catalogue_(catalogue), ui_(ui) {}
+                     NavigationUi& ui, std::string runDirectory)
+    : state_(state), catalogue_(catalogue), ui_(ui), runDirectory_(std::move(runDirectory)) {}
 
 std::string Navigator::sourceId(std::size_t index) const {
     const std::vector<std::string>& ids = state_.playing.ids;
     return index < ids.size() ? ids[index] : std::string();
 }
 
-void Navigator::playButton(std::string_view heading, std::string_view title) {
-    if (!episodeChosen(state_, heading)) {
+void Navigator::playButton(const ChosenEpisode& chosen) {
+    if (!episodeChosen(state_, chosen)) {
         ui_.inform(std::string(kCaptionHint), std::string(kChooseFirst));
         return;
     }
-    openPlayer(episodeNumberFromHeading(heading), std::string(title));
+    state_.sourceIds = chosen.ids;
+    openPlayer(chosen.number, chosen.title);
+}
+
+void Navigator::writePage(PageTemplate which, const std::string& playId) {
+    std::string runDirectory = runDirectory_;
+    if (runDirectory.empty()) {
+        std::filesystem::path folder = std::filesystem::path(state_.playerPagePath).parent_path();
+        if (folder.empty()) {
+            // A bare file name, or none, lies in the working folder.
+            std::error_code ignored;
+            folder = std::filesystem::current_path(ignored);
+        }
+        runDirectory = folder.string();
+    }
+    const PlacedPage placed =
+        placePlayerPage(state_.playerPagePath, playerPageFolders(runDirectory), which, playId);
+    state_.playerPagePath = placed.path;
+    if (placed.result == PageWrite::Failed) {
+        // The view then shows an empty page.
+        ui_.inform(std::string(kCaptionHint), std::string(kPageNotWritten));
+    }
+}
+
+void Navigator::showPage() {
+    ui_.showPage(state_.playerPagePath, state_.source);
 }
 
 void Navigator::openPlayer(int number, const std::string& title) {
@@ -102,9 +124,9 @@ void Navigator::startPlayback() {
         ui_.setSources({sohu});
         ui_.selectSource(0);
     }
-    ui_.writePage(chooseTemplate(playing.category, playing.language, state_.source),
-                  state_.currentPlayId);
-    ui_.showPage();
+    writePage(chooseTemplate(playing.category, playing.language, state_.source),
+              state_.currentPlayId);
+    showPage();
 
     fillEpisodeChooser();
     ui_.selectEpisode(state_.currentEpisode - 1);
@@ -172,9 +194,9 @@ void Navigator::playSelectedEpisode() {
     } else if (playing.category == vocab::kCategoryMovie) {
         state_.currentPlayId = catalogue_.value(List::MovieLeTVIds, n);
     }
-    ui_.writePage(chooseTemplate(playing.category, playing.language, state_.source),
-                  state_.currentPlayId);
-    ui_.showPage();
+    writePage(chooseTemplate(playing.category, playing.language, state_.source),
+              state_.currentPlayId);
+    showPage();
 }
 
 void Navigator::switchSource(int index, const std::string& name) {
@@ -194,8 +216,8 @@ void Navigator::switchSource(int index, const std::string& name) {
         return;
     }
     state_.currentPlayId = playing.ids[static_cast<std::size_t>(index)];
-    ui_.writePage(kByPosition[index], state_.currentPlayId);
-    ui_.showPage();
+    writePage(kByPosition[index], state_.currentPlayId);
+    showPage();
 }
 
 void Navigator::next() {
@@ -225,8 +247,8 @@ void Navigator::previous() {
 }
 
 void Navigator::trailer() {
-    ui_.writePage(PageTemplate::SohuId, catalogue_.trailerPlayId());
-    ui_.openTrailerWindow();
+    writePage(PageTemplate::SohuId, catalogue_.trailerPlayId());
+    ui_.openTrailerWindow(state_.playerPagePath);
 }
 
 void Navigator::categoryChanged() {
@@ -269,7 +291,7 @@ void Navigator::languageChanged() {
     }
     // The chosen row belongs to the list no longer shown: until a row of the new list is
     // chosen there is nothing to play. An open Player window plays on from its own list.
-    state_.sourceIds.clear();
+    ui_.forgetChosenEpisode();
     ui_.resetSearchBox();
     ui_.hideSearchResults();
     ui_.clearEpisodeList();

@@ -1,7 +1,7 @@
 #include "ui/about_window.h"
 
-#include "ui/control_kinds.h"
 #include "ui/ui_look.h"
+#include "ui/widgets/controls.h"
 
 namespace arlo::ui {
 

@@ -5,8 +5,9 @@
 
 #include "catalogue/catalogue.h"
 #include "catalogue/episode_rows.h"
-#include "ui/control_kinds.h"
+#include "text/numbers.h"
 #include "ui/ui_look.h"
+#include "ui/widgets/controls.h"
 
 namespace arlo::ui {
 
@@ -172,6 +173,10 @@ int EpisodeListController::episodeListRowCount() const {
     return c_.episodeList->episodes().rowCount();
 }
 
+void EpisodeListController::forgetChosenEpisode() {
+    chosen_ = {};
+}
+
 void EpisodeListController::chooseRow(const EpisodeListView& list, int row) {
     // Outside the list every cell reads as empty text.
     const EpisodeListModel& rows = list.episodes();
@@ -191,9 +196,13 @@ void EpisodeListController::chooseRow(const EpisodeListView& list, int row) {
     c_.previewSlider->setEnabled(false);
     c_.previewTime->setText(QStringLiteral("00:00:00"));
 
-    std::vector<std::string>& ids = context_.state.sourceIds;
+    const bool mandarin = c_.languageChooser->currentIndex() != 0;
+    chosen_.list = mandarin ? catalogue::List::MandarinTitles : catalogue::List::JapaneseTitles;
+    chosen_.number = text::parseInt(cell(kColumnNumber).toStdString());
+    chosen_.title = title.toStdString();
+    std::vector<std::string>& ids = chosen_.ids;
     ids.assign({cell(kColumnSohuId).toStdString()});
-    if (c_.languageChooser->currentIndex() == 0) {
+    if (!mandarin) {
         // Japanese-dubbed episodes have no previews.
         c_.cover->setBackgroundPicture(picturePath(QStringLiteral("no_preview.jpg")));
         c_.previewStatus->setText(kNoPreviewCaption);

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "catalogue/list_refresh.h"
+#include "playback/navigation.h"
 #include "ui/episode_list_view.h"
 #include "ui/main_window.h"
 
@@ -45,6 +46,10 @@ public:
     void searchTextChanged(const QString& text);
     // A left click on either list; `row` is -1 when the click left no row selected.
     void chooseRow(const EpisodeListView& list, int row);
+    // The episode the last click chose; no number and no ids before the first, and after
+    // forgetChosenEpisode().
+    const playback::ChosenEpisode& chosenEpisode() const { return chosen_; }
+    void forgetChosenEpisode();
 
     // Refresh in the background (start-up), or at once on this thread (the choosers).
     void refreshLater();
@@ -77,6 +82,7 @@ private:
 
     const MainWindow::Controls c_;
     AppContext& context_;
+    playback::ChosenEpisode chosen_;
     std::array<std::unique_ptr<const LanguageRows>, 2> languages_;
     // Last member: it stops its worker before anything the worker reports to goes away.
     catalogue::ListRefresher refresher_;

@@ -2,8 +2,8 @@
 
 #include <QGroupBox>
 
-#include "ui/control_kinds.h"
 #include "ui/ui_look.h"
+#include "ui/widgets/controls.h"
 
 namespace arlo::ui {
 

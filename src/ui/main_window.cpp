@@ -1,7 +1,6 @@
 #include "ui/main_window.h"
 
 #include <QCloseEvent>
-#include <QMenuBar>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScrollBar>
@@ -10,14 +9,16 @@
 #include "catalogue/catalogue.h"
 #include "catalogue/episode_rows.h"
 #include "ui/about_window.h"
-#include "ui/control_kinds.h"
 #include "ui/episode_list_controller.h"
 #include "ui/episode_list_view.h"
 #include "ui/guestbook_window.h"
+#include "ui/main_menu.h"
 #include "ui/navigation_adapter.h"
 #include "ui/poster_grid.h"
+#include "ui/poster_page.h"
 #include "ui/preview_controller.h"
 #include "ui/ui_look.h"
+#include "ui/widgets/controls.h"
 
 namespace arlo::ui {
 
@@ -61,13 +62,15 @@ MainWindow::MainWindow(AppContext& context) : context_(context) {
     setObjectName(QStringLiteral("主窗口"));
     setWindowTitle(QStringLiteral("Arlo迷"));
     setFont(uiFont(kDefaultFontPixels));
-    buildMenu();
+    menu_ = new MainMenu(this);
+    setMenuBar(menu_);
     auto* client = new QWidget(this);
     client->setObjectName(QStringLiteral("客户区"));
     setCentralWidget(client);
     buildWindowControls(client);
     buildEpisodePage(c_.pages->widget(0));
-    buildMoviePage(c_.pages->widget(1));
+    posterPage_ = new PosterPage(context_, c_.pages);
+    c_.pages->addWidget(posterPage_);
     preview_ = std::make_unique<PreviewController>(context_, c_);
     episodeList_ = std::make_unique<EpisodeListController>(c_, context_);
     connect(episodeList_.get(), &EpisodeListController::previewWanted, this,
@@ -76,35 +79,17 @@ MainWindow::MainWindow(AppContext& context) : context_(context) {
             &PreviewController::chooseWithoutPreviews);
     navigation_ = std::make_unique<NavigationAdapter>(*this, *episodeList_, context_);
     bindEvents();
-    posterGrid_ = new PosterGrid(context_, c_, this);
-    connect(posterGrid_, &PosterGrid::playRequested, this, &MainWindow::onPosterPlayRequested);
+    connect(posterPage_, &PosterPage::playRequested, this, &MainWindow::onPosterPlayRequested);
     setOuterGeometry(this, QPoint(50, 50), QSize(397, 610), true);
 }
 
 MainWindow::~MainWindow() {
     // The base destructor hides the controls before it deletes them, and hiding makes them
     // emit (the search box loses the focus, each chooser reports its drop-down closed): no
-    // handler of this window may run once it is half gone. The poster grid's handlers work on
-    // these controls too, so it goes first.
-    delete posterGrid_;
-    posterGrid_ = nullptr;
+    // handler of this window may run once it is half gone.
     for (QObject* child : findChildren<QObject*>()) {
         disconnect(child, nullptr, this, nullptr);
     }
-}
-
-void MainWindow::buildMenu() {
-    QMenuBar* bar = menuBar();
-    bar->setFont(uiFont(kDefaultFontPixels));
-    QMenu* trailer = bar->addMenu(QStringLiteral("M19剧场版预告"));
-    c_.trailerItem = trailer->addAction(QStringLiteral("点击播放"));
-    QMenu* coming = bar->addMenu(QStringLiteral("即将添加"));
-    coming->addAction(QStringLiteral("下载功能"));
-    coming->addAction(QStringLiteral("待添加..."));
-    QMenu* guestbook = bar->addMenu(QStringLiteral("留言"));
-    c_.guestbookItem = guestbook->addAction(QStringLiteral("我要留言"));
-    QMenu* about = bar->addMenu(QStringLiteral("关于"));
-    c_.aboutItem = about->addAction(QStringLiteral("关于软件"));
 }
 
 void MainWindow::buildWindowControls(QWidget* client) {
@@ -128,7 +113,7 @@ void MainWindow::buildWindowControls(QWidget* client) {
     c_.episodeUnit = makeLabel(client, QStringLiteral("标签12"), {272, 61, 40, 27},
                                QStringLiteral("集"), uiFont(13), kTeal);
     fitCountLabel(c_.episodeCount, c_.episodeUnit->x() - 1);
-    c_.pages = makePageContainer(client, QStringLiteral("高级选择夹1"), {-1, 88, 393, 465}, 2);
+    c_.pages = makePageContainer(client, QStringLiteral("高级选择夹1"), {-1, 88, 393, 465}, 1);
 }
 
 void MainWindow::buildEpisodePage(QWidget* page) {
@@ -200,25 +185,6 @@ void MainWindow::buildEpisodePage(QWidget* page) {
     c_.previewPointer->raise();
 }
 
-void MainWindow::buildMoviePage(QWidget* page) {
-    c_.posterOuter = makeFramePanel(page, QStringLiteral("外形框3"), {1, 1, 391, 463});
-    c_.posterScrollBar =
-        makeScrollBar(c_.posterOuter, QStringLiteral("多功能条1"), {304, 16, 24, 100});
-    c_.posterViewport = makeFramePanel(c_.posterOuter, QStringLiteral("外形框2"), {1, 1, 367, 422});
-    c_.posterGrid = makeFramePanel(c_.posterViewport, QStringLiteral("外形框1"), {1, 1, 342, 397});
-    c_.posterCell = makeFramePanel(c_.posterGrid, QStringLiteral("外形框_边框"), {8, 16, 164, 272});
-    c_.posterPicture = makePictureBox(c_.posterCell, QStringLiteral("图片框5"), {1, 1, 162, 230});
-    c_.posterPicture->hide();
-    const QString firstTitle = QString::fromStdString(
-        catalogue::Catalogue::builtIn().value(catalogue::List::MovieTitles, 1));
-    c_.posterTitle = makeLabel(c_.posterCell, QStringLiteral("标签9"), {1, 231, 162, 40},
-                               firstTitle, uiFont(18, true), kHeadingBlue, true);
-    c_.overlay = makePictureBox(c_.posterGrid, QStringLiteral("图片框6"), {176, 160, 162, 230});
-    c_.posterPlayButton = makePushButton(c_.posterGrid, QStringLiteral("按钮1"), {216, 80, 80, 72},
-                                         QStringLiteral("播放按钮"), uiFont(kDefaultFontPixels));
-    c_.posterScrollBar->raise();
-}
-
 void MainWindow::bindEvents() {
     MouseWatcher* client = MouseWatcher::of(centralWidget());
     connect(client, &MouseWatcher::leftReleased, this, &MainWindow::onMainLeftButtonReleased);
@@ -245,20 +211,9 @@ void MainWindow::bindEvents() {
     connect(MouseWatcher::of(c_.previewPicture), &MouseWatcher::moved, this,
             [this](QPoint, QPoint globalPos) { onPreviewPopupMouseMove(globalPos); });
 
-    connect(MouseWatcher::of(c_.posterPicture), &MouseWatcher::moved, this,
-            [this](QPoint, QPoint globalPos) { onPosterMouseMove(globalPos); });
-    connect(MouseWatcher::of(c_.overlay), &MouseWatcher::moved, this,
-            [this](QPoint, QPoint globalPos) { onOverlayMouseMove(globalPos); });
-    connect(MouseWatcher::of(c_.posterPlayButton), &MouseWatcher::moved, this,
-            [this](QPoint, QPoint globalPos) { onPosterPlayMouseMove(globalPos); });
-    connect(c_.posterPlayButton, &QPushButton::clicked, this, &MainWindow::onPosterPlayClicked);
-    connect(c_.posterScrollBar, &QScrollBar::valueChanged, this, &MainWindow::onPosterScroll);
-    connect(MouseWatcher::of(c_.posterScrollBar, true), &MouseWatcher::wheelTurned, this,
-            &MainWindow::onPosterWheel);
-
-    connect(c_.trailerItem, &QAction::triggered, this, &MainWindow::onTrailerMenu);
-    connect(c_.guestbookItem, &QAction::triggered, this, &MainWindow::onGuestbookMenu);
-    connect(c_.aboutItem, &QAction::triggered, this, &MainWindow::onAboutMenu);
+    connect(menu_, &MainMenu::trailerChosen, this, &MainWindow::onTrailerMenu);
+    connect(menu_, &MainMenu::guestbookChosen, this, &MainWindow::onGuestbookMenu);
+    connect(menu_, &MainMenu::aboutChosen, this, &MainWindow::onAboutMenu);
 }
 
 void MainWindow::showEvent(QShowEvent* event) {
@@ -274,8 +229,40 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     emit closing();
 }
 
+void MainWindow::showStartState() {
+    c_.logo->setBackgroundPicture(picturePath(QStringLiteral("logo.png")));
+    c_.cover->setBackgroundPicture(picturePath(QStringLiteral("default_preview.jpg")));
+    c_.categoryChooser->setCurrentIndex(0);
+    c_.languageChooser->setCurrentIndex(0);
+    c_.episodeCount->setText(
+        QString::number(catalogue::Catalogue::builtIn().count(catalogue::List::JapaneseTitles)));
+
+    // The preview picture moves into its frame, keeping its coordinates.
+    const QRect pictureGeometry = c_.previewPicture->geometry();
+    c_.previewPicture->setParent(c_.previewFrame);
+    c_.previewPicture->setGeometry(pictureGeometry);
+    c_.previewPicture->hide();
+}
+
+void MainWindow::chooseCategory(int index) {
+    c_.categoryChooser->setCurrentIndex(index);
+    onCategoryChanged(index);
+}
+
+QWidget* MainWindow::episodeListViewport() const {
+    return c_.episodeList->viewport();
+}
+
+int MainWindow::episodeListRowCount() const {
+    return episodeList_->episodeListRowCount();
+}
+
+PosterGrid* MainWindow::posterGrid() const {
+    return &posterPage_->grid();
+}
+
 void MainWindow::setUpMoviePage() {
-    posterGrid_->setUp();
+    posterPage_->setUp();
 }
 
 void MainWindow::startEpisodeListRefresh() {
@@ -294,7 +281,7 @@ void MainWindow::onMainLeftButtonReleased() {
 }
 
 void MainWindow::onMainMouseMove(QPoint) {
-    posterGrid_->mainWindowMouseMove();
+    posterPage_->mainWindowMouseMove();
 }
 
 void MainWindow::onLogoMouseMove(QPoint globalPos) {
@@ -357,30 +344,6 @@ void MainWindow::onPreviewSliderMouseMove(QPoint globalPos) {
 
 void MainWindow::onPreviewPopupMouseMove(QPoint globalPos) {
     preview_->onPopupMouseMove(globalPos);
-}
-
-void MainWindow::onPosterMouseMove(QPoint globalPos) {
-    posterGrid_->posterMouseMoveAt(globalPos);
-}
-
-void MainWindow::onOverlayMouseMove(QPoint globalPos) {
-    posterGrid_->overlayMouseMove(globalPos);
-}
-
-void MainWindow::onPosterPlayMouseMove(QPoint globalPos) {
-    posterGrid_->playButtonMouseMove(globalPos);
-}
-
-void MainWindow::onPosterPlayClicked() {
-    posterGrid_->playClicked();
-}
-
-void MainWindow::onPosterScroll(int value) {
-    posterGrid_->scrolled(value);
-}
-
-void MainWindow::onPosterWheel(int notches) {
-    posterGrid_->wheelTurned(notches);
 }
 
 void MainWindow::onPosterPlayRequested() {

@@ -6,7 +6,6 @@
 
 #include "ui/app_context.h"
 
-class QAction;
 class QGroupBox;
 class QProgressBar;
 class QPushButton;
@@ -23,9 +22,11 @@ class EpisodeListView;
 class FramePanel;
 class ImageButton;
 class Label;
+class MainMenu;
 class NavigationAdapter;
 class PictureBox;
 class PosterGrid;
+class PosterPage;
 class PreviewController;
 
 // The start-up window: category and language choosers, search box, the episode list page
@@ -47,7 +48,7 @@ public:
         Label* episodeCount = nullptr;        // 标签11
         Label* episodeUnit = nullptr;         // 标签12
         QStackedWidget* pages = nullptr;      // 高级选择夹1
-        // Page 0: the episode list.
+        // Page 0: the episode list; page 1 is the poster page.
         Label* numberHeading = nullptr;          // 标签2
         Label* titleHeading = nullptr;           // 标签3
         EpisodeListView* episodeList = nullptr;  // 超级列表框1
@@ -68,20 +69,6 @@ public:
         PictureBox* previewFrame = nullptr;      // 图片框4
         DrawingPanel* previewPicture = nullptr;  // 画板3
         Label* previewPointer = nullptr;         // 透明标签1
-        // Page 1: the movie posters.
-        FramePanel* posterOuter = nullptr;        // 外形框3
-        QScrollBar* posterScrollBar = nullptr;    // 多功能条1
-        FramePanel* posterViewport = nullptr;     // 外形框2
-        FramePanel* posterGrid = nullptr;         // 外形框1
-        FramePanel* posterCell = nullptr;         // 外形框_边框
-        PictureBox* posterPicture = nullptr;      // 图片框5
-        Label* posterTitle = nullptr;             // 标签9
-        PictureBox* overlay = nullptr;            // 图片框6
-        QPushButton* posterPlayButton = nullptr;  // 按钮1
-        // Menu items.
-        QAction* trailerItem = nullptr;    // 点击播放
-        QAction* guestbookItem = nullptr;  // 我要留言
-        QAction* aboutItem = nullptr;      // 关于软件
     };
 
     explicit MainWindow(AppContext& context);
@@ -89,6 +76,7 @@ public:
 
     const Controls& controls() const { return c_; }
     AppContext& context() { return context_; }
+    MainMenu& menu() const { return *menu_; }
 
     // The Player window once the navigation has loaded it; null while it is not loaded.
     QWidget* playerWindow() const { return player_.data(); }
@@ -104,12 +92,21 @@ public:
     // startPreviewLoader().
     PreviewController& previewController() { return *preview_; }
 
-    // The movie page's poster grid, built by setUpMoviePage().
-    PosterGrid* posterGrid() const { return posterGrid_; }
+    // The movie page, and its poster grid built by setUpMoviePage().
+    PosterPage& posterPage() const { return *posterPage_; }
+    PosterGrid* posterGrid() const;
 
+    // Start-up: the logo and the default cover, "TV版" and "日语" chosen with the length of
+    // the Japanese-dubbed list, the preview picture moved into its frame.
+    void showStartState();
     // Start-up work handed to the movie page and the episode list.
     void setUpMoviePage();
     void startEpisodeListRefresh();
+    // Chooses a category as the user does in its chooser: 0 "TV版", 1 "剧场版".
+    void chooseCategory(int index);
+    // The full episode list, which paints on its own once it fills.
+    QWidget* episodeListViewport() const;
+    int episodeListRowCount() const;
 
 signals:
     // Once, when the window is first shown: the start-up sequence runs here.
@@ -136,14 +133,7 @@ public slots:
     void onPlayClicked();
     void onPreviewSliderMouseMove(QPoint globalPos);
     void onPreviewPopupMouseMove(QPoint globalPos);
-    // Movie page.
-    void onPosterMouseMove(QPoint globalPos);
-    void onOverlayMouseMove(QPoint globalPos);
-    void onPosterPlayMouseMove(QPoint globalPos);
-    void onPosterPlayClicked();
-    void onPosterScroll(int value);
-    void onPosterWheel(int notches);
-    // The poster grid's play button asks to play the hovered movie.
+    // The movie page's play button asks to play the hovered movie.
     void onPosterPlayRequested();
     // Menu.
     void onTrailerMenu();
@@ -155,10 +145,8 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    void buildMenu();
     void buildWindowControls(QWidget* client);
     void buildEpisodePage(QWidget* page);
-    void buildMoviePage(QWidget* page);
     void bindEvents();
     // Loads the chosen Mandarin-dubbed episode's cover, then its slide preview.
     void startPreviewLoaders(const QString& thumbnailUrl, const QString& previewCode);
@@ -166,7 +154,8 @@ private:
     AppContext& context_;
     Controls c_;
     QPointer<QWidget> player_;
-    PosterGrid* posterGrid_ = nullptr;
+    MainMenu* menu_ = nullptr;
+    PosterPage* posterPage_ = nullptr;
     std::unique_ptr<EpisodeListController> episodeList_;
     std::unique_ptr<NavigationAdapter> navigation_;
     std::unique_ptr<PreviewController> preview_;

@@ -1,17 +1,15 @@
 #include "ui/navigation_adapter.h"
 
-#include <QFileInfo>
 #include <QSignalBlocker>
 #include <QStackedWidget>
 #include <QTimer>
 
 #include "catalogue/catalogue.h"
-#include "playback/player_page.h"
-#include "ui/control_kinds.h"
 #include "ui/episode_list_controller.h"
 #include "ui/notices.h"
 #include "ui/player_window.h"
 #include "ui/trailer_window.h"
+#include "ui/widgets/controls.h"
 
 namespace arlo::ui {
 
@@ -29,7 +27,9 @@ NavigationAdapter::NavigationAdapter(MainWindow& main, EpisodeListController& ep
       c_(main.controls()),
       episodeList_(episodeList),
       context_(context),
-      navigator_(context.state, catalogue::Catalogue::builtIn(), *this) {
+      // Windows made without a run directory keep the page in the folder its path names.
+      navigator_(context.state, catalogue::Catalogue::builtIn(), *this,
+                 context.runDirectory.toStdString()) {
     for (ComboBox* chooser : {c_.categoryChooser, c_.languageChooser}) {
         connect(chooser, &ComboBox::dropDownClosed, this, [this, chooser] {
             closedDropDown_ = chooser;
@@ -41,8 +41,7 @@ NavigationAdapter::NavigationAdapter(MainWindow& main, EpisodeListController& ep
 NavigationAdapter::~NavigationAdapter() = default;
 
 void NavigationAdapter::playClicked() {
-    navigator_.playButton(c_.episodeHeading->text().toStdString(),
-                          c_.episodeTitle->text().toStdString());
+    navigator_.playButton(episodeList_.chosenEpisode());
 }
 
 void NavigationAdapter::playHoveredMovie() {
@@ -143,33 +142,15 @@ playback::EpisodeItem NavigationAdapter::episodeAt(int index) const {
     return player_ ? player_->episodeAt(index) : playback::EpisodeItem{};
 }
 
-void NavigationAdapter::writePage(playback::PageTemplate which, const std::string& playId) {
-    // The run directory when it can be written, else the user's own folder. A page that
-    // could not be written anywhere is said so; the view then shows an empty page.
-    // Windows made without a run directory keep the page in the folder its path names.
-    const std::string runDirectory =
-        context_.runDirectory.isEmpty()
-            ? QFileInfo(QString::fromStdString(context_.state.playerPagePath))
-                  .absolutePath()
-                  .toStdString()
-            : context_.runDirectory.toStdString();
-    const playback::PlacedPage placed = playback::placePlayerPage(
-        context_.state.playerPagePath, playback::playerPageFolders(runDirectory), which, playId);
-    context_.state.playerPagePath = placed.path;
-    if (placed.result == playback::PageWrite::Failed && context_.notices != nullptr) {
-        context_.notices->inform(kCaptionNotice, kPageNotWrittenNotice);
-    }
-}
-
-void NavigationAdapter::showPage() {
+void NavigationAdapter::showPage(const std::string& path, const std::string& source) {
     if (player_) {
-        player_->showPlayerPage(context_.state.playerPagePath, context_.state.source);
+        player_->showPlayerPage(path, source);
     }
 }
 
-void NavigationAdapter::openTrailerWindow() {
+void NavigationAdapter::openTrailerWindow(const std::string& path) {
     // The page is written already; the window only shows it, modal for the whole program.
-    auto* trailer = new TrailerWindow(context_.state.playerPagePath, &main_);
+    auto* trailer = new TrailerWindow(path, &main_);
     trailer->setWindowModality(Qt::ApplicationModal);
     trailer->show();
 }
@@ -222,6 +203,10 @@ void NavigationAdapter::setCountLabel(int count) {
 
 void NavigationAdapter::refreshEpisodeListNow() {
     episodeList_.refreshNow();
+}
+
+void NavigationAdapter::forgetChosenEpisode() {
+    episodeList_.forgetChosenEpisode();
 }
 
 void NavigationAdapter::releaseMouseCapture() {

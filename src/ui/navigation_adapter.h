@@ -13,11 +13,6 @@ namespace arlo::ui {
 
 class EpisodeListController;
 
-// Told when the Player page could be written neither in the run directory nor in the user's
-// own folders.
-inline const QString kPageNotWrittenNotice =
-    QStringLiteral("无法写入播放页面，无法播放。\n请检查程序所在文件夹或用户缓存文件夹是否可写。");
-
 // Binds the playback logic to the Main window and the Player window: it is the windows'
 // side of `NavigationUi`, loads the Player window when a playback first needs it and
 // forwards the controls' events to the `Navigator`.
@@ -51,9 +46,8 @@ public:
     int selectedEpisodeIndex() const override;
     int episodeCount() const override;
     playback::EpisodeItem episodeAt(int index) const override;
-    void writePage(playback::PageTemplate which, const std::string& playId) override;
-    void showPage() override;
-    void openTrailerWindow() override;
+    void showPage(const std::string& path, const std::string& source) override;
+    void openTrailerWindow(const std::string& path) override;
 
     // NavigationUi: the Main window.
     int categoryIndex() const override;
@@ -68,6 +62,7 @@ public:
     void clearEpisodeList() override;
     void setCountLabel(int count) override;
     void refreshEpisodeListNow() override;
+    void forgetChosenEpisode() override;
     void releaseMouseCapture() override;
     void inform(const std::string& caption, const std::string& text) override;
 

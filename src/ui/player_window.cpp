@@ -12,8 +12,8 @@
 #include "playback/player_page.h"
 #include "playback/view/page_view.h"
 #include "playback/view/plugin_hook.h"
-#include "ui/control_kinds.h"
 #include "ui/ui_look.h"
+#include "ui/widgets/controls.h"
 
 namespace arlo::ui {
 namespace {

@@ -7,10 +7,10 @@
 
 #include "catalogue/catalogue.h"
 #include "pictures/pictures.h"
-#include "ui/control_kinds.h"
 #include "ui/poster_layout.h"
 #include "ui/skinned/placement.h"
 #include "ui/ui_look.h"
+#include "ui/widgets/controls.h"
 
 namespace arlo::ui {
 
@@ -42,7 +42,7 @@ void waitPumpingEvents(std::chrono::milliseconds duration) {
     loop.exec();
 }
 
-PosterGrid::PosterGrid(AppContext& context, const MainWindow::Controls& controls, QObject* parent)
+PosterGrid::PosterGrid(AppContext& context, const PosterPage::Controls& controls, QObject* parent)
     : QObject(parent), context_(context), c_(controls), wait_(waitPumpingEvents) {
     setObjectName(QStringLiteral("posterGrid"));
 }

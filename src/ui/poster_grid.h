@@ -7,9 +7,10 @@
 #include <functional>
 #include <vector>
 
-#include "ui/control_kinds.h"
-#include "ui/main_window.h"
+#include "ui/app_context.h"
+#include "ui/poster_page.h"
 #include "ui/skinned/png_control.h"
+#include "ui/widgets/controls.h"
 
 namespace arlo::ui {
 
@@ -19,7 +20,7 @@ void waitPumpingEvents(std::chrono::milliseconds duration);
 
 // The movie page of the Main window: eighteen poster cells built from the page's template
 // cell, a hover overlay with a play button laid over the poster under the mouse, and a
-// scroll bar (and the wheel) moving the grid. The Main window forwards the events of its
+// scroll bar (and the wheel) moving the grid. The poster page forwards the events of its
 // template controls here; the cells built here report their own.
 //
 // Cells are numbered 1..18 row by row. Each clone carries its template's designer name with
@@ -31,7 +32,7 @@ class PosterGrid final : public QObject {
 public:
     using Wait = std::function<void(std::chrono::milliseconds)>;
 
-    PosterGrid(AppContext& context, const MainWindow::Controls& controls, QObject* parent);
+    PosterGrid(AppContext& context, const PosterPage::Controls& controls, QObject* parent);
     ~PosterGrid() override;
 
     // The short pauses while the grid is built (they let the window paint and answer the
@@ -84,7 +85,7 @@ private:
     bool isOnButton(QPoint globalPos) const;
 
     AppContext& context_;
-    const MainWindow::Controls c_;
+    const PosterPage::Controls c_;
     skinned::PngPictureBox overlayBox_;
     skinned::PngButton button_;
     std::vector<Cell> cells_;

@@ -9,8 +9,8 @@
 #include "net/page_fetcher.h"
 #include "pictures/qt/sprite_sheet.h"
 #include "preview/slide_preview.h"
-#include "ui/control_kinds.h"
 #include "ui/ui_look.h"
+#include "ui/widgets/controls.h"
 
 namespace arlo::ui {
 namespace {

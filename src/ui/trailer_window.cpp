@@ -4,8 +4,8 @@
 #include "deploy/deploy.h"
 #include "playback/player_page.h"
 #include "playback/view/page_view.h"
-#include "ui/control_kinds.h"
 #include "ui/ui_look.h"
+#include "ui/widgets/controls.h"
 
 namespace arlo::ui {
 

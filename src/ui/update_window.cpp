@@ -14,9 +14,9 @@
 #include "deploy/deploy.h"
 #include "online/self_update.h"
 #include "text/numbers.h"
-#include "ui/control_kinds.h"
 #include "ui/notices.h"
 #include "ui/ui_look.h"
+#include "ui/widgets/controls.h"
 
 namespace arlo::ui {
 

@@ -15,11 +15,11 @@
 #include "catalogue/catalogue.h"
 #include "catalogue/settings_file.h"
 #include "standin/server.h"
-#include "ui/control_kinds.h"
 #include "ui/episode_list_view.h"
 #include "ui/main_window.h"
 #include "ui/notices.h"
 #include "ui/ui_look.h"
+#include "ui/widgets/controls.h"
 
 using namespace arlo;
 

@@ -3,6 +3,14 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <optional>
+
 #include "catalogue/catalogue.h"
 
 namespace arlo::playback {
@@ -14,16 +22,44 @@ using ::testing::Each;
 using ::testing::ElementsAre;
 using ::testing::Pair;
 
+namespace fs = std::filesystem;
+
+struct Page {
+    PageTemplate which;
+    std::string playId;
+};
+
+// Which template and play id the Player page at `path` was built from.
+std::optional<Page> readPage(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    for (PageTemplate which :
+         {PageTemplate::SohuId, PageTemplate::SohuVid, PageTemplate::LeTV, PageTemplate::Iqiyi}) {
+        const std::string text = templateText(which);
+        const std::size_t at = text.find(kPlayIdPlaceholder);
+        const std::size_t after = at + kPlayIdPlaceholder.size();
+        const std::size_t next = text.find(kPlayIdPlaceholder, after);
+        const std::string following = text.substr(after, next - after);
+        if (bytes.compare(0, at, text, 0, at) != 0) {
+            continue;
+        }
+        const std::size_t end = bytes.find(following, at);
+        if (end == std::string::npos) {
+            continue;
+        }
+        const std::string playId = bytes.substr(at, end - at);
+        if (buildPlayerPage(which, playId) == bytes) {
+            return Page{which, playId};
+        }
+    }
+    return std::nullopt;
+}
+
 // Records what the navigation does to the windows; behaves like the real choosers (a
 // selection is an index into the items) and, unless told that the desktop keeps the Player
 // window from becoming active, activates it synchronously.
 class RecordingUi final : public NavigationUi {
 public:
-    struct Page {
-        PageTemplate which;
-        std::string playId;
-    };
-
     Navigator* navigator = nullptr;
     bool desktopActivates = true;
     int activationRequests = 0;
@@ -34,7 +70,8 @@ public:
     int sourceIndex = -1;
     std::vector<EpisodeItem> episodes;
     int episodeIndex = -1;
-    std::vector<Page> written;
+    std::vector<Page> written;  // the pages shown, as read from their files
+    std::string shownPath;
     int shown = 0;
     int trailerOpened = 0;
     std::vector<std::pair<std::string, std::string>> notices;
@@ -49,6 +86,7 @@ public:
     int refreshes = 0;
     int captureReleases = 0;
     std::function<int()> rowsAfterRefresh;
+    ChosenEpisode chosen;  // what the episode list holds
 
     bool isPlayerLoaded() const override { return playerLoaded; }
     void loadPlayer() override {
@@ -77,11 +115,14 @@ public:
     EpisodeItem episodeAt(int index) const override {
         return episodes.at(static_cast<std::size_t>(index));
     }
-    void writePage(PageTemplate which, const std::string& playId) override {
-        written.push_back({which, playId});
+    void showPage(const std::string& path, const std::string&) override {
+        ++shown;
+        record(path);
     }
-    void showPage() override { ++shown; }
-    void openTrailerWindow() override { ++trailerOpened; }
+    void openTrailerWindow(const std::string& path) override {
+        ++trailerOpened;
+        record(path);
+    }
     int categoryIndex() const override { return category; }
     int languageIndex() const override { return language; }
     int tabPage() const override { return page; }
@@ -97,31 +138,49 @@ public:
         ++refreshes;
         listRows = rowsAfterRefresh ? rowsAfterRefresh() : 0;
     }
+    void forgetChosenEpisode() override { chosen = {}; }
     void releaseMouseCapture() override { ++captureReleases; }
     void inform(const std::string& c, const std::string& t) override { notices.emplace_back(c, t); }
+
+private:
+    void record(const std::string& path) {
+        shownPath = path;
+        const std::optional<Page> read = readPage(path);
+        if (read) {
+            written.push_back(*read);
+        }
+    }
 };
 
 class NavigationTest : public ::testing::Test {
 protected:
-    NavigationTest() : nav_(state_, cat_, ui_) {
+    NavigationTest()
+        : runDirectory_(fs::temp_directory_path() /
+                        ("arlo-navigation-" + std::to_string(::getpid()))),
+          nav_(state_, cat_, ui_, runDirectory_.string()) {
+        fs::create_directories(runDirectory_);
         ui_.navigator = &nav_;
         state_.category = "TV版";
         state_.language = "日语";
+        state_.playerPagePath = playerPagePath(runDirectory_.string());
     }
+    ~NavigationTest() override { fs::remove_all(runDirectory_); }
 
     // What choosing row n of the list does to the state (the episode list's part).
     void chooseRow(int n) {
-        state_.sourceIds.clear();
-        if (state_.language == "日语") {
-            state_.sourceIds.push_back(cat_.value(List::JapaneseSohuIds, n));
+        ChosenEpisode& chosen = ui_.chosen;
+        const bool japanese = state_.language == "日语";
+        chosen.list = japanese ? List::JapaneseTitles : List::MandarinTitles;
+        chosen.number = n;
+        chosen.ids.clear();
+        if (japanese) {
+            chosen.ids.push_back(cat_.value(List::JapaneseSohuIds, n));
         } else {
-            state_.sourceIds.push_back(cat_.value(List::MandarinSohuIds, n));
-            state_.sourceIds.push_back(cat_.value(List::MandarinLeTVIds, n));
-            state_.sourceIds.push_back(cat_.value(List::MandarinIqiyiIds, n));
+            chosen.ids.push_back(cat_.value(List::MandarinSohuIds, n));
+            chosen.ids.push_back(cat_.value(List::MandarinLeTVIds, n));
+            chosen.ids.push_back(cat_.value(List::MandarinIqiyiIds, n));
         }
-        heading_ = "阿洛  第" + std::to_string(n) + "集";
-        title_ =
-            cat_.value(state_.language == "日语" ? List::JapaneseTitles : List::MandarinTitles, n);
+        chosen.title = title_ = cat_.value(chosen.list, n);
     }
     void switchToMandarin() {
         ui_.language = 1;
@@ -135,9 +194,9 @@ protected:
     }
     // A click below the last row: a row whose cells are all empty.
     void chooseNoRow() {
-        state_.sourceIds.assign(state_.language == "日语" ? 1 : 3, std::string());
-        heading_ = "阿洛  第集";
-        title_.clear();
+        ui_.chosen.number = 0;
+        ui_.chosen.ids.assign(state_.language == "日语" ? 1 : 3, std::string());
+        ui_.chosen.title = title_ = std::string();
     }
     void expectRefused(std::size_t notices) {
         EXPECT_EQ(ui_.notices.size(), notices);
@@ -155,13 +214,13 @@ protected:
     const Catalogue& cat_ = Catalogue::builtIn();
     catalogue::PlaybackState state_;
     RecordingUi ui_;
+    fs::path runDirectory_;
     Navigator nav_;
-    std::string heading_;
     std::string title_;
 };
 
 TEST_F(NavigationTest, playButtonWithoutAChosenRowShowsANotice) {
-    nav_.playButton("阿洛", "");
+    nav_.playButton(ChosenEpisode{});
     EXPECT_THAT(ui_.notices,
                 ElementsAre(std::pair<std::string, std::string>("提示：", "请先选择一集再观看哦")));
     EXPECT_FALSE(ui_.playerLoaded);
@@ -170,7 +229,7 @@ TEST_F(NavigationTest, playButtonWithoutAChosenRowShowsANotice) {
 
 TEST_F(NavigationTest, japaneseEpisodeOffersOnlySohuAndUsesTheIdTemplate) {
     chooseRow(12);
-    nav_.playButton(heading_, title_);
+    nav_.playButton(ui_.chosen);
     EXPECT_EQ(ui_.loads, 1);
     EXPECT_EQ(state_.currentEpisode, 12);
     EXPECT_EQ(ui_.caption, "正在播放：  第12集  " + title_);
@@ -192,7 +251,7 @@ TEST_F(NavigationTest, japaneseEpisodeOffersOnlySohuAndUsesTheIdTemplate) {
 TEST_F(NavigationTest, firstMandarinPlaybackOpensOnSohuThenKeepsTheChosenSource) {
     switchToMandarin();
     chooseRow(3);
-    nav_.playButton(heading_, title_);
+    nav_.playButton(ui_.chosen);
     EXPECT_THAT(ui_.sources, ElementsAre("搜狐", "乐视", "爱奇艺"));
     EXPECT_EQ(ui_.sourceIndex, 0);
     ASSERT_EQ(ui_.written.size(), 1u);
@@ -214,7 +273,7 @@ TEST_F(NavigationTest, firstMandarinPlaybackOpensOnSohuThenKeepsTheChosenSource)
 
     // A new playback from the Main window opens on the source used last.
     chooseRow(7);
-    nav_.playButton(heading_, title_);
+    nav_.playButton(ui_.chosen);
     EXPECT_EQ(ui_.loads, 1);  // the window is reused
     EXPECT_EQ(ui_.sourceIndex, 1);
     EXPECT_EQ(ui_.written.back().which, PageTemplate::LeTV);
@@ -249,7 +308,7 @@ TEST_F(NavigationTest, movieAlwaysPlaysThroughLeTV) {
 
 TEST_F(NavigationTest, nextAndPreviousStopAtTheEnds) {
     chooseRow(cat_.count(List::JapaneseTitles) - 1);
-    nav_.playButton(heading_, title_);
+    nav_.playButton(ui_.chosen);
     nav_.next();
     EXPECT_EQ(state_.currentEpisode, cat_.count(List::JapaneseTitles));
     EXPECT_EQ(ui_.written.back().playId,
@@ -261,7 +320,7 @@ TEST_F(NavigationTest, nextAndPreviousStopAtTheEnds) {
                                  "温馨提示：", "已经是最后一集了哦！")));
 
     chooseRow(2);
-    nav_.playButton(heading_, title_);
+    nav_.playButton(ui_.chosen);
     nav_.previous();
     EXPECT_EQ(state_.currentEpisode, 1);
     EXPECT_EQ(ui_.episodeIndex, 0);
@@ -273,7 +332,7 @@ TEST_F(NavigationTest, nextAndPreviousStopAtTheEnds) {
 
 TEST_F(NavigationTest, laterActivationsAndTheSameEpisodeChangeNothing) {
     chooseRow(5);
-    nav_.playButton(heading_, title_);
+    nav_.playButton(ui_.chosen);
     nav_.startPlayback();
     nav_.startPlayback();
     EXPECT_EQ(ui_.written.size(), 1u);
@@ -285,14 +344,14 @@ TEST_F(NavigationTest, laterActivationsAndTheSameEpisodeChangeNothing) {
 TEST_F(NavigationTest, japaneseRowThenMandarinLanguageRefusesPlaybackUntilANewRow) {
     chooseRow(9);
     switchToMandarin();
-    EXPECT_TRUE(state_.sourceIds.empty());  // the chosen row belonged to the other list
-    nav_.playButton(heading_, title_);
+    EXPECT_EQ(ui_.chosen.number, 0);  // the chosen row belonged to the other list
+    nav_.playButton(ui_.chosen);
     EXPECT_EQ(ui_.notices.size(), 1u);
     EXPECT_EQ(ui_.notices[0].second, "请先选择一集再观看哦");
     EXPECT_FALSE(ui_.playerLoaded);
 
     chooseRow(9);
-    nav_.playButton(heading_, title_);
+    nav_.playButton(ui_.chosen);
     EXPECT_EQ(ui_.written.back().which, PageTemplate::SohuVid);
 }
 
@@ -300,7 +359,7 @@ TEST_F(NavigationTest, mandarinRowThenJapaneseLanguageRefusesPlaybackUntilANewRo
     switchToMandarin();
     chooseRow(9);
     switchToJapanese();
-    nav_.playButton(heading_, title_);
+    nav_.playButton(ui_.chosen);
     expectRefused(1);
     EXPECT_FALSE(ui_.playerLoaded);
     EXPECT_TRUE(ui_.written.empty());
@@ -309,11 +368,11 @@ TEST_F(NavigationTest, mandarinRowThenJapaneseLanguageRefusesPlaybackUntilANewRo
     chooseRow(4);
     switchToMandarin();
     switchToJapanese();
-    nav_.playButton(heading_, title_);
+    nav_.playButton(ui_.chosen);
     expectRefused(2);
 
     chooseRow(4);
-    nav_.playButton(heading_, title_);
+    nav_.playButton(ui_.chosen);
     ASSERT_EQ(ui_.written.size(), 1u);
     EXPECT_EQ(ui_.written[0].which, PageTemplate::SohuId);
     EXPECT_EQ(ui_.written[0].playId, cat_.value(List::JapaneseSohuIds, 4));
@@ -321,33 +380,35 @@ TEST_F(NavigationTest, mandarinRowThenJapaneseLanguageRefusesPlaybackUntilANewRo
     // Choosing the language already shown changes nothing and keeps the row.
     ui_.listRows = cat_.count(List::JapaneseTitles);
     nav_.languageChanged();
-    nav_.playButton(heading_, title_);
+    nav_.playButton(ui_.chosen);
     EXPECT_EQ(ui_.notices.size(), 2u);
 }
 
 TEST_F(NavigationTest, aClickBelowTheRowsChoosesNothingToPlay) {
     chooseNoRow();
-    nav_.playButton(heading_, title_);
+    nav_.playButton(ui_.chosen);
     expectRefused(1);
     switchToMandarin();
     chooseNoRow();
-    nav_.playButton(heading_, title_);
+    nav_.playButton(ui_.chosen);
     expectRefused(2);
     EXPECT_FALSE(ui_.playerLoaded);
     EXPECT_TRUE(ui_.written.empty());
 
     // A row with ids but a heading without a number is no episode either.
     chooseRow(6);
-    nav_.playButton("阿洛  第集", title_);
+    ChosenEpisode withoutNumber = ui_.chosen;
+    withoutNumber.number = 0;
+    nav_.playButton(withoutNumber);
     expectRefused(3);
-    nav_.playButton(heading_, title_);
+    nav_.playButton(ui_.chosen);
     EXPECT_EQ(ui_.written.size(), 1u);
 }
 
 TEST_F(NavigationTest, thePlayerPlaysFromItsOwnListWhateverTheMainChoosersShow) {
     switchToMandarin();
     chooseRow(5);
-    nav_.playButton(heading_, title_);
+    nav_.playButton(ui_.chosen);
     ASSERT_EQ(ui_.written.size(), 1u);
 
     switchToJapanese();
@@ -378,7 +439,7 @@ TEST_F(NavigationTest, thePlayerPlaysFromItsOwnListWhateverTheMainChoosersShow) 
     ui_.category = 0;
     nav_.categoryChanged();
     chooseRow(7);
-    nav_.playButton(heading_, title_);
+    nav_.playButton(ui_.chosen);
     EXPECT_THAT(ui_.sources, ElementsAre("搜狐"));
     EXPECT_EQ(ui_.episodeCount(), cat_.count(List::JapaneseTitles));
     EXPECT_EQ(ui_.written.back().which, PageTemplate::SohuId);
@@ -390,13 +451,13 @@ TEST_F(NavigationTest, thePlayerPlaysFromItsOwnListWhateverTheMainChoosersShow) 
 TEST_F(NavigationTest, stepsInThePlayerLeaveTheMainWindowsChoiceAlone) {
     switchToMandarin();
     chooseRow(5);
-    nav_.playButton(heading_, title_);
+    nav_.playButton(ui_.chosen);
     nav_.next();
     nav_.next();
     EXPECT_EQ(state_.currentEpisode, 7);
 
     // The Main window still shows episode 5: Play plays episode 5, under its own number.
-    nav_.playButton(heading_, title_);
+    nav_.playButton(ui_.chosen);
     EXPECT_EQ(state_.currentEpisode, 5);
     EXPECT_EQ(ui_.episodeIndex, 4);
     EXPECT_EQ(ui_.written.back().which, PageTemplate::SohuVid);
@@ -406,7 +467,7 @@ TEST_F(NavigationTest, stepsInThePlayerLeaveTheMainWindowsChoiceAlone) {
 TEST_F(NavigationTest, playbackStartsWithoutTheDesktopActivatingThePlayer) {
     ui_.desktopActivates = false;
     chooseRow(12);
-    nav_.playButton(heading_, title_);
+    nav_.playButton(ui_.chosen);
     EXPECT_EQ(ui_.activationRequests, 1);
     EXPECT_EQ(ui_.caption, "正在播放：  第12集  " + title_);
     ASSERT_EQ(ui_.written.size(), 1u);
@@ -421,7 +482,7 @@ TEST_F(NavigationTest, playbackStartsWithoutTheDesktopActivatingThePlayer) {
 
     // Every later opening plays as well.
     chooseRow(13);
-    nav_.playButton(heading_, title_);
+    nav_.playButton(ui_.chosen);
     EXPECT_EQ(ui_.written.back().playId, cat_.value(List::JapaneseSohuIds, 13));
     state_.hoveredMovie = 2;
     state_.category = "剧场版";
@@ -433,7 +494,7 @@ TEST_F(NavigationTest, playbackStartsWithoutTheDesktopActivatingThePlayer) {
 
 TEST_F(NavigationTest, switchingSourceWithTooFewIdsWritesNothing) {
     chooseRow(9);
-    nav_.playButton(heading_, title_);
+    nav_.playButton(ui_.chosen);
     // The Player window is open on a Japanese episode; the language then changes.
     switchToMandarin();
     ui_.sources = {"搜狐", "乐视", "爱奇艺"};
@@ -488,11 +549,64 @@ TEST_F(NavigationTest, choosersSwitchListsOnlyWhenSomethingChanges) {
     EXPECT_EQ(ui_.refreshes, 2);
 }
 
-TEST(NavigationText, headingNumberFollowsAtoiRules) {
-    EXPECT_EQ(episodeNumberFromHeading("阿洛  第12集"), 12);
-    EXPECT_EQ(episodeNumberFromHeading("第3a集"), 3);
-    EXPECT_EQ(episodeNumberFromHeading("阿洛"), 0);
-    EXPECT_EQ(episodeNumberFromHeading("第12"), 0);
+// Points an environment variable elsewhere for the lifetime of the object.
+class EnvironmentOverride {
+public:
+    EnvironmentOverride(const char* name, const std::string& value) : name_(name) {
+        if (const char* old = std::getenv(name)) {
+            old_ = old;
+        }
+        ::setenv(name, value.c_str(), 1);
+    }
+    ~EnvironmentOverride() {
+        if (old_) {
+            ::setenv(name_, old_->c_str(), 1);
+        } else {
+            ::unsetenv(name_);
+        }
+    }
+    EnvironmentOverride(const EnvironmentOverride&) = delete;
+    EnvironmentOverride& operator=(const EnvironmentOverride&) = delete;
+
+private:
+    const char* name_;
+    std::optional<std::string> old_;
+};
+
+TEST_F(NavigationTest, aPageWrittenNowhereIsToldAndTheViewStillGetsItsPath) {
+    // Every folder lies under a plain file: none can be made or written, not even by root.
+    const fs::path blocker = runDirectory_ / "file";
+    std::ofstream(blocker) << "x";
+    const EnvironmentOverride runtime("XDG_RUNTIME_DIR", (blocker / "runtime").string());
+    const EnvironmentOverride cache("XDG_CACHE_HOME", (blocker / "cache").string());
+    const EnvironmentOverride home("HOME", (blocker / "home").string());
+    const std::string run = (blocker / "run").string();
+    Navigator nav(state_, cat_, ui_, run);
+    ui_.navigator = &nav;
+    state_.playerPagePath = playerPagePath(run);
+
+    chooseRow(12);
+    nav.playButton(ui_.chosen);
+    EXPECT_THAT(ui_.notices, ElementsAre(Pair("提示：", std::string(kPageNotWritten))));
+    EXPECT_EQ(ui_.shown, 1);
+    EXPECT_EQ(ui_.shownPath, playerPagePath(run));
+    EXPECT_TRUE(ui_.written.empty());
+
+    nav.trailer();
+    EXPECT_EQ(ui_.notices.size(), 2u);
+    EXPECT_EQ(ui_.trailerOpened, 1);
+}
+
+TEST_F(NavigationTest, thePageGoesIntoTheRunDirectory) {
+    chooseRow(12);
+    nav_.playButton(ui_.chosen);
+    nav_.next();
+    EXPECT_EQ(ui_.shownPath, playerPagePath(runDirectory_.string()));
+    EXPECT_EQ(readPage(ui_.shownPath)->playId, cat_.value(List::JapaneseSohuIds, 13));
+    EXPECT_TRUE(ui_.notices.empty());
+}
+
+TEST(NavigationText, nowPlayingCaptionNamesTheEpisode) {
     EXPECT_EQ(nowPlayingCaption(7, "标题"), "正在播放：  第7集  标题");
 }
 

@@ -4,14 +4,15 @@
 #include <QTest>
 
 #include "catalogue/catalogue.h"
+#include "main_window_fixture.h"
 #include "text/gbk.h"
 #include "ui/app_context.h"
-#include "ui/control_kinds.h"
 #include "ui/episode_list_controller.h"
 #include "ui/episode_list_view.h"
 #include "ui/main_window.h"
 #include "ui/notices.h"
 #include "ui/ui_look.h"
+#include "ui/widgets/controls.h"
 
 using namespace arlo;
 using namespace arlo::ui;
@@ -100,35 +101,23 @@ private:
     Panel panel() const;
     void switchToMandarin();
 
-    std::unique_ptr<RecordingNotices> notices_;
-    std::unique_ptr<AppContext> context_;
-    std::unique_ptr<MainWindow> window_;
+    testing::MainWindowFixture fixture_;
+    AppContext* context_ = &fixture_.context;
+    MainWindow* window_ = nullptr;
     const MainWindow::Controls* c_ = nullptr;
 };
 
 void EpisodeListTest::init() {
-    notices_ = std::make_unique<RecordingNotices>();
-    context_ = std::make_unique<AppContext>();
-    context_->notices = notices_.get();
-    context_->state.category = "TV版";
-    context_->state.language = "日语";
-    window_ = std::make_unique<MainWindow>(*context_);
-    c_ = &window_->controls();
-    window_->show();
-    QVERIFY(QTest::qWaitForWindowExposed(window_.get()));
-    window_->activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(window_.get()));
+    fixture_.open();
+    window_ = fixture_.window.get();
+    c_ = &fixture_.controls();
     // The program parks the focus away from the search box at start-up.
     leaveSearchBox();
-    window_->startEpisodeListRefresh();
-    QTRY_COMPARE(c_->episodeList->episodes().rowCount(),
-                 cat().count(catalogue::List::JapaneseTitles));
+    fixture_.fillEpisodeList();
 }
 
 void EpisodeListTest::cleanup() {
-    window_.reset();
-    context_.reset();
-    notices_.reset();
+    fixture_.close();
 }
 
 void EpisodeListTest::focusSearchBox() {
@@ -154,8 +143,9 @@ void EpisodeListTest::waitForResults(const QString& query) {
 }
 
 Panel EpisodeListTest::panel() const {
-    return {c_->episodeHeading->text(), c_->episodeTitle->text(), context_->state.sourceIds,
-            c_->cover->backgroundSource(), c_->previewStatus->text()};
+    return {c_->episodeHeading->text(), c_->episodeTitle->text(),
+            window_->episodeListController().chosenEpisode().ids, c_->cover->backgroundSource(),
+            c_->previewStatus->text()};
 }
 
 void EpisodeListTest::switchToMandarin() {
@@ -262,8 +252,8 @@ void EpisodeListTest::emptyingTheBoxShowsTheFullList() {
 void EpisodeListTest::clickBelowTheLastRowChoosesNothing() {
     clickRow(c_->episodeList, 3);
     QVERIFY(c_->seriesLogo->isHidden());
-    QCOMPARE(context_->state.sourceIds.size(), 1u);
-    QVERIFY(!context_->state.sourceIds[0].empty());
+    QCOMPARE(window_->episodeListController().chosenEpisode().ids.size(), 1u);
+    QVERIFY(!window_->episodeListController().chosenEpisode().ids[0].empty());
 
     type(QStringLiteral("742"));
     waitForResults(QStringLiteral("742"));
@@ -272,7 +262,7 @@ void EpisodeListTest::clickBelowTheLastRowChoosesNothing() {
     QCOMPARE(c_->resultList->currentRow(), -1);
     QCOMPARE(c_->episodeHeading->text(), QStringLiteral("雾港侦探阿洛  第集"));
     QCOMPARE(c_->episodeTitle->text(), QString());
-    QCOMPARE(context_->state.sourceIds, std::vector<std::string>{""});
+    QCOMPARE(window_->episodeListController().chosenEpisode().ids, std::vector<std::string>{""});
 }
 
 void EpisodeListTest::longTitlesWrapFrom31GbkBytes() {
@@ -335,7 +325,7 @@ void EpisodeListTest::mandarinChoiceAsksForItsPreviews() {
     clickRow(c_->resultList, 0);
     const int n = c_->resultList->episodes().cell(0, kColumnNumber).toInt();
     using catalogue::List;
-    QCOMPARE(context_->state.sourceIds,
+    QCOMPARE(window_->episodeListController().chosenEpisode().ids,
              (std::vector<std::string>{cat().value(List::MandarinSohuIds, n),
                                        cat().value(List::MandarinLeTVIds, n),
                                        cat().value(List::MandarinIqiyiIds, n)}));

@@ -10,15 +10,17 @@
 #include <map>
 
 #include "catalogue/catalogue.h"
+#include "main_window_fixture.h"
 #include "ui/about_window.h"
 #include "ui/app_context.h"
-#include "ui/control_kinds.h"
 #include "ui/episode_list_view.h"
 #include "ui/guestbook_window.h"
+#include "ui/main_menu.h"
 #include "ui/main_window.h"
 #include "ui/notices.h"
 #include "ui/ui_look.h"
 #include "ui/update_window.h"
+#include "ui/widgets/controls.h"
 
 using namespace arlo::ui;
 
@@ -83,22 +85,14 @@ void checkCaptionsFit(QWidget* window) {
 class MainWindowTest : public QObject {
     Q_OBJECT
 
-    AppContext context_;
-    RecordingNotices notices_;
-    std::unique_ptr<MainWindow> main_;
+    testing::MainWindowFixture fixture_;
+    AppContext& context_ = fixture_.context;
+    RecordingNotices& notices_ = fixture_.notices;
+    std::unique_ptr<MainWindow>& main_ = fixture_.window;
 
 private slots:
-    void init() {
-        context_.state = {};
-        context_.notices = &notices_;
-        main_ = std::make_unique<MainWindow>(context_);
-        main_->show();
-        QVERIFY(QTest::qWaitForWindowExposed(main_.get()));
-        main_->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(main_.get()));
-    }
-
-    void cleanup() { main_.reset(); }
+    void init() { fixture_.open(); }
+    void cleanup() { fixture_.close(); }
 
     void windowsOpenAtTheirPlaceWithTheirOuterSize() {
         QCOMPARE(main_->frameGeometry().topLeft(), QPoint(50, 50));
@@ -278,7 +272,7 @@ private slots:
 
     void menuItemsOpenAboutAndGuestbookModal() {
         whileModal(
-            [&] { main_->controls().aboutItem->trigger(); },
+            [&] { main_->menu().aboutItem()->trigger(); },
             [&](QWidget* modal) {
                 QVERIFY(qobject_cast<AboutWindow*>(modal) != nullptr);
                 QCOMPARE(modal->windowTitle(), QStringLiteral("关于"));
@@ -289,7 +283,7 @@ private slots:
                 QVERIFY(text.contains(QStringLiteral("免费")));
                 checkCaptionsFit(modal);
             });
-        whileModal([&] { main_->controls().guestbookItem->trigger(); },
+        whileModal([&] { main_->menu().guestbookItem()->trigger(); },
                    [&](QWidget* modal) {
                        QVERIFY(qobject_cast<GuestbookWindow*>(modal) != nullptr);
                        QCOMPARE(modal->windowTitle(), QStringLiteral("留言"));

@@ -3,20 +3,22 @@
 #include <QAction>
 #include <QApplication>
 #include <QFile>
+#include <QSignalSpy>
 #include <QStackedWidget>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include "catalogue/catalogue.h"
+#include "main_window_fixture.h"
 #include "playback/player_page.h"
 #include "playback/view/page_view.h"
 #include "ui/app_context.h"
-#include "ui/control_kinds.h"
 #include "ui/episode_list_view.h"
+#include "ui/main_menu.h"
 #include "ui/main_window.h"
 #include "ui/notices.h"
 #include "ui/player_window.h"
 #include "ui/trailer_window.h"
+#include "ui/widgets/controls.h"
 
 using namespace arlo;
 using namespace arlo::ui;
@@ -78,38 +80,23 @@ private:
     // Whether the notices so far are `count` refusals to play without a chosen episode.
     bool refusedTimes(std::size_t count) const;
 
-    QTemporaryDir folder_;
-    std::unique_ptr<RecordingNotices> notices_;
-    std::unique_ptr<AppContext> context_;
-    std::unique_ptr<MainWindow> window_;
+    testing::MainWindowFixture fixture_;
+    RecordingNotices* notices_ = &fixture_.notices;
+    AppContext* context_ = &fixture_.context;
+    MainWindow* window_ = nullptr;
     const MainWindow::Controls* c_ = nullptr;
 };
 
 void NavigationTest::init() {
-    QVERIFY(folder_.isValid());
-    notices_ = std::make_unique<RecordingNotices>();
-    context_ = std::make_unique<AppContext>();
-    context_->notices = notices_.get();
-    context_->state.category = "TV版";
-    context_->state.language = "日语";
-    context_->state.playerPagePath = folder_.filePath(QStringLiteral("Arlo目录.htm")).toStdString();
-    window_ = std::make_unique<MainWindow>(*context_);
-    c_ = &window_->controls();
-    window_->show();
-    QVERIFY(QTest::qWaitForWindowExposed(window_.get()));
-    window_->activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(window_.get()));
+    fixture_.open();
+    window_ = fixture_.window.get();
+    c_ = &fixture_.controls();
     c_->searchIcon->setFocus();
-    window_->startEpisodeListRefresh();
-    QTRY_COMPARE(c_->episodeList->episodes().rowCount(), cat().count(List::JapaneseTitles));
+    fixture_.fillEpisodeList();
 }
 
 void NavigationTest::cleanup() {
-    delete window_->playerWindow();
-    window_.reset();
-    context_.reset();
-    notices_.reset();
-    QFile::remove(folder_.filePath(QStringLiteral("Arlo目录.htm")));
+    fixture_.close();
 }
 
 QByteArray NavigationTest::page() const {
@@ -180,16 +167,18 @@ void NavigationTest::reactivatingThePlayerChangesNothing() {
         file.write("mark");
     }
     window_->activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(window_.get()));
+    QVERIFY(QTest::qWaitForWindowActive(window_));
+    // The activation's handler has run once the window reports it.
+    QSignalSpy activated(p, &PlayerWindow::activated);
     p->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(p));
-    QTest::qWait(20);
+    QTRY_VERIFY(!activated.isEmpty());
     QCOMPARE(page(), QByteArray("mark"));
     QCOMPARE(p->windowTitle(), caption);
 
     // Play again from the Main window: the same window is reused and this time it plays.
     window_->activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(window_.get()));
+    QVERIFY(QTest::qWaitForWindowActive(window_));
     clickRow(c_->episodeList, 9);
     QTest::mouseClick(c_->playButton, Qt::LeftButton);
     QCOMPARE(player(), p);
@@ -219,7 +208,7 @@ void NavigationTest::moviePlaysFromThePosterGridOnLeTVOnly() {
 
     // Back to the TV list: the page, the chooser and the count come back.
     window_->activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(window_.get()));
+    QVERIFY(QTest::qWaitForWindowActive(window_));
     choose(c_->categoryChooser, 0);
     QCOMPARE(c_->pages->currentIndex(), 0);
     QVERIFY(c_->languageChooser->isEnabled());
@@ -264,7 +253,7 @@ void NavigationTest::languageChangeClearsTheChoiceAndThePlayerKeepsItsOwnList() 
 
     // Back to the Japanese list: the Mandarin row is no choice there.
     window_->activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(window_.get()));
+    QVERIFY(QTest::qWaitForWindowActive(window_));
     choose(c_->languageChooser, 0);
     QCOMPARE(c_->episodeList->episodes().rowCount(), cat().count(List::JapaneseTitles));
     QTest::mouseClick(c_->playButton, Qt::LeftButton);
@@ -322,7 +311,7 @@ void NavigationTest::playAfterAClickBelowTheRowsIsRefused() {
 
 void NavigationTest::trailerOpensItsOwnModalWindow() {
     const catalogue::PlaybackState before = context_->state;
-    c_->trailerItem->trigger();
+    window_->menu().trailerItem()->trigger();
     auto* trailer = qobject_cast<TrailerWindow*>(QApplication::activeModalWidget());
     QVERIFY(trailer != nullptr);
     QCOMPARE(trailer->windowModality(), Qt::ApplicationModal);

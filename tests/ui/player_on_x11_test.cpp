@@ -20,11 +20,11 @@
 #include "catalogue/catalogue.h"
 #include "playback/player_page.h"
 #include "ui/app_context.h"
-#include "ui/control_kinds.h"
 #include "ui/episode_list_view.h"
 #include "ui/main_window.h"
 #include "ui/notices.h"
 #include "ui/player_window.h"
+#include "ui/widgets/controls.h"
 
 extern char** environ;
 

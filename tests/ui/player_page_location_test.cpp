@@ -9,12 +9,12 @@
 #include "catalogue/catalogue.h"
 #include "playback/view/page_view.h"
 #include "ui/app_context.h"
-#include "ui/control_kinds.h"
 #include "ui/episode_list_view.h"
 #include "ui/main_window.h"
 #include "ui/navigation_adapter.h"
 #include "ui/notices.h"
 #include "ui/player_window.h"
+#include "ui/widgets/controls.h"
 
 using namespace arlo;
 using namespace arlo::ui;
@@ -63,7 +63,7 @@ void PlayerPageLocationTest::aPageThatCannotBeWrittenAnywhereIsToldAndShowsNoErr
 
     QTRY_VERIFY(!notices.entries().empty());
     QCOMPARE(notices.entries().front().caption, kCaptionNotice);
-    QCOMPARE(notices.entries().front().text, kPageNotWrittenNotice);
+    QCOMPARE(notices.entries().front().text, QString::fromUtf8(playback::kPageNotWritten.data()));
     QVERIFY(!QFile::exists(QString::fromStdString(context.state.playerPagePath)));
 
     auto* player = qobject_cast<PlayerWindow*>(window.playerWindow());

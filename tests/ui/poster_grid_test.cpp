@@ -2,7 +2,6 @@
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QStackedWidget>
-#include <QTemporaryDir>
 #include <QTimer>
 #include <QToolTip>
 #include <QWheelEvent>
@@ -10,13 +9,15 @@
 #include <memory>
 
 #include "catalogue/catalogue.h"
+#include "main_window_fixture.h"
 #include "playback/view/page_view.h"
 #include "ui/app_context.h"
-#include "ui/control_kinds.h"
 #include "ui/main_window.h"
 #include "ui/notices.h"
 #include "ui/poster_grid.h"
+#include "ui/poster_page.h"
 #include "ui/skinned/png_control.h"
+#include "ui/widgets/controls.h"
 
 using namespace arlo::ui;
 namespace skinned = arlo::skinned;
@@ -49,17 +50,17 @@ QPoint centreOf(const QWidget* w) {
 class PosterGridTest final : public QObject {
     Q_OBJECT
 
-    QTemporaryDir folder_;
-    AppContext context_;
-    RecordingNotices notices_;
-    std::unique_ptr<MainWindow> main_;
+    testing::MainWindowFixture fixture_;
+    AppContext& context_ = fixture_.context;
+    std::unique_ptr<MainWindow>& main_ = fixture_.window;
     PosterGrid* grid_ = nullptr;
 
-    const MainWindow::Controls& c() const { return main_->controls(); }
+    const MainWindow::Controls& w() const { return fixture_.controls(); }
+    const PosterPage::Controls& c() const { return main_->posterPage().controls(); }
 
 private:
     void showMoviePage() {
-        c().pages->setCurrentIndex(1);
+        w().pages->setCurrentIndex(1);
         QTRY_VERIFY(c().posterScrollBar->isVisible());
     }
 
@@ -71,29 +72,13 @@ private:
 
 private slots:
     void init() {
-        QVERIFY(folder_.isValid());
-        context_.state = {};
-        context_.state.category = "TV版";
-        context_.state.language = "日语";
-        context_.state.playerPagePath = folder_.filePath(QStringLiteral("page.htm")).toStdString();
-        context_.notices = &notices_;
-        main_ = std::make_unique<MainWindow>(context_);
-        main_->show();
-        QVERIFY(QTest::qWaitForWindowExposed(main_.get()));
-        main_->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(main_.get()));
+        fixture_.open();
         main_->setUpMoviePage();
         grid_ = main_->posterGrid();
         QVERIFY(grid_ != nullptr);
     }
 
-    void cleanup() {
-        if (QWidget* holder = QWidget::mouseGrabber()) {
-            holder->releaseMouse();
-        }
-        delete main_->playerWindow();
-        main_.reset();
-    }
+    void cleanup() { fixture_.close(); }
 
     void gridShowsEighteenCellsInTwoColumns_theLastSixteenAboveTheEnd() {
         const auto& movies = arlo::catalogue::Catalogue::builtIn();
@@ -150,7 +135,7 @@ private slots:
         // A fresh window: the timer fires from inside the set-up's pauses, and finds the
         // grid part-built.
         AppContext context;
-        context.notices = &notices_;
+        context.notices = &fixture_.notices;
         MainWindow fresh(context);
         fresh.show();
         QVERIFY(QTest::qWaitForWindowExposed(&fresh));
@@ -186,7 +171,7 @@ private slots:
         QCOMPARE(bar->value(), bar->maximum());
 
         // While the episode page is shown, the hidden grid stays put.
-        c().pages->setCurrentIndex(0);
+        w().pages->setCurrentIndex(0);
         turnWheel(bar, 1);
         QCOMPARE(bar->value(), bar->maximum());
     }
@@ -298,9 +283,9 @@ private slots:
 
     void playOnPosterFiveOpensThePlayerWithMovieFive() {
         // The movies are chosen the way the user chooses them.
-        c().categoryChooser->setCurrentIndex(1);
-        emit c().categoryChooser->activated(1);
-        QCOMPARE(c().pages->currentIndex(), 1);
+        w().categoryChooser->setCurrentIndex(1);
+        emit w().categoryChooser->activated(1);
+        QCOMPARE(w().pages->currentIndex(), 1);
         showMoviePage();
         QSignalSpy requests(grid_, &PosterGrid::playRequested);
         QWidget* button = grid_->playButton();

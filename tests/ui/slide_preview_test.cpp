@@ -22,12 +22,12 @@
 #include "standin/picture_canvas.h"
 #include "standin/standin_environment.h"
 #include "ui/app_context.h"
-#include "ui/control_kinds.h"
 #include "ui/episode_list_controller.h"
 #include "ui/episode_list_view.h"
 #include "ui/main_window.h"
 #include "ui/preview_controller.h"
 #include "ui/ui_look.h"
+#include "ui/widgets/controls.h"
 
 using namespace arlo;
 using namespace arlo::ui;

@@ -12,9 +12,9 @@
 #include "standin/services.h"
 #include "standin/standin_environment.h"
 #include "ui/app_context.h"
-#include "ui/control_kinds.h"
 #include "ui/notices.h"
 #include "ui/update_window.h"
+#include "ui/widgets/controls.h"
 
 using arlo::ui::RecordingNotices;
 using arlo::ui::UpdateWindow;

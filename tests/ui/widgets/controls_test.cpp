@@ -8,8 +8,8 @@
 #include <atomic>
 #include <thread>
 
-#include "ui/control_kinds.h"
 #include "ui/notices.h"
+#include "ui/widgets/controls.h"
 
 using namespace arlo::ui;
 
@@ -50,7 +50,7 @@ void answerNextBox(BoxAnswer& seen, QMessageBox::StandardButton button) {
 
 }  // namespace
 
-class ControlKindsTest : public QObject {
+class ControlsTest : public QObject {
     Q_OBJECT
 
 private slots:
@@ -63,8 +63,8 @@ private slots:
             << QSize(290, 91) << QSize(220, 90) << QRect(0, 10, 220, 69);
         QTest::newRow("taller: middle rows")
             << QSize(391, 391) << QSize(391, 315) << QRect(0, -38, 391, 391);
-        QTest::newRow("smaller: centred") << QSize(120, 246) << QSize(120, 248)
-                                          << QRect(0, 1, 120, 246);
+        QTest::newRow("smaller: centred")
+            << QSize(120, 246) << QSize(120, 248) << QRect(0, 1, 120, 246);
         QTest::newRow("empty box") << QSize(40, 20) << QSize(0, 0) << QRect(0, 0, 0, 0);
     }
 
@@ -118,10 +118,10 @@ private slots:
         std::atomic<int> answer = -1;
         answerNextBox(seen, QMessageBox::No);
         std::thread asker([&] {
-            answer = notices.ask(kCaptionUpdate, QStringLiteral("发现新版本"),
-                                 Notices::Question::YesNo)
-                         ? 1
-                         : 0;
+            answer =
+                notices.ask(kCaptionUpdate, QStringLiteral("发现新版本"), Notices::Question::YesNo)
+                    ? 1
+                    : 0;
         });
         QTRY_VERIFY(answer.load() != -1);
         asker.join();
@@ -138,8 +138,8 @@ private slots:
         QCOMPARE(seen.caption, QStringLiteral("提示："));
 
         answerNextBox(seen, QMessageBox::Ok);
-        QVERIFY(notices.ask(kCaptionFriendly, QStringLiteral("继续？"),
-                            Notices::Question::OkCancel));
+        QVERIFY(
+            notices.ask(kCaptionFriendly, QStringLiteral("继续？"), Notices::Question::OkCancel));
     }
 
     void notices_questionsCarryTheirButtonsAndIcons() {
@@ -172,5 +172,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(ControlKindsTest)
-#include "control_kinds_test.moc"
+QTEST_MAIN(ControlsTest)
+#include "controls_test.moc"

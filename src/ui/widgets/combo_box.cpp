@@ -1,0 +1,10 @@
+#include "ui/widgets/combo_box.h"
+
+namespace arlo::ui {
+
+void ComboBox::hidePopup() {
+    QComboBox::hidePopup();
+    emit dropDownClosed();
+}
+
+}  // namespace arlo::ui

@@ -1,0 +1,68 @@
+#pragma once
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QWidget>
+#include <memory>
+
+#include "catalogue/catalogue.h"
+#include "ui/app_context.h"
+#include "ui/main_window.h"
+#include "ui/notices.h"
+
+namespace arlo::ui::testing {
+
+// The Main window as every Main window test starts from it: over a fresh state ("TV版" and
+// "日语" chosen, the Player page in a temporary folder of its own, notices recorded instead
+// of shown), shown and active on the offscreen platform.
+class MainWindowFixture {
+public:
+    AppContext context;
+    RecordingNotices notices;
+    std::unique_ptr<MainWindow> window;
+
+    // Builds and shows the window; a failure fails the running test.
+    void open() {
+        QVERIFY(folder_.isValid());
+        context.state = {};
+        context.state.category = "TV版";
+        context.state.language = "日语";
+        context.state.playerPagePath = pagePath().toStdString();
+        notices.clear();
+        context.notices = &notices;
+        window = std::make_unique<MainWindow>(context);
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window.get()));
+    }
+
+    // Fills the full list as start-up does and waits until it shows every row.
+    void fillEpisodeList() {
+        window->startEpisodeListRefresh();
+        QTRY_COMPARE(window->episodeListRowCount(),
+                     catalogue::Catalogue::builtIn().count(catalogue::List::JapaneseTitles));
+    }
+
+    // Lets go of a held mouse, closes the Player window and the Main window and removes the
+    // Player page.
+    void close() {
+        if (QWidget* holder = QWidget::mouseGrabber()) {
+            holder->releaseMouse();
+        }
+        if (window) {
+            delete window->playerWindow();
+        }
+        window.reset();
+        QFile::remove(pagePath());
+    }
+
+    const MainWindow::Controls& controls() const { return window->controls(); }
+    QString pagePath() const { return folder_.filePath(QStringLiteral("Arlo目录.htm")); }
+
+private:
+    QTemporaryDir folder_;
+};
+
+}  // namespace arlo::ui::testing
