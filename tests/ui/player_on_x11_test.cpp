@@ -2,23 +2,15 @@
 // nothing activates windows there but the program itself, and the native window is made
 // again while the page view starts, which the offscreen platform never does.
 
-#include <fcntl.h>
-#include <poll.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <QApplication>
 #include <QFile>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 #include <string>
-#include <vector>
 
 #include "catalogue/catalogue.h"
 #include "playback/player_page.h"
+#include "support/virtual_display.h"
 #include "ui/app_context.h"
 #include "ui/episode_list_view.h"
 #include "ui/main_window.h"
@@ -26,77 +18,12 @@
 #include "ui/player_window.h"
 #include "ui/widgets/controls.h"
 
-extern char** environ;
-
 using namespace arlo;
 using namespace arlo::ui;
 using catalogue::List;
 using playback::PageTemplate;
 
 namespace {
-
-// An Xvfb server of this test's own, on a display number the server picks itself.
-class VirtualDisplay final {
-public:
-    VirtualDisplay() {
-        const QString program = QStandardPaths::findExecutable(QStringLiteral("Xvfb"));
-        int fds[2];
-        if (program.isEmpty() || ::pipe(fds) != 0) {
-            return;
-        }
-        ::fcntl(fds[0], F_SETFD, FD_CLOEXEC);
-        const std::string path = program.toStdString();
-        const std::string fd = std::to_string(fds[1]);
-        std::vector<std::string> args = {path, "-displayfd",   fd,          "-screen",
-                                         "0",  "1280x1024x24", "-nolisten", "tcp"};
-        std::vector<char*> argv;
-        for (std::string& arg : args) {
-            argv.push_back(arg.data());
-        }
-        argv.push_back(nullptr);
-        const bool spawned =
-            ::posix_spawn(&pid_, path.c_str(), nullptr, nullptr, argv.data(), environ) == 0;
-        ::close(fds[1]);
-        if (spawned) {
-            readDisplayNumber(fds[0]);
-        } else {
-            pid_ = -1;
-        }
-        ::close(fds[0]);
-    }
-    ~VirtualDisplay() {
-        if (pid_ > 0) {
-            ::kill(pid_, SIGTERM);
-            ::waitpid(pid_, nullptr, 0);
-        }
-    }
-    VirtualDisplay(const VirtualDisplay&) = delete;
-    VirtualDisplay& operator=(const VirtualDisplay&) = delete;
-
-    bool running() const { return !name_.isEmpty(); }
-    QByteArray name() const { return name_; }
-
-private:
-    // The server writes its display number and a newline once it accepts connections.
-    void readDisplayNumber(int fd) {
-        QByteArray number;
-        pollfd wait{fd, POLLIN, 0};
-        while (::poll(&wait, 1, 20000) == 1) {
-            char c = 0;
-            if (::read(fd, &c, 1) != 1) {
-                break;
-            }
-            if (c == '\n') {
-                name_ = ':' + number;
-                return;
-            }
-            number.append(c);
-        }
-    }
-
-    pid_t pid_ = -1;
-    QByteArray name_;
-};
 
 const catalogue::Catalogue& cat() {
     return catalogue::Catalogue::builtIn();
@@ -176,13 +103,11 @@ void PlayerOnX11Test::firstOpeningPlaysWithoutAWindowManager() {
 }
 
 int main(int argc, char** argv) {
-    VirtualDisplay display;
-    if (display.running()) {
-        qputenv("DISPLAY", display.name());
-        qputenv("QT_QPA_PLATFORM", "xcb");
-    }
+    // Points Qt at its own Xvfb when it starts; without Xvfb the cases skip.
+    arlo::testing::VirtualDisplay display;
+    const bool onX11 = display.start();
     QApplication app(argc, argv);
-    PlayerOnX11Test test(display.running());
+    PlayerOnX11Test test(onX11);
     return QTest::qExec(&test, argc, argv);
 }
 
