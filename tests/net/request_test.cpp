@@ -1,4 +1,5 @@
 #include "net/request.h"
+#include "closed_port.h"
 
 #include <curl/curl.h>
 #include <gmock/gmock.h>
@@ -23,18 +24,7 @@ using ::testing::HasSubstr;
 using ::testing::Not;
 using ::testing::StartsWith;
 
-// A loopback port that nothing listens on.
-int closedPort() {
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in addr{};
-    addr.sin_family = AF_INET;
-    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof addr;
-    ::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
-    ::getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &length);
-    ::close(fd);
-    return ntohs(addr.sin_port);
-}
+using arlo::net::test_support::closedPort;
 
 struct Call {
     int userValue;
