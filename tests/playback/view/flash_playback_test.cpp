@@ -21,6 +21,7 @@
 
 #include "catalogue/catalogue.h"
 #include "deploy/deploy.h"
+#include "evaluate_in_page.h"
 #include "playback/player_page.h"
 #include "playback/view/page_view.h"
 #include "standin/picture_canvas.h"
@@ -79,19 +80,7 @@ int differingPixels(const QImage& a, const QImage& b) {
     return count;
 }
 
-QVariant evaluate(PageView& view, const QString& script) {
-    bool done = false;
-    QVariant result;
-    view.runJavaScript(script, [&](const QVariant& value) {
-        result = value;
-        done = true;
-    });
-    const QDeadlineTimer deadline(10000);
-    while (!done && !deadline.hasExpired()) {
-        QTest::qWait(10);
-    }
-    return result;
-}
+using arlo::pageview::test_support::evaluate;
 
 QImage grab(QWidget& window) {
     return QGuiApplication::primaryScreen()->grabWindow(window.winId()).toImage();

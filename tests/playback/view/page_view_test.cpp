@@ -10,6 +10,7 @@
 
 #include <memory>
 
+#include "evaluate_in_page.h"
 #include "playback/player_page.h"
 #include "playback/view/page_view.h"
 #include "playback/view/plugin_hook.h"
@@ -52,19 +53,7 @@ bool loadAndWait(PageView& view, const QString& path) {
     return finished && loaded;
 }
 
-QVariant evaluate(PageView& view, const QString& script) {
-    bool done = false;
-    QVariant result;
-    view.runJavaScript(script, [&](const QVariant& value) {
-        result = value;
-        done = true;
-    });
-    const QDeadlineTimer deadline(10000);
-    while (!done && !deadline.hasExpired()) {
-        QTest::qWait(10);
-    }
-    return result;
-}
+using arlo::pageview::test_support::evaluate;
 
 }  // namespace
 
