@@ -23,20 +23,8 @@ constexpr int kSheetHeight = 900;
 std::string sheetBmp() {
     const int row = ((kSheetWidth * 24 + 31) / 32) * 4;
     std::string b(54 + static_cast<std::size_t>(row) * kSheetHeight, '\0');
-    auto put = [&](std::size_t at, std::uint32_t v) {
-        for (int i = 0; i < 4; ++i) {
-            b[at + i] = static_cast<char>(v >> (8 * i));
-        }
-    };
-    b[0] = 'B';
-    b[1] = 'M';
-    put(2, static_cast<std::uint32_t>(b.size()));
-    put(10, 54);
-    put(14, 40);
-    put(18, kSheetWidth);
-    put(22, kSheetHeight);
-    b[26] = 1;
-    b[28] = 24;
+    arlo::pictures::writeBmpHeaders(b.data(), static_cast<std::uint32_t>(b.size()), 54, kSheetWidth,
+                                    kSheetHeight, 24, static_cast<std::uint32_t>(b.size() - 54));
     for (std::size_t i = 54; i < b.size(); ++i) {
         b[i] = static_cast<char>(i * 31);
     }

@@ -34,20 +34,8 @@ constexpr int kSheetsOnTheSite = 12;
 std::string sheetBmp(int sheet, int width, int height) {
     const int row = ((width * 24 + 31) / 32) * 4;
     std::string b(54 + static_cast<std::size_t>(row) * height, '\0');
-    auto put = [&](std::size_t at, std::uint32_t v) {
-        for (int i = 0; i < 4; ++i) {
-            b[at + i] = static_cast<char>(v >> (8 * i));
-        }
-    };
-    b[0] = 'B';
-    b[1] = 'M';
-    put(2, static_cast<std::uint32_t>(b.size()));
-    put(10, 54);
-    put(14, 40);
-    put(18, static_cast<std::uint32_t>(width));
-    put(22, static_cast<std::uint32_t>(height));
-    b[26] = 1;
-    b[28] = 24;
+    arlo::pictures::writeBmpHeaders(b.data(), static_cast<std::uint32_t>(b.size()), 54, width,
+                                    height, 24, static_cast<std::uint32_t>(b.size() - 54));
     for (int y = 0; y < height; ++y) {
         for (int x = 0; x < width; ++x) {
             char* p = &b[54 + static_cast<std::size_t>(y) * row + static_cast<std::size_t>(x) * 3];
