@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "net/cookies.h"
+#include "net/header_blocks.h"
 #include "net/transport.h"
 #include "net/url_parts.h"
 #include "text/ascii.h"
@@ -21,14 +22,7 @@ constexpr std::string_view kCrLf = "\r\n";
 struct Received {
     Bytes body;
     bool bodyTooLarge = false;
-    std::string headers;     // header block of the latest response seen
-    bool following = false;  // redirects are followed
-    // The latest block has ended with its empty line; what comes after it is the next
-    // response's status line or trailer fields of a chunked body.
-    bool blockEnded = false;
-    bool nextResponseMayFollow = false;  // the ended block was interim or a followed redirect
-    int status = 0;                      // of the latest block
-    bool hasLocation = false;            // the latest block has a Location line
+    HeaderBlocks headers;  // the final response's header block
 };
 
 std::size_t onBody(char* data, std::size_t size, std::size_t count, void* user) {
@@ -45,36 +39,7 @@ std::size_t onBody(char* data, std::size_t size, std::size_t count, void* user) 
 std::size_t onHeader(char* data, std::size_t size, std::size_t count, void* user) {
     auto* received = static_cast<Received*>(user);
     const std::size_t length = size * count;
-    std::string_view line(data, length);
-    while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) {
-        line.remove_suffix(1);
-    }
-    // Each response (an interim 100, each redirect) starts with its status line; only the
-    // last one's block is kept. Line ends become CR LF whatever the server sent. After a
-    // block's empty line libcurl also hands over the trailer fields of a chunked body: they
-    // are not headers, and only a response that can follow there starts a new block.
-    const bool statusLine = line.starts_with("HTTP/");
-    if (received->blockEnded && !(statusLine && received->nextResponseMayFollow)) {
-        return length;
-    }
-    if (statusLine) {
-        received->headers.clear();
-        received->blockEnded = false;
-        const auto space = line.find(' ');
-        received->status =
-            space == std::string_view::npos ? 0 : text::parseInt(line.substr(space + 1));
-        received->hasLocation = false;
-    }
-    if (text::toLowerAscii(line.substr(0, 9)) == "location:") {
-        received->hasLocation = true;
-    }
-    received->headers.append(line).append(kCrLf);
-    if (line.empty()) {
-        const int status = received->status;
-        received->blockEnded = true;
-        received->nextResponseMayFollow = status < 200 || (received->following && status >= 300 &&
-                                                           status < 400 && received->hasLocation);
-    }
+    received->headers.take(std::string_view(data, length));
     return length;
 }
 
@@ -220,7 +185,7 @@ PageResult Fetch(const PageRequest& request) {
     }
     CURL* h = curl.get();
     Received received;
-    received.following = !noRedirect;
+    received.headers.setFollowing(!noRedirect);
     bool ok = curlapi::easySetopt(h, CURLOPT_URL, target.c_str()) == CURLE_OK;
     // Direct unless a proxy is given; an empty string also stops libcurl reading the proxy
     // environment variables. A proxy serves plain http only.
@@ -274,7 +239,7 @@ PageResult Fetch(const PageRequest& request) {
     }
     curl.reset();
 
-    raw = std::move(received.headers);
+    raw = std::move(received.headers.block());
     returned.clear();
     location.clear();
     for (const std::string_view line : text::split(raw, kCrLf)) {

@@ -12,6 +12,7 @@
 #include <mutex>
 #include <thread>
 
+#include "net/header_blocks.h"
 #include "net/page_fetcher.h"
 #include "net/transport.h"
 #include "net/url_parts.h"
@@ -205,13 +206,7 @@ struct Request::Transfer {
     Clock::time_point uploadStart;
 
     // Header blocks: only the final response's is kept.
-    bool following = true;
-    std::string headers;
-    bool blockEnded = false;
-    bool nextResponseMayFollow = false;
-    bool hasLocation = false;
-    int status = 0;
-    bool headersDone = false;
+    HeaderBlocks headers{true};  // redirects are followed unless an option says otherwise
 
     // Body: held in `pending` until a reader sets `sink`.
     std::string pending;
@@ -262,34 +257,7 @@ struct Request::Transfer {
         const std::size_t length = size * count;
         t->lastActivity = Clock::now();
         t->anyReceived = true;
-        std::string_view line(data, length);
-        while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) {
-            line.remove_suffix(1);
-        }
-        // Each response (an interim 100, each followed redirect) starts with its status line;
-        // only the last block is kept. Trailer fields after a chunked body are not headers.
-        const bool statusLine = line.starts_with("HTTP/");
-        if (t->blockEnded && !(statusLine && t->nextResponseMayFollow)) {
-            return length;
-        }
-        if (statusLine) {
-            t->headers.clear();
-            t->blockEnded = false;
-            const auto space = line.find(' ');
-            t->status =
-                space == std::string_view::npos ? 0 : text::parseInt(line.substr(space + 1));
-            t->hasLocation = false;
-        }
-        if (lineName(line) == "location" && line.find(':') != std::string_view::npos) {
-            t->hasLocation = true;
-        }
-        t->headers.append(line).append("\r\n");
-        if (line.empty()) {
-            t->blockEnded = true;
-            t->nextResponseMayFollow = t->status < 200 || (t->following && t->status >= 300 &&
-                                                           t->status < 400 && t->hasLocation);
-            t->headersDone = !t->nextResponseMayFollow;
-        }
+        t->headers.take(std::string_view(data, length));
         return length;
     }
 
@@ -297,7 +265,7 @@ struct Request::Transfer {
         auto* t = static_cast<Transfer*>(user);
         const std::size_t length = size * count;
         t->lastActivity = Clock::now();
-        if (!t->headersDone) {
+        if (!t->headers.complete()) {
             return length;  // the body of a redirect that is followed
         }
         if (t->sink) {
@@ -581,7 +549,7 @@ bool Request::Send(std::string_view body, const ProgressCallback& callback, int 
     for (const auto& [option, value] : options_) {
         set(curlapi::easySetopt(h, static_cast<CURLoption>(option), value));
         if (option == CURLOPT_FOLLOWLOCATION) {
-            t->following = value != 0;
+            t->headers.setFollowing(value != 0);
         }
     }
     if (!ok || curlapi::multiAddHandle(t->multi, h) != CURLM_OK) {
@@ -597,13 +565,13 @@ bool Request::Send(std::string_view body, const ProgressCallback& callback, int 
         t->uploadStart = Clock::now();
     }
     Transfer* raw = t.get();
-    const bool answered = t->pump([raw] { return raw->headersDone; });
+    const bool answered = t->pump([raw] { return raw->headers.complete(); });
     if (watcher) {
         watcher->update(static_cast<std::int64_t>(raw->sent), millisecondsSince(raw->uploadStart));
         watcher->finish(answered && raw->sent == raw->body.size());
         t->uploadWatcher = nullptr;
     }
-    responseHeaders_ = t->headers;
+    responseHeaders_ = t->headers.block();
     if (!answered) {
         return false;
     }
