@@ -1467,6 +1467,34 @@ QImage logo(bool highlighted) {
     return img;
 }
 
+// The program's icon in the desktop's menus and task bar: the logo's gear and 迷 on the logo's
+// navy tile, square, drawn anew at each size so that small icons stay sharp.
+constexpr int kAppIconSizes[] = {16, 22, 24, 32, 48, 64, 128, 256};
+
+QImage appIcon(int size) {
+    QImage img = canvas(size, size);
+    QPainter p(&img);
+    setupPainter(p);
+    const double s = size;
+    const double border = std::max(1.0, s / 48);
+    const QRectF tile(border / 2 + s * 0.02, border / 2 + s * 0.02, s * 0.96 - border,
+                      s * 0.96 - border);
+    QLinearGradient g(tile.topLeft(), tile.bottomLeft());
+    g.setColorAt(0, hex(kNavyLight));
+    g.setColorAt(1, hex(kNavyDeep));
+    p.setPen(QPen(alpha(hex(kAmber), 170), border));
+    p.setBrush(g);
+    p.drawRoundedRect(tile, s * 0.2, s * 0.2);
+    const QPointF centre(s / 2, s / 2);
+    if (size >= 32) {
+        glow(p, centre, s * 0.42, alpha(hex(kAmber), 70));
+    }
+    gear(p, centre, s * 0.40, 10, hex(kAmber), 0.7);
+    centredText(p, QStringLiteral("迷"), cjk(s * 0.40, true), centre + QPointF(0, s * 0.01),
+                hex(kCream), size >= 32 ? alpha(hex(0x000000), 150) : QColor());
+    return img;
+}
+
 QImage defaultPreview() {
     QImage img = canvas(160, 90, hex(kNavyDeep));
     QPainter p(&img);
@@ -1964,6 +1992,12 @@ QImage contactSheet(const std::map<QString, QImage>& all) {
     place(QStringLiteral("guestbook.gif"), all.at(QStringLiteral("guestbook.gif")));
     place(QStringLiteral("guestbook.gif"), all.at(QStringLiteral("guestbook.gif")), 4);
 
+    section(QStringLiteral("程序图标"));
+    for (const int size : kAppIconSizes) {
+        place(QStringLiteral("app_icon_%1.png").arg(size),
+              all.at(QStringLiteral("app_icon_%1.png").arg(size)));
+    }
+
     section(QStringLiteral("按钮"));
     for (const char* n :
          {"prev_normal.png", "prev_hover.png", "prev_pressed.png", "next_normal.png",
@@ -2061,6 +2095,9 @@ int main(int argc, char** argv) {
     for (int n = 1; n <= 18; ++n) {
         all[QStringLiteral("poster_%1.jpg").arg(n, 2, 10, QLatin1Char('0'))] =
             poster(n, titles.at(n - 1));
+    }
+    for (const int size : kAppIconSizes) {
+        all[QStringLiteral("app_icon_%1.png").arg(size)] = appIcon(size);
     }
 
     bool ok = true;

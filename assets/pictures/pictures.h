@@ -46,8 +46,14 @@ inline constexpr QLatin1String kPlayHover{":/pictures/play_hover.png"};    // PN
 
 inline constexpr int kPosterCount = 18;
 
+// The program's icon (the logo's gear and 迷 on a square tile), PNG, one picture per size.
+inline constexpr int kAppIconSizes[] = {16, 22, 24, 32, 48, 64, 128, 256};
+
 // Resource path of movie poster n (JPEG 162x230), n = 1..18; empty outside that range.
 QString poster(int n);
+
+// Resource path of the icon drawn at `size` x `size` pixels; empty for a size not drawn.
+QString appIcon(int size);
 
 // The bytes of a built-in picture; empty when the path names no resource.
 QByteArray bytes(const QString& path);

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "app/desktop_identity.h"
 #include "app/program.h"
 #include "app/snapshot.h"
 #include "ui/notices.h"
@@ -12,6 +13,8 @@ namespace {
 int run(int argc, char** argv) {
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Arlo迷"));
+    // The task bar shows the icon and name of the installed desktop entry.
+    arlo::app::setDesktopIdentity();
     // The program ends when the Main window closes, whatever other window is still open.
     QApplication::setQuitOnLastWindowClosed(false);
 

@@ -58,6 +58,10 @@ QList<Expected> expectedPictures() {
     for (int n = 1; n <= p::kPosterCount; ++n) {
         all.append({p::poster(n), "jpeg", QSize(162, 230), Alpha::Any});
     }
+    // The program's icon: a rounded tile, see-through around it.
+    for (const int size : p::kAppIconSizes) {
+        all.append({p::appIcon(size), "png", QSize(size, size), Alpha::Needed});
+    }
     return all;
 }
 

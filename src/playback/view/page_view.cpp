@@ -10,6 +10,7 @@
 #include <optional>
 
 #include "net/host_map.h"
+#include "playback/view/build_tree.h"
 #if QT_CONFIG(opengl)
 #include <QOpenGLContext>
 
@@ -136,17 +137,25 @@ struct Engine {
 };
 
 // Looks for the engine library: where ARLO_PAGEVIEW_ENGINE says if it is set, else next to
-// the executable, else where the build put it.
+// the executable, else in the installed layout around the executable (its library folder as
+// seen from the executable's folder), else, for a program inside the build folder, where the
+// build put it.
 Engine loadEngine() {
     QStringList candidates;
     const QString fromEnvironment = qEnvironmentVariable("ARLO_PAGEVIEW_ENGINE");
     if (!fromEnvironment.isEmpty()) {
         candidates << fromEnvironment;
     } else {
-        candidates << QDir(QCoreApplication::applicationDirPath())
-                          .filePath(QStringLiteral("arlo_pageview_engine"));
+        const QDir executableFolder(QCoreApplication::applicationDirPath());
+        candidates << executableFolder.filePath(QStringLiteral("arlo_pageview_engine"));
+#ifdef ARLO_PAGEVIEW_ENGINE_INSTALLED_FILE
+        candidates << QDir::cleanPath(
+            executableFolder.filePath(QString::fromUtf8(ARLO_PAGEVIEW_ENGINE_INSTALLED_FILE)));
+#endif
 #ifdef ARLO_PAGEVIEW_ENGINE_FILE
-        candidates << QString::fromUtf8(ARLO_PAGEVIEW_ENGINE_FILE);
+        if (runsFromBuildTree(QString::fromUtf8(ARLO_BUILD_ROOT))) {
+            candidates << QString::fromUtf8(ARLO_PAGEVIEW_ENGINE_FILE);
+        }
 #endif
     }
     prepareEngineCommandLine();

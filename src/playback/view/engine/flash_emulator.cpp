@@ -10,6 +10,8 @@
 #include <QStringList>
 #include <QUrl>
 
+#include "playback/view/build_tree.h"
+
 namespace arlo::pageview {
 namespace {
 
@@ -92,10 +94,16 @@ QString findFlashEmulatorFolder() {
     if (!fromEnvironment.isEmpty()) {
         candidates << fromEnvironment;
     } else {
-        candidates
-            << QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("ruffle"));
+        const QDir executableFolder(QCoreApplication::applicationDirPath());
+        candidates << executableFolder.filePath(QStringLiteral("ruffle"));
+#ifdef ARLO_RUFFLE_INSTALLED_DIR
+        candidates << QDir::cleanPath(
+            executableFolder.filePath(QString::fromUtf8(ARLO_RUFFLE_INSTALLED_DIR)));
+#endif
 #ifdef ARLO_RUFFLE_BUILD_DIR
-        candidates << QString::fromUtf8(ARLO_RUFFLE_BUILD_DIR);
+        if (runsFromBuildTree(QString::fromUtf8(ARLO_BUILD_ROOT))) {
+            candidates << QString::fromUtf8(ARLO_RUFFLE_BUILD_DIR);
+        }
 #endif
     }
     for (const QString& candidate : candidates) {

@@ -11,8 +11,9 @@ namespace arlo::pageview {
 inline constexpr char16_t kPlaybackFailureMessage[] = u"无法播放：播放器文件无法载入或已失效。";
 
 // The folder holding the emulator's script, core chunk and WebAssembly module: where
-// ARLO_RUFFLE_DIR says if set, else "ruffle" next to the executable, else where the build put
-// them. Empty when none holds the emulator's script.
+// ARLO_RUFFLE_DIR says if set, else "ruffle" next to the executable, else the program's data
+// folder of the installed layout around the executable, else, for a program inside the build
+// folder, where the build put them. Empty when none holds the emulator's script.
 QString findFlashEmulatorFolder();
 
 // The script injected at document creation: the emulator's configuration, the emulator
