@@ -83,23 +83,15 @@ void takeDownloadAddress(const std::vector<std::string>& entries, VersionState& 
 }
 
 void findDownloadAddress(VersionState& state, const StopFlag* stop) {
-    // The hosting service writes its pages in GBK.
-    const std::string home = net::FetchPageText(deploy::kHostingSpaceHome);
-    const std::string token = text::textBetween(home, "Ccenter.aspx?z=", "\"");
-    if (stopped(stop)) {
-        return;
-    }
-    const std::string endpoint = std::string(deploy::kHostingEndpointPrefix) + token;
-    // The endpoint's first answer opens a session; its cookies go with the listing request.
-    const net::PageResult session = net::Fetch({.url = endpoint});
+    const HostingSession session = openHostingSession(stop);
     if (stopped(stop)) {
         return;
     }
     const net::PageResult listing = net::Fetch({
-        .url = endpoint,
+        .url = session.endpoint(),
         .method = net::Method::Post,
         .body = "Yz0=dq&Yz1=" + std::string(deploy::kDownloadDirectoryId) + "&Yz2=&Yz3=&Yz4=",
-        .cookies = session.returnedCookies,
+        .cookies = session.cookieJar,
     });
     takeDownloadAddress(listingEntries(net::gbkPageText(listing.body)), state);
 }

@@ -1,9 +1,10 @@
 #pragma once
 
-#include <atomic>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "online/hosting_space.h"
 
 // Finds out whether a newer release is published and where it can be downloaded: the update
 // notice names the latest version and its notes, the hosting space's download listing holds
@@ -22,10 +23,6 @@ struct VersionState {
 
     bool operator==(const VersionState&) const = default;
 };
-
-// Set by whoever started a check that is no longer wanted: the check makes no further
-// request. A request already under way still runs to its end.
-using StopFlag = std::atomic<bool>;
 
 // The notice's text with every "&amp;" turned into "&", whatever the letters' case.
 std::string unescapeAmpersands(std::string_view text);

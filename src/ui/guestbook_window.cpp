@@ -1,7 +1,13 @@
 #include "ui/guestbook_window.h"
 
 #include <QGroupBox>
+#include <QImage>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
 
+#include "online/guestbook.h"
+#include "ui/notices.h"
 #include "ui/ui_look.h"
 #include "ui/widgets/controls.h"
 
@@ -63,14 +69,130 @@ void GuestbookWindow::showEvent(QShowEvent* event) {
     }
 }
 
-void GuestbookWindow::onCreated() {}
+GuestbookWindow::~GuestbookWindow() {
+    // The requests end before the controls their results are meant for.
+    client_.reset();
+}
 
-void GuestbookWindow::onNewCaptchaPressed() {}
+void GuestbookWindow::onCreated() {
+    c_.message->setFocus();
+    client_ = std::make_unique<online::GuestbookClient>();
+    client_->openSession();
+    // The user may be typing the message meanwhile: the picture takes no focus.
+    loadCaptcha(false);
+}
 
-void GuestbookWindow::onSubmitClicked() {}
+void GuestbookWindow::onNewCaptchaPressed() {
+    loadCaptcha(true);
+}
+
+void GuestbookWindow::loadCaptcha(bool takeFocus) {
+    if (takeFocus) {
+        c_.captchaAnswer->setFocus();
+    }
+    if (!client_) {
+        return;
+    }
+    client_->loadCaptcha([this](net::Bytes bytes) {
+        // Decoded here, off the user-interface thread; what is no picture leaves a null image.
+        QImage picture;
+        if (!bytes.empty()) {
+            picture.loadFromData(reinterpret_cast<const uchar*>(bytes.data()),
+                                 static_cast<int>(bytes.size()));
+        }
+        QMetaObject::invokeMethod(
+            this, [this, picture = std::move(picture)] { showCaptcha(picture); },
+            Qt::QueuedConnection);
+    });
+}
+
+void GuestbookWindow::showCaptcha(const QImage& picture) {
+    c_.captcha->setPicture(picture.isNull() ? QPixmap() : QPixmap::fromImage(picture));
+    emit captchaShown();
+}
+
+void GuestbookWindow::onSubmitClicked() {
+    const QString message = c_.message->toPlainText();
+    if (message.isEmpty()) {
+        tell(QStringLiteral("留言忘写了哦~~"));
+        return;
+    }
+    if (c_.captchaAnswer->text().isEmpty()) {
+        tell(QStringLiteral("验证码忘写了哦~~"));
+        c_.captchaAnswer->setFocus();
+        return;
+    }
+    online::EncodedGuestbookForm form = online::encodeGuestbookForm({
+        .message = message.toStdString(),
+        .nickname = c_.nickname->text().toStdString(),
+        .contact = c_.qqNumber->text().toStdString(),
+        .captcha = c_.captchaAnswer->text().toStdString(),
+    });
+    // Characters the service cannot take (emoji, for one) are refused before anything is sent;
+    // the text stays where it is for the user to mend.
+    switch (form.refused) {
+        case online::GuestbookField::None:
+            break;
+        case online::GuestbookField::Message:
+            tell(QStringLiteral("留言里有无法发送的字符（比如表情符号），请删掉后再提交。"));
+            c_.message->setFocus();
+            return;
+        case online::GuestbookField::Nickname:
+            tell(QStringLiteral("昵称里有无法发送的字符（比如表情符号），请删掉后再提交。"));
+            c_.nickname->setFocus();
+            return;
+        case online::GuestbookField::Contact:
+            tell(QStringLiteral("QQ里有无法发送的字符，请删掉后再提交。"));
+            c_.qqNumber->setFocus();
+            return;
+        case online::GuestbookField::Captcha:
+            tell(QStringLiteral("验证码里有无法发送的字符，请重新输入。"));
+            c_.captchaAnswer->setFocus();
+            return;
+    }
+    if (!client_) {
+        return;
+    }
+    c_.submit->setEnabled(false);
+    // Queued behind the handshake when that is still under way.
+    client_->submit(std::move(form), [this](online::GuestbookOutcome outcome) {
+        QMetaObject::invokeMethod(
+            this, [this, outcome] { endSubmission(outcome); }, Qt::QueuedConnection);
+    });
+}
+
+void GuestbookWindow::endSubmission(online::GuestbookOutcome outcome) {
+    switch (outcome) {
+        case online::GuestbookOutcome::Accepted:
+            tell(QStringLiteral("留言已成功提交，感谢支持哈！"));
+            emit submissionEnded();
+            accept();
+            return;
+        case online::GuestbookOutcome::WrongCaptcha:
+            tell(QString::fromUtf8(online::kWrongCaptchaText));
+            c_.submit->setEnabled(true);
+            c_.captchaAnswer->clear();
+            loadCaptcha(true);
+            break;
+        case online::GuestbookOutcome::Failed:
+            tell(QStringLiteral("提交失败，未知错误"));
+            c_.submit->setEnabled(true);
+            break;
+    }
+    emit submissionEnded();
+}
+
+void GuestbookWindow::tell(const QString& text) {
+    context_.notices->inform(kCaptionFriendly, text);
+}
 
 void GuestbookWindow::onCancelClicked() {
     close();
+}
+
+void GuestbookWindow::done(int result) {
+    client_.reset();
+    QDialog::done(result);
 }
 
 }  // namespace arlo::ui

@@ -1,19 +1,29 @@
 #pragma once
 
 #include <QDialog>
+#include <memory>
 
 #include "ui/app_context.h"
 
+class QImage;
 class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
+
+namespace arlo::online {
+class GuestbookClient;
+enum class GuestbookOutcome;
+}  // namespace arlo::online
 
 namespace arlo::ui {
 
 class HyperlinkLabel;
 class PictureBox;
 
-// The Guestbook window: a message, a nickname, a QQ number and the answer to a captcha.
+// The Guestbook window: a message, a nickname, a QQ number and the answer to a captcha. Its
+// requests (the hosting space's handshake as it opens, captcha pictures, the message) run one
+// after another on a thread of its own, so the window answers the user all the while; closing
+// it cuts off whatever is under way.
 class GuestbookWindow final : public QDialog {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(GuestbookWindow)
@@ -31,6 +41,7 @@ public:
     };
 
     explicit GuestbookWindow(AppContext& context, QWidget* parent = nullptr);
+    ~GuestbookWindow() override;
 
     const Controls& controls() const { return c_; }
     AppContext& context() { return context_; }
@@ -41,14 +52,29 @@ public slots:
     void onNewCaptchaPressed();
     void onSubmitClicked();
     void onCancelClicked();
+    // Ends the window's requests too.
+    void done(int result) override;
+
+signals:
+    // After a captcha reply was shown: its picture, or an empty box for anything else.
+    void captchaShown();
+    // After the user was told how a submission ended.
+    void submissionEnded();
 
 protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    // `takeFocus`: the captcha box gets the focus at once.
+    void loadCaptcha(bool takeFocus);
+    void showCaptcha(const QImage& picture);
+    void endSubmission(online::GuestbookOutcome outcome);
+    void tell(const QString& text);
+
     AppContext& context_;
     Controls c_;
     bool created_ = false;
+    std::unique_ptr<online::GuestbookClient> client_;
 };
 
 }  // namespace arlo::ui

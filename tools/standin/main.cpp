@@ -83,6 +83,12 @@ int main(int argc, char** argv) {
         std::cerr << (r.tls ? "https " : "http  ") << r.method << ' ' << r.host() << ' ' << r.target
                   << std::endl;
     });
+    arlo::standin::onGuestbookMessage(server,
+                                      [&logMutex](const arlo::standin::GuestbookMessage& message) {
+                                          std::lock_guard lock(logMutex);
+                                          std::cerr << "guestbook message from " << message.nickname
+                                                    << ": " << message.text << std::endl;
+                                      });
     if (!server.start(static_cast<std::uint16_t>(port))) {
         std::cerr << "arlo-standin: cannot listen on 127.0.0.1:" << port << "\n";
         return 1;

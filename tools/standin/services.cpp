@@ -10,6 +10,7 @@ void addAllServices(Server& server) {
     addReleaseOffer(server);
     addFlashPlayers(server);
     addReleaseDownload(server);
+    addGuestbook(server);
 }
 
 }  // namespace arlo::standin

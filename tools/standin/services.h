@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -66,6 +67,31 @@ void addReleaseOffer(Server& server);
 void setReleaseOffer(Server& server, ReleaseOffer offer);
 // The token in `server`'s hosting-space home page.
 std::string hostingSpaceToken(const Server& server);
+// The hosting-space session whose cookies `request` carries back (the endpoint's session
+// cookie and the space cookie); empty when it carries none the endpoint handed out.
+std::string hostingSessionOf(const Server& server, const Request& request);
+// POSTs to the endpoint with another form than the listing's go to `handler`.
+void setHostingFormHandler(Server& server, Handler handler);
+
+// The hosting space's guestbook. The captcha address (captcha prefix, account name, "ly")
+// serves each session a 100 x 35 JPEG of a four-digit code, a new code per picture, and an
+// error page to a request without a session. The endpoint's guestbook form
+// ("Yz0=lytj&Yz1=n1&Yz2=" nickname "&Yz3=" text "&Yz4=" code, GBK, percent-encoded) is
+// answered in GBK: a page that shows the message when it comes within a session with the
+// code of that session's latest picture, the captcha refusal "验证码不正确,请重新输入" when
+// the code is wrong (a code serves one attempt), an error page otherwise.
+struct GuestbookMessage {
+    std::string nickname;  // Yz2, decoded
+    std::string text;      // Yz3, decoded: nickname, contact, "：" and the message
+};
+void addGuestbook(Server& server);
+// The code the latest captcha picture shows; empty before the first.
+std::string latestGuestbookCaptcha(const Server& server);
+// The messages accepted so far, decoded, in order.
+std::vector<GuestbookMessage> guestbookMessages(const Server& server);
+// Called (on a connection thread) with each message as it is accepted.
+void onGuestbookMessage(Server& server, std::function<void(const GuestbookMessage&)> listener);
+
 // The video sites' player files on the player hosts, at every player path of the Player page's
 // templates: a small Flash movie whose moving square shows it plays and whose text shows the
 // play id (id, vid or definitionID). Allowed across origins. The play ids "test-404",

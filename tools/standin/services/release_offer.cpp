@@ -21,6 +21,7 @@ struct HostingSpace {
     ReleaseOffer offer;
     std::string token;
     std::set<std::string> sessions;
+    Handler formHandler;  // the endpoint's other forms (the guestbook's)
     std::mt19937_64 random{std::random_device{}()};
 
     std::string randomHex(int digits) {
@@ -66,16 +67,20 @@ Response errorPage() {
         "<html><head><title>错误</title></head><body>会话已过期，请刷新页面。</body></html>", 500);
 }
 
-// "ASP.NET_SessionId" must come back, and the space cookie with it.
-bool carriesSession(const Request& request, const std::set<std::string>& sessions) {
+// "ASP.NET_SessionId" must come back, and the space cookie with it: the session, or empty.
+std::string sessionIn(const Request& request, const std::set<std::string>& sessions) {
     const std::string cookies = request.header("Cookie");
     for (const std::string& session : sessions) {
         if (cookies.find("ASP.NET_SessionId=" + session) != std::string::npos &&
             cookies.find("space=arlo") != std::string::npos) {
-            return true;
+            return session;
         }
     }
-    return false;
+    return {};
+}
+
+bool carriesSession(const Request& request, const std::set<std::string>& sessions) {
+    return !sessionIn(request, sessions).empty();
 }
 
 }  // namespace
@@ -129,6 +134,22 @@ void setReleaseOffer(Server& server, ReleaseOffer offer) {
     }
 }
 
+std::string hostingSessionOf(const Server& server, const Request& request) {
+    const auto space = spaceOf(server);
+    if (!space) {
+        return {};
+    }
+    const std::lock_guard lock(space->mutex);
+    return sessionIn(request, space->sessions);
+}
+
+void setHostingFormHandler(Server& server, Handler handler) {
+    if (const auto space = spaceOf(server)) {
+        const std::lock_guard lock(space->mutex);
+        space->formHandler = std::move(handler);
+    }
+}
+
 std::string hostingSpaceToken(const Server& server) {
     const auto space = spaceOf(server);
     if (!space) {
@@ -172,7 +193,7 @@ void addReleaseOffer(Server& server) {
 
     server.route(
         hostOf(deploy::kHostingEndpointPrefix), "/Ccenter.aspx", [space](const Request& request) {
-            const std::lock_guard lock(space->mutex);
+            std::unique_lock lock(space->mutex);
             if (request.queryValue("z") != space->token) {
                 return gbkPage("<html><body>空间不存在</body></html>", 404);
             }
@@ -190,6 +211,11 @@ void addReleaseOffer(Server& server) {
             const bool listingAsked =
                 request.body ==
                 "Yz0=dq&Yz1=" + std::string(deploy::kDownloadDirectoryId) + "&Yz2=&Yz3=&Yz4=";
+            if (request.method == "POST" && !listingAsked && space->formHandler) {
+                const Handler form = space->formHandler;
+                lock.unlock();
+                return form(request);
+            }
             if (request.method != "POST" || !listingAsked ||
                 !carriesSession(request, space->sessions)) {
                 return errorPage();

@@ -1,0 +1,170 @@
+#include "online/guestbook.h"
+
+#include "deploy/deploy.h"
+#include "text/gbk.h"
+#include "text/markers.h"
+
+namespace arlo::online {
+namespace {
+
+constexpr char kHexDigits[] = "0123456789ABCDEF";
+
+void appendPercentByte(std::string& out, unsigned char byte) {
+    out += '%';
+    out += kHexDigits[byte >> 4];
+    out += kHexDigits[byte & 0x0F];
+}
+
+bool mayStandAsItIs(unsigned char c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' ||
+           c == '.' || c == '_' || c == '~';
+}
+
+}  // namespace
+
+std::string percentEncodeEveryByte(std::string_view bytes) {
+    std::string out;
+    out.reserve(bytes.size() * 3);
+    for (const char c : bytes) {
+        appendPercentByte(out, static_cast<unsigned char>(c));
+    }
+    return out;
+}
+
+std::string percentEncodeReserved(std::string_view bytes) {
+    std::string out;
+    out.reserve(bytes.size() * 3);
+    for (const char c : bytes) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (mayStandAsItIs(byte)) {
+            out += c;
+        } else {
+            appendPercentByte(out, byte);
+        }
+    }
+    return out;
+}
+
+EncodedGuestbookForm encodeGuestbookForm(const GuestbookForm& form) {
+    EncodedGuestbookForm encoded;
+    const std::optional<std::string> message = text::utf8ToGbk(form.message);
+    const std::optional<std::string> nickname =
+        text::utf8ToGbk(form.nickname.empty() ? std::string("匿名") : form.nickname);
+    const std::optional<std::string> contact = text::utf8ToGbk(form.contact);
+    const std::optional<std::string> captcha = text::utf8ToGbk(form.captcha);
+    if (!message) {
+        encoded.refused = GuestbookField::Message;
+    } else if (!nickname) {
+        encoded.refused = GuestbookField::Nickname;
+    } else if (!contact) {
+        encoded.refused = GuestbookField::Contact;
+    } else if (!captcha) {
+        encoded.refused = GuestbookField::Captcha;
+    }
+    if (encoded.refused != GuestbookField::None) {
+        return encoded;
+    }
+    std::string signed_ = *nickname;
+    if (!contact->empty()) {
+        signed_ += *text::utf8ToGbk("（") + *contact + *text::utf8ToGbk("）");
+    }
+    signed_ += *text::utf8ToGbk("：") + *message;
+    encoded.body = "Yz0=lytj&Yz1=n1&Yz2=" + percentEncodeEveryByte(*nickname) +
+                   "&Yz3=" + percentEncodeEveryByte(signed_) +
+                   "&Yz4=" + percentEncodeReserved(*captcha);
+    encoded.messageGbk = *message;
+    return encoded;
+}
+
+GuestbookOutcome judgeGuestbookReply(std::string_view reply, std::string_view messageGbk) {
+    const std::string_view text = reply.substr(0, reply.find('\0'));
+    if (text::findText(text, messageGbk, 1, text::Case::Sensitive, text::Charset::Gbk) > 0) {
+        return GuestbookOutcome::Accepted;
+    }
+    const std::string refusal = text::utf8ToGbk(kWrongCaptchaText).value_or(std::string());
+    if (text::findText(text, refusal, 1, text::Case::Sensitive, text::Charset::Gbk) > 0) {
+        return GuestbookOutcome::WrongCaptcha;
+    }
+    return GuestbookOutcome::Failed;
+}
+
+GuestbookClient::GuestbookClient() : worker_([this] { run(); }) {}
+
+GuestbookClient::~GuestbookClient() {
+    {
+        const std::lock_guard lock(mutex_);
+        stopping_ = true;
+        jobs_.clear();
+    }
+    closing_.cancel();
+    wake_.notify_all();
+    worker_.join();
+}
+
+void GuestbookClient::openSession() {
+    post([this] { session_ = openHostingSession(); });
+}
+
+void GuestbookClient::loadCaptcha(std::function<void(net::Bytes)> shown) {
+    post([this, shown = std::move(shown)] {
+        const std::string address = std::string(deploy::kGuestbookCaptchaPrefix) +
+                                    std::string(deploy::kHostingAccount) + "ly";
+        net::PageResult result = net::Fetch({.url = address, .cookies = session_.cookieJar});
+        session_.cookieJar = result.cookieJar;
+        if (!leaving()) {
+            shown(std::move(result.body));
+        }
+    });
+}
+
+void GuestbookClient::submit(EncodedGuestbookForm form,
+                             std::function<void(GuestbookOutcome)> done) {
+    post([this, form = std::move(form), done = std::move(done)] {
+        net::PageResult result = net::Fetch({
+            .url = session_.endpoint(),
+            .method = net::Method::Post,
+            .body = form.body,
+            .cookies = session_.cookieJar,
+        });
+        session_.cookieJar = result.cookieJar;
+        if (!leaving()) {
+            done(judgeGuestbookReply(result.body, form.messageGbk));
+        }
+    });
+}
+
+bool GuestbookClient::leaving() {
+    const std::lock_guard lock(mutex_);
+    return stopping_;
+}
+
+void GuestbookClient::post(std::function<void()> job) {
+    {
+        const std::lock_guard lock(mutex_);
+        if (stopping_) {
+            return;
+        }
+        jobs_.push_back(std::move(job));
+    }
+    wake_.notify_one();
+}
+
+void GuestbookClient::run() {
+    // Every request of this thread ends at once when the client goes.
+    const net::CancelScope scope(closing_);
+    for (;;) {
+        std::function<void()> job;
+        {
+            std::unique_lock lock(mutex_);
+            wake_.wait(lock, [this] { return stopping_ || !jobs_.empty(); });
+            if (stopping_) {
+                return;
+            }
+            job = std::move(jobs_.front());
+            jobs_.pop_front();
+        }
+        job();
+    }
+}
+
+}  // namespace arlo::online
