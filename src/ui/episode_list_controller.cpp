@@ -1,5 +1,6 @@
 #include "ui/episode_list_controller.h"
 
+#include <QCoreApplication>
 #include <QMetaObject>
 
 #include "catalogue/catalogue.h"
@@ -114,6 +115,12 @@ void EpisodeListController::refreshLater() {
 void EpisodeListController::refreshNow() {
     refresher_.setInput(currentInput());
     apply(refresher_.refreshNow());
+}
+
+void EpisodeListController::settleRefreshes() {
+    refresher_.waitIdle();
+    // The results are posted to this object; hand them over now.
+    QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);
 }
 
 void EpisodeListController::showIfCurrent(const catalogue::RefreshResult& result) {

@@ -53,6 +53,9 @@ public:
     // Refresh in the background (start-up), or at once on this thread (the choosers).
     void refreshLater();
     void refreshNow();
+    // Waits for the background refreshes asked for so far and handles their results: each
+    // is shown, or dropped as out of date, before this returns.
+    void settleRefreshes();
 
     // What the choosers do to the page before they refresh it.
     void resetSearchBox();

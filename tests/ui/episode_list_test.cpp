@@ -250,7 +250,7 @@ void EpisodeListTest::emptyingTheBoxShowsTheFullList() {
     QVERIFY(list_->resultList->isHidden());
     QVERIFY(list_->episodeList->isVisible());
     // A search still on its way must not bring the results back over the full list.
-    QTest::qWait(50);
+    window_->episodeListController().settleRefreshes();
     QVERIFY(list_->resultList->isHidden());
     QVERIFY(list_->nothingFound->isHidden());
     QCOMPARE(list_->episodeList->episodes().rowCount(),
@@ -366,7 +366,7 @@ void EpisodeListTest::burstOfKeystrokesEndsWithTheFinalTextsResults() {
     }
     waitForResults(text);
     // Nothing older arrives afterwards.
-    QTest::qWait(50);
+    window_->episodeListController().settleRefreshes();
     QCOMPARE(shownNumbers(list_->resultList), expectedNumbers(text, false));
 }
 
