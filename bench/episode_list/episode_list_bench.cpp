@@ -16,6 +16,7 @@
 #include "catalogue/episode_rows.h"
 #include "ui/app_context.h"
 #include "ui/episode_list_controller.h"
+#include "ui/episode_list_panel.h"
 #include "ui/episode_list_view.h"
 #include "ui/main_window.h"
 #include "ui/notices.h"
@@ -100,7 +101,7 @@ struct Window {
 // search, the hand-over to the UI thread, the model reset and the paint.
 void BM_KeystrokeToResultsOnScreen(benchmark::State& state) {
     Window w;
-    const auto& c = w.main->controls();
+    const auto& c = w.main->episodeListPanel().controls();
     w.main->startEpisodeListRefresh();
     w.waitForRefresh();
     c.searchBox->setFocus();
@@ -123,7 +124,7 @@ BENCHMARK(BM_KeystrokeToResultsOnScreen)->UseRealTime();
 // The same on the UI thread alone: no worker, no hand-over; what is left is showing the rows.
 void BM_ResultsShownWithoutWorker(benchmark::State& state) {
     Window w;
-    const auto& c = w.main->controls();
+    const auto& c = w.main->episodeListPanel().controls();
     w.main->startEpisodeListRefresh();
     w.waitForRefresh();
     ui::setTextColour(c.searchBox, ui::kTypingColour);
@@ -203,7 +204,7 @@ void BM_FirstFill(benchmark::State& state) {
         const auto start = Clock::now();
         w.main->startEpisodeListRefresh();
         w.waitForRefresh();
-        w.main->controls().episodeList->viewport()->repaint();
+        w.main->episodeListPanel().controls().episodeList->viewport()->repaint();
         micros.push_back(std::chrono::duration<double, std::micro>(Clock::now() - start).count());
         state.PauseTiming();
         w.main.reset();

@@ -27,6 +27,7 @@
 #include "preview/slide_preview_loader.h"
 #include "standin/standin_environment.h"
 #include "ui/app_context.h"
+#include "ui/episode_panel.h"
 #include "ui/main_window.h"
 #include "ui/preview_controller.h"
 
@@ -52,17 +53,17 @@ QByteArray bytes(const std::string& s) {
 void BM_RowToSliderEnabled(benchmark::State& state) {
     ui::AppContext context;
     ui::MainWindow window(context);
-    ui::PreviewController controller(context, window.controls());
+    ui::PreviewController controller(context, window.episodePanel());
     const QString code = QString::fromStdString(kCode);
     for (auto _ : state) {
         QSignalSpy finished(&controller, &ui::PreviewController::previewFinished);
         controller.setSelection(QString(), code);
         controller.startPreviewLoader();
-        if (!finished.wait(30000) || !window.controls().previewSlider->isEnabled()) {
+        if (!finished.wait(30000) || !window.episodePanel().controls().previewSlider->isEnabled()) {
             state.SkipWithError("the preview did not load");
             break;
         }
-        window.controls().previewSlider->setEnabled(false);
+        window.episodePanel().controls().previewSlider->setEnabled(false);
     }
 }
 BENCHMARK(BM_RowToSliderEnabled)->Unit(benchmark::kMillisecond)->UseRealTime();

@@ -70,6 +70,11 @@ void ListRefresher::refreshLater() {
     wake_.notify_one();
 }
 
+void ListRefresher::waitIdle() {
+    std::unique_lock lock(queueMutex_);
+    idle_.wait(lock, [this] { return !(pending_ || running_) || stopping_; });
+}
+
 void ListRefresher::work() {
     for (;;) {
         {
@@ -79,8 +84,14 @@ void ListRefresher::work() {
                 return;
             }
             pending_ = false;
+            running_ = true;
         }
         publish_(run());
+        {
+            std::lock_guard lock(queueMutex_);
+            running_ = false;
+        }
+        idle_.notify_all();
     }
 }
 

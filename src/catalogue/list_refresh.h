@@ -58,6 +58,9 @@ public:
     void refreshLater();
     // Runs a refresh on the calling thread, under the list lock, and returns its result.
     RefreshResult refreshNow();
+    // Returns once no background refresh is queued or running: every one asked for so far
+    // has been published.
+    void waitIdle();
 
 private:
     RefreshResult run();
@@ -72,7 +75,9 @@ private:
 
     std::mutex queueMutex_;
     std::condition_variable wake_;
+    std::condition_variable idle_;
     bool pending_ = false;
+    bool running_ = false;
     bool stopping_ = false;
     std::thread worker_;  // started on the first request
 };

@@ -1,7 +1,7 @@
 #include "ui/episode_list_controller.h"
 
+#include <QCoreApplication>
 #include <QMetaObject>
-#include <QProgressBar>
 
 #include "catalogue/catalogue.h"
 #include "catalogue/episode_rows.h"
@@ -35,10 +35,10 @@ LanguageRows buildLanguageRows(const catalogue::Catalogue& catalogue, bool manda
     return {std::move(keys), std::move(cells)};
 }
 
-EpisodeListController::EpisodeListController(const MainWindow::Controls& controls,
-                                             AppContext& context, QObject* parent)
+EpisodeListController::EpisodeListController(EpisodeListPanel& panel, AppContext& context,
+                                             QObject* parent)
     : QObject(parent),
-      c_(controls),
+      panel_(panel),
       context_(context),
       refresher_(context.listLock, [this](catalogue::RefreshResult result) {
           // On the worker: hand the finished result to the UI thread in one piece.
@@ -60,14 +60,14 @@ const LanguageRows& EpisodeListController::rowsOfLanguage(int languageIndex) {
 
 bool EpisodeListController::showsPlaceholder() const {
     // The colour tells the invitation from a search the user typed for "查找" itself.
-    return c_.searchBox->text() == kSearchPlaceholder &&
-           textColour(c_.searchBox) == kPlaceholderColour;
+    return c().searchBox->text() == kSearchPlaceholder &&
+           textColour(c().searchBox) == kPlaceholderColour;
 }
 
 catalogue::RefreshInput EpisodeListController::currentInput() {
-    const QString text = c_.searchBox->text();
+    const QString text = c().searchBox->text();
     catalogue::RefreshInput input;
-    input.rows = rowsOfLanguage(c_.languageChooser->currentIndex()).keys;
+    input.rows = rowsOfLanguage(panel_.languageIndex()).keys;
     input.searching = !text.isEmpty() && !showsPlaceholder();
     if (input.searching) {
         input.query = text.toStdString();
@@ -77,16 +77,16 @@ catalogue::RefreshInput EpisodeListController::currentInput() {
 
 void EpisodeListController::searchFocusIn() {
     if (showsPlaceholder()) {
-        setTextColour(c_.searchBox, kTypingColour);
-        c_.searchBox->clear();
+        setTextColour(c().searchBox, kTypingColour);
+        c().searchBox->clear();
     }
 }
 
 void EpisodeListController::searchFocusOut() {
-    if (c_.searchBox->text().isEmpty()) {
+    if (c().searchBox->text().isEmpty()) {
         // Grey first, so the change of text reads as the placeholder and searches nothing.
-        setTextColour(c_.searchBox, kPlaceholderColour);
-        c_.searchBox->setText(kSearchPlaceholder);
+        setTextColour(c().searchBox, kPlaceholderColour);
+        c().searchBox->setText(kSearchPlaceholder);
     }
 }
 
@@ -95,10 +95,10 @@ void EpisodeListController::searchTextChanged(const QString& text) {
     // shown over what this change shows.
     refresher_.setInput(currentInput());
     if (text.isEmpty()) {
-        c_.resultCount->hide();
-        c_.nothingFound->hide();
-        c_.resultList->hide();
-        fillFullListIfEmpty(rowsOfLanguage(c_.languageChooser->currentIndex()));
+        c().resultCount->hide();
+        c().nothingFound->hide();
+        c().resultList->hide();
+        fillFullListIfEmpty(rowsOfLanguage(panel_.languageIndex()));
         return;
     }
     if (showsPlaceholder()) {
@@ -117,6 +117,12 @@ void EpisodeListController::refreshNow() {
     apply(refresher_.refreshNow());
 }
 
+void EpisodeListController::settleRefreshes() {
+    refresher_.waitIdle();
+    // The results are posted to this object; hand them over now.
+    QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);
+}
+
 void EpisodeListController::showIfCurrent(const catalogue::RefreshResult& result) {
     if (result.generation != refresher_.generation()) {
         return;  // the input changed since; the refresh of the newer one decides
@@ -125,7 +131,7 @@ void EpisodeListController::showIfCurrent(const catalogue::RefreshResult& result
 }
 
 void EpisodeListController::apply(const catalogue::RefreshResult& result) {
-    const LanguageRows& language = rowsOfLanguage(c_.languageChooser->currentIndex());
+    const LanguageRows& language = rowsOfLanguage(panel_.languageIndex());
     if (result.rows != language.keys) {
         return;  // computed for the other language's list
     }
@@ -135,14 +141,14 @@ void EpisodeListController::apply(const catalogue::RefreshResult& result) {
         for (const std::size_t index : result.matches) {
             found.push_back(language.cells[index]);
         }
-        c_.resultList->setRows(std::move(found));
+        c().resultList->setRows(std::move(found));
         const std::size_t count = result.matches.size();
-        c_.resultCount->setText(fromUtf8(catalogue::resultCountCaption(count)));
-        c_.resultCount->show();
-        c_.nothingFound->setVisible(count == 0);
-        c_.resultList->setVisible(count != 0);
+        c().resultCount->setText(fromUtf8(catalogue::resultCountCaption(count)));
+        c().resultCount->show();
+        c().nothingFound->setVisible(count == 0);
+        c().resultList->setVisible(count != 0);
     } else {
-        c_.resultCount->hide();
+        c().resultCount->hide();
     }
     // The full list stays behind the results, filled, for when the search is emptied.
     fillFullListIfEmpty(language);
@@ -150,27 +156,27 @@ void EpisodeListController::apply(const catalogue::RefreshResult& result) {
 }
 
 void EpisodeListController::fillFullListIfEmpty(const LanguageRows& rows) {
-    if (c_.episodeList->episodes().rowCount() == 0) {
-        c_.episodeList->setRows(rows.cells);
+    if (c().episodeList->episodes().rowCount() == 0) {
+        c().episodeList->setRows(rows.cells);
     }
 }
 
 void EpisodeListController::resetSearchBox() {
-    setTextColour(c_.searchBox, kPlaceholderColour);
-    c_.searchBox->setText(kSearchPlaceholder);
+    setTextColour(c().searchBox, kPlaceholderColour);
+    c().searchBox->setText(kSearchPlaceholder);
 }
 
 void EpisodeListController::hideSearchResults() {
-    c_.resultList->hide();
-    c_.nothingFound->hide();
+    c().resultList->hide();
+    c().nothingFound->hide();
 }
 
 void EpisodeListController::clearEpisodeList() {
-    c_.episodeList->episodes().clear();
+    c().episodeList->episodes().clear();
 }
 
 int EpisodeListController::episodeListRowCount() const {
-    return c_.episodeList->episodes().rowCount();
+    return c().episodeList->episodes().rowCount();
 }
 
 void EpisodeListController::forgetChosenEpisode() {
@@ -182,21 +188,11 @@ void EpisodeListController::chooseRow(const EpisodeListView& list, int row) {
     const EpisodeListModel& rows = list.episodes();
     const auto cell = [&](int column) { return rows.cell(row, column); };
 
-    if (!c_.seriesLogo->isHidden()) {
-        c_.seriesLogo->hide();  // the episode panel shows from the first choice on
-    }
-    c_.episodeHeading->setText(
-        fromUtf8(catalogue::episodeHeading(cell(kColumnNumber).toStdString())));
     const QString title = cell(kColumnTitle);
-    c_.episodeTitle->setWordWrap(catalogue::titleNeedsWrap(title.toStdString()));
-    c_.episodeTitle->setText(title);
+    emit episodeChosen(fromUtf8(catalogue::episodeHeading(cell(kColumnNumber).toStdString())),
+                       title);
 
-    c_.previewSlider->setMaximum(1000);
-    c_.previewSlider->setValue(1);
-    c_.previewSlider->setEnabled(false);
-    c_.previewTime->setText(QStringLiteral("00:00:00"));
-
-    const bool mandarin = c_.languageChooser->currentIndex() != 0;
+    const bool mandarin = panel_.languageIndex() != 0;
     chosen_.list = mandarin ? catalogue::List::MandarinTitles : catalogue::List::JapaneseTitles;
     chosen_.number = text::parseInt(cell(kColumnNumber).toStdString());
     chosen_.title = title.toStdString();
@@ -204,8 +200,6 @@ void EpisodeListController::chooseRow(const EpisodeListView& list, int row) {
     ids.assign({cell(kColumnSohuId).toStdString()});
     if (!mandarin) {
         // Japanese-dubbed episodes have no previews.
-        c_.cover->setBackgroundPicture(picturePath(QStringLiteral("no_preview.jpg")));
-        c_.previewStatus->setText(kNoPreviewCaption);
         emit previewNotWanted();
         return;
     }

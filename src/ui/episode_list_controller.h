@@ -9,15 +9,15 @@
 
 #include "catalogue/list_refresh.h"
 #include "playback/navigation.h"
+#include "ui/app_context.h"
+#include "ui/episode_list_panel.h"
 #include "ui/episode_list_view.h"
-#include "ui/main_window.h"
 
 namespace arlo::ui {
 
 inline const QString kSearchPlaceholder = QStringLiteral("查找");
 inline const QColor kPlaceholderColour(0xC0, 0xC0, 0xC0);
 inline const QColor kTypingColour(0x00, 0x88, 0xFF);
-inline const QString kNoPreviewCaption = QStringLiteral("暂无预览");
 
 // The full list of one dub language in both forms: what the search reads, and the cells the
 // lists show. Built once per language, on first use.
@@ -27,17 +27,16 @@ struct LanguageRows final {
 };
 LanguageRows buildLanguageRows(const catalogue::Catalogue& catalogue, bool mandarin);
 
-// The TV page of the Main window: the episode list, the search box with its results list,
-// and what choosing a row shows in the episode panel. Searches run on a worker that only
-// sees a snapshot of the rows and posts its result here; every widget is touched on the UI
-// thread only.
+// The episode list panel's behaviour: the search box with its results list, the full list,
+// and the episode a click chooses, which it reports for the episode panel and the previews.
+// Searches run on a worker that only sees a snapshot of the rows and posts its result here;
+// every widget is touched on the UI thread only.
 class EpisodeListController final : public QObject {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(EpisodeListController)
 
 public:
-    EpisodeListController(const MainWindow::Controls& controls, AppContext& context,
-                          QObject* parent = nullptr);
+    EpisodeListController(EpisodeListPanel& panel, AppContext& context, QObject* parent = nullptr);
     ~EpisodeListController() override;
 
     // Search box events.
@@ -54,6 +53,9 @@ public:
     // Refresh in the background (start-up), or at once on this thread (the choosers).
     void refreshLater();
     void refreshNow();
+    // Waits for the background refreshes asked for so far and handles their results: each
+    // is shown, or dropped as out of date, before this returns.
+    void settleRefreshes();
 
     // What the choosers do to the page before they refresh it.
     void resetSearchBox();
@@ -65,6 +67,8 @@ public:
     bool showsPlaceholder() const;
 
 signals:
+    // A row was chosen: the episode panel is to show its heading ("第N集") and title.
+    void episodeChosen(const QString& heading, const QString& title);
     // A refresh's result is on screen (every refresh that was still current when it ended).
     void refreshShown();
     // A Mandarin-dubbed episode was chosen: its cover and its slide preview are to be loaded.
@@ -74,13 +78,14 @@ signals:
     void previewNotWanted();
 
 private:
+    const EpisodeListPanel::Controls& c() const { return panel_.controls(); }
     const LanguageRows& rowsOfLanguage(int languageIndex);
     catalogue::RefreshInput currentInput();
     void showIfCurrent(const catalogue::RefreshResult& result);
     void apply(const catalogue::RefreshResult& result);
     void fillFullListIfEmpty(const LanguageRows& rows);
 
-    const MainWindow::Controls c_;
+    EpisodeListPanel& panel_;
     AppContext& context_;
     playback::ChosenEpisode chosen_;
     std::array<std::unique_ptr<const LanguageRows>, 2> languages_;

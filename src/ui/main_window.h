@@ -6,77 +6,38 @@
 
 #include "ui/app_context.h"
 
-class QGroupBox;
-class QProgressBar;
-class QPushButton;
-class QScrollBar;
 class QStackedWidget;
 
 namespace arlo::ui {
 
-class ComboBox;
 class DrawingPanel;
-class EditBox;
 class EpisodeListController;
-class EpisodeListView;
-class FramePanel;
-class ImageButton;
-class Label;
+class EpisodeListPanel;
+class EpisodePanel;
 class MainMenu;
 class NavigationAdapter;
-class PictureBox;
 class PosterGrid;
 class PosterPage;
 class PreviewController;
 
-// The start-up window: category and language choosers, search box, the episode list page
-// and the movie poster page. Closing it ends the program.
+// The start-up window, made of panels: the menu, the logo (画板2), and the page container
+// (高级选择夹1) whose TV page holds the episode list with its search (whose search bar and
+// choosers sit in the header above the pages) and the episode panel, and whose second page is
+// the movie poster page. The window binds the panels' events to the controllers behind them.
+// Closing it ends the program.
 class MainWindow final : public QMainWindow {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(MainWindow)
 
 public:
-    // Every control, by its designer name.
-    struct Controls {
-        DrawingPanel* logo = nullptr;         // 画板2
-        FramePanel* searchFrame = nullptr;    // 外形框4
-        EditBox* searchBox = nullptr;         // 编辑框1
-        PictureBox* searchIcon = nullptr;     // 图片框3
-        ComboBox* categoryChooser = nullptr;  // 组合框1
-        ComboBox* languageChooser = nullptr;  // 组合框2
-        Label* updatedTo = nullptr;           // 标签10
-        Label* episodeCount = nullptr;        // 标签11
-        Label* episodeUnit = nullptr;         // 标签12
-        QStackedWidget* pages = nullptr;      // 高级选择夹1
-        // Page 0: the episode list; page 1 is the poster page.
-        Label* numberHeading = nullptr;          // 标签2
-        Label* titleHeading = nullptr;           // 标签3
-        EpisodeListView* episodeList = nullptr;  // 超级列表框1
-        EpisodeListView* resultList = nullptr;   // 超级列表框2
-        PictureBox* nothingFound = nullptr;      // 图片框1
-        Label* resultCount = nullptr;            // 标签8
-        PictureBox* seriesLogo = nullptr;        // 图片框2
-        DrawingPanel* cover = nullptr;           // 画板1
-        Label* episodeHeading = nullptr;         // 标签4
-        Label* episodeTitle = nullptr;           // 标签5
-        ImageButton* playButton = nullptr;       // 超级按钮1
-        Label* sourceLabel = nullptr;            // 标签6
-        ImageButton* iqiyiButton = nullptr;      // 超级按钮2
-        ImageButton* letvButton = nullptr;       // 超级按钮3
-        Label* previewTime = nullptr;            // 标签7
-        QProgressBar* previewSlider = nullptr;   // 进度条1
-        Label* previewStatus = nullptr;          // 标签1
-        PictureBox* previewFrame = nullptr;      // 图片框4
-        DrawingPanel* previewPicture = nullptr;  // 画板3
-        Label* previewPointer = nullptr;         // 透明标签1
-    };
-
     explicit MainWindow(AppContext& context);
     ~MainWindow() override;
 
-    const Controls& controls() const { return c_; }
     AppContext& context() { return context_; }
     MainMenu& menu() const { return *menu_; }
+    // The TV page's panels: the episode list with its search, and the chosen episode.
+    EpisodeListPanel& episodeListPanel() const { return *listPanel_; }
+    EpisodePanel& episodePanel() const { return *episodePanel_; }
 
     // The Player window once the navigation has loaded it; null while it is not loaded.
     QWidget* playerWindow() const { return player_.data(); }
@@ -145,16 +106,17 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    void buildWindowControls(QWidget* client);
-    void buildEpisodePage(QWidget* page);
     void bindEvents();
     // Loads the chosen Mandarin-dubbed episode's cover, then its slide preview.
     void startPreviewLoaders(const QString& thumbnailUrl, const QString& previewCode);
 
     AppContext& context_;
-    Controls c_;
     QPointer<QWidget> player_;
     MainMenu* menu_ = nullptr;
+    DrawingPanel* logo_ = nullptr;     // 画板2
+    QStackedWidget* pages_ = nullptr;  // 高级选择夹1
+    EpisodeListPanel* listPanel_ = nullptr;
+    EpisodePanel* episodePanel_ = nullptr;
     PosterPage* posterPage_ = nullptr;
     std::unique_ptr<EpisodeListController> episodeList_;
     std::unique_ptr<NavigationAdapter> navigation_;

@@ -1,15 +1,16 @@
 #include "ui/navigation_adapter.h"
 
-#include <QSignalBlocker>
 #include <QStackedWidget>
 #include <QTimer>
 
 #include "catalogue/catalogue.h"
 #include "ui/episode_list_controller.h"
+#include "ui/episode_list_panel.h"
+#include "ui/episode_panel.h"
 #include "ui/notices.h"
 #include "ui/player_window.h"
 #include "ui/trailer_window.h"
-#include "ui/widgets/controls.h"
+#include "ui/widgets/combo_box.h"
 
 namespace arlo::ui {
 
@@ -21,21 +22,22 @@ QString fromUtf8(const std::string& text) {
 
 }  // namespace
 
-NavigationAdapter::NavigationAdapter(MainWindow& main, EpisodeListController& episodeList,
-                                     AppContext& context)
+NavigationAdapter::NavigationAdapter(QWidget& main, QStackedWidget& pages,
+                                     EpisodeListPanel& listPanel, EpisodePanel& episodePanel,
+                                     EpisodeListController& episodeList, AppContext& context)
     : main_(main),
-      c_(main.controls()),
+      pages_(pages),
+      listPanel_(listPanel),
+      episodePanel_(episodePanel),
       episodeList_(episodeList),
       context_(context),
       // Windows made without a run directory keep the page in the folder its path names.
       navigator_(context.state, catalogue::Catalogue::builtIn(), *this,
                  context.runDirectory.toStdString()) {
-    for (ComboBox* chooser : {c_.categoryChooser, c_.languageChooser}) {
-        connect(chooser, &ComboBox::dropDownClosed, this, [this, chooser] {
-            closedDropDown_ = chooser;
-            QTimer::singleShot(0, this, [this] { closedDropDown_ = nullptr; });
-        });
-    }
+    connect(&listPanel, &EpisodeListPanel::dropDownClosed, this, [this](QComboBox* chooser) {
+        closedDropDown_ = chooser;
+        QTimer::singleShot(0, this, [this] { closedDropDown_ = nullptr; });
+    });
 }
 
 NavigationAdapter::~NavigationAdapter() = default;
@@ -54,23 +56,23 @@ void NavigationAdapter::trailerChosen() {
 
 void NavigationAdapter::categoryChosen() {
     navigator_.categoryChanged();
-    refocusAfterDropDown(c_.categoryChooser);
+    refocusAfterDropDown(listPanel_.controls().categoryChooser);
 }
 
 void NavigationAdapter::languageChosen() {
     navigator_.languageChanged();
-    refocusAfterDropDown(c_.languageChooser);
+    refocusAfterDropDown(listPanel_.controls().languageChooser);
 }
 
 void NavigationAdapter::refocusAfterDropDown(QComboBox* chooser) {
     if (closedDropDown_ != chooser) {
         return;
     }
-    // 标签7 sits on the episode page; over the movie page the search icon parks the focus.
-    if (c_.previewTime->isVisible()) {
-        c_.previewTime->setFocus(Qt::OtherFocusReason);
+    // Over the movie page, where the episode panel is not shown, the search icon parks it.
+    if (episodePanel_.isVisible()) {
+        episodePanel_.parkFocus(Qt::OtherFocusReason);
     } else {
-        c_.searchIcon->setFocus(Qt::OtherFocusReason);
+        listPanel_.parkFocus(Qt::OtherFocusReason);
     }
 }
 
@@ -82,7 +84,7 @@ void NavigationAdapter::loadPlayer() {
     // A window of its own, not a child of the Main window: it has its own task bar entry and
     // the Main window's shutdown closes it.
     player_ = new PlayerWindow(nullptr);
-    main_.setPlayerWindow(player_);
+    emit playerLoaded(player_);
     connect(player_, &PlayerWindow::activated, this, [this] { navigator_.startPlayback(); });
     connect(player_, &PlayerWindow::previousClicked, this, [this] { navigator_.previous(); });
     connect(player_, &PlayerWindow::nextClicked, this, [this] { navigator_.next(); });
@@ -156,19 +158,19 @@ void NavigationAdapter::openTrailerWindow(const std::string& path) {
 }
 
 int NavigationAdapter::categoryIndex() const {
-    return c_.categoryChooser->currentIndex();
+    return listPanel_.categoryIndex();
 }
 
 int NavigationAdapter::languageIndex() const {
-    return c_.languageChooser->currentIndex();
+    return listPanel_.languageIndex();
 }
 
 int NavigationAdapter::tabPage() const {
-    return c_.pages->currentIndex();
+    return pages_.currentIndex();
 }
 
 void NavigationAdapter::setTabPage(int page) {
-    c_.pages->setCurrentIndex(page);
+    pages_.setCurrentIndex(page);
 }
 
 void NavigationAdapter::resetSearchBox() {
@@ -176,13 +178,11 @@ void NavigationAdapter::resetSearchBox() {
 }
 
 void NavigationAdapter::focusSearchIcon() {
-    c_.searchIcon->setFocus(Qt::OtherFocusReason);
+    listPanel_.parkFocus(Qt::OtherFocusReason);
 }
 
 void NavigationAdapter::setLanguageChooserEnabled(bool enabled) {
-    // Disabling closes the drop-down list, which is not the user closing it.
-    const QSignalBlocker quiet(c_.languageChooser);
-    c_.languageChooser->setEnabled(enabled);
+    listPanel_.setLanguageChooserEnabled(enabled);
 }
 
 void NavigationAdapter::hideSearchResults() {
@@ -198,7 +198,7 @@ void NavigationAdapter::clearEpisodeList() {
 }
 
 void NavigationAdapter::setCountLabel(int count) {
-    c_.episodeCount->setText(QString::number(count));
+    listPanel_.showEpisodeCount(count);
 }
 
 void NavigationAdapter::refreshEpisodeListNow() {

@@ -6,22 +6,31 @@
 #include <vector>
 
 #include "playback/navigation.h"
-#include "ui/main_window.h"
+#include "ui/app_context.h"
 #include "ui/player_window.h"
+
+class QComboBox;
+class QStackedWidget;
 
 namespace arlo::ui {
 
 class EpisodeListController;
+class EpisodeListPanel;
+class EpisodePanel;
 
 // Binds the playback logic to the Main window and the Player window: it is the windows'
 // side of `NavigationUi`, loads the Player window when a playback first needs it and
-// forwards the controls' events to the `Navigator`.
+// forwards the controls' events to the `Navigator`. On the Main window it works through the
+// page container and the TV page's two panels.
 class NavigationAdapter final : public QObject, public playback::NavigationUi {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(NavigationAdapter)
 
 public:
-    NavigationAdapter(MainWindow& main, EpisodeListController& episodeList, AppContext& context);
+    // `main` is the Main window: the trailer window opens over it.
+    NavigationAdapter(QWidget& main, QStackedWidget& pages, EpisodeListPanel& listPanel,
+                      EpisodePanel& episodePanel, EpisodeListController& episodeList,
+                      AppContext& context);
     ~NavigationAdapter() override;
 
     playback::Navigator& navigator() { return navigator_; }
@@ -66,13 +75,19 @@ public:
     void releaseMouseCapture() override;
     void inform(const std::string& caption, const std::string& text) override;
 
+signals:
+    // The Player window was made; it lives until the Main window's shutdown closes it.
+    void playerLoaded(QWidget* player);
+
 private:
     // A choice made in a chooser's drop-down list is reported after the list closed; the
     // focus then goes where the closing sends it, whatever the choice's handler did.
     void refocusAfterDropDown(QComboBox* chooser);
 
-    MainWindow& main_;
-    const MainWindow::Controls& c_;
+    QWidget& main_;
+    QStackedWidget& pages_;
+    EpisodeListPanel& listPanel_;
+    EpisodePanel& episodePanel_;
     EpisodeListController& episodeList_;
     AppContext& context_;
     QPointer<PlayerWindow> player_;

@@ -42,7 +42,7 @@ void waitPumpingEvents(std::chrono::milliseconds duration) {
     loop.exec();
 }
 
-PosterGrid::PosterGrid(AppContext& context, const PosterPage::Controls& controls, QObject* parent)
+PosterGrid::PosterGrid(AppContext& context, const PosterControls& controls, QObject* parent)
     : QObject(parent), context_(context), c_(controls), wait_(waitPumpingEvents) {
     setObjectName(QStringLiteral("posterGrid"));
 }

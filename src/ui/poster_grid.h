@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "ui/app_context.h"
-#include "ui/poster_page.h"
+#include "ui/poster_controls.h"
 #include "ui/skinned/png_control.h"
 #include "ui/widgets/controls.h"
 
@@ -32,7 +32,7 @@ class PosterGrid final : public QObject {
 public:
     using Wait = std::function<void(std::chrono::milliseconds)>;
 
-    PosterGrid(AppContext& context, const PosterPage::Controls& controls, QObject* parent);
+    PosterGrid(AppContext& context, const PosterControls& controls, QObject* parent);
     ~PosterGrid() override;
 
     // The short pauses while the grid is built (they let the window paint and answer the
@@ -85,7 +85,7 @@ private:
     bool isOnButton(QPoint globalPos) const;
 
     AppContext& context_;
-    const PosterPage::Controls c_;
+    const PosterControls c_;
     skinned::PngPictureBox overlayBox_;
     skinned::PngButton button_;
     std::vector<Cell> cells_;

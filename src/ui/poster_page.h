@@ -5,15 +5,10 @@
 #include <memory>
 
 #include "ui/app_context.h"
-
-class QPushButton;
-class QScrollBar;
+#include "ui/poster_controls.h"
 
 namespace arlo::ui {
 
-class FramePanel;
-class Label;
-class PictureBox;
 class PosterGrid;
 
 // The movie page of the Main window: a scroll area holding the poster grid's template cell,
@@ -24,18 +19,7 @@ class PosterPage final : public QWidget {
     Q_DISABLE_COPY_MOVE(PosterPage)
 
 public:
-    // The page's controls, by their designer names.
-    struct Controls {
-        FramePanel* posterOuter = nullptr;        // 外形框3
-        QScrollBar* posterScrollBar = nullptr;    // 多功能条1
-        FramePanel* posterViewport = nullptr;     // 外形框2
-        FramePanel* posterGrid = nullptr;         // 外形框1
-        FramePanel* posterCell = nullptr;         // 外形框_边框
-        PictureBox* posterPicture = nullptr;      // 图片框5
-        Label* posterTitle = nullptr;             // 标签9
-        PictureBox* overlay = nullptr;            // 图片框6
-        QPushButton* posterPlayButton = nullptr;  // 按钮1
-    };
+    using Controls = PosterControls;
 
     PosterPage(AppContext& context, QWidget* parent);
     ~PosterPage() override;

@@ -3,7 +3,6 @@
 #include <QImage>
 #include <QPixmap>
 #include <QProgressBar>
-#include <QStackedWidget>
 
 #include "deploy/deploy.h"
 #include "net/page_fetcher.h"
@@ -32,15 +31,14 @@ preview::PreviewSources networkPreviewSources() {
     return sources;
 }
 
-PreviewController::PreviewController(AppContext& context, const MainWindow::Controls& controls,
-                                     QObject* parent)
-    : PreviewController(context, controls, deployedHosts(), parent) {}
+PreviewController::PreviewController(AppContext& context, EpisodePanel& panel, QObject* parent)
+    : PreviewController(context, panel, deployedHosts(), parent) {}
 
-PreviewController::PreviewController(AppContext& context, const MainWindow::Controls& controls,
+PreviewController::PreviewController(AppContext& context, EpisodePanel& panel,
                                      preview::PreviewHosts hosts, QObject* parent)
     : QObject(parent),
       context_(context),
-      c_(controls),
+      panel_(panel),
       hosts_(std::move(hosts)),
       sources_(networkPreviewSources()),
       thumbnailLoads_(context.thumbnailLock),
@@ -111,9 +109,9 @@ void PreviewController::runThumbnailLoad(const std::atomic<bool>& stopping) {
     }
     postIfCurrent(choice.number, [this, cover = std::move(cover)] {
         if (cover.isNull()) {
-            c_.cover->setBackgroundPicture(picturePath(QStringLiteral("no_preview.jpg")));
+            c().cover->setBackgroundPicture(picturePath(QStringLiteral("no_preview.jpg")));
         } else {
-            c_.cover->setBackgroundPicture(QPixmap::fromImage(cover));
+            c().cover->setBackgroundPicture(QPixmap::fromImage(cover));
         }
         emit thumbnailShown();
     });
@@ -137,37 +135,37 @@ void PreviewController::runPreviewLoad(const std::atomic<bool>& stopping) {
 }
 
 void PreviewController::showLoading() {
-    c_.previewStatus->setText(QStringLiteral("正在加载"));
-    setTextColour(c_.previewStatus, kLoadingRed);
+    c().previewStatus->setText(QStringLiteral("正在加载"));
+    setTextColour(c().previewStatus, kLoadingRed);
     // The old episode's frames go now; until the new ones arrive the popup shows no picture.
     // Their memory is reused by the load that is starting.
     pictures::recycleFrames(std::move(frames_));
     frames_.clear();
     shownFrame_ = 0;
-    c_.previewPicture->setBackgroundPicture(QPixmap());
+    c().previewPicture->setBackgroundPicture(QPixmap());
 }
 
 void PreviewController::showPreview(preview::SlidePreview result) {
-    QProgressBar* slider = c_.previewSlider;
+    QProgressBar* slider = c().previewSlider;
     // A show without frames has a maximum of 0 or -1; the bar keeps its minimum of 0.
     slider->setMaximum(std::max(result.expected, 0));
     frames_ = std::move(result.frames);
     shownFrame_ = 0;
     if (result.succeeded) {
         const preview::PopupGeometry g =
-            preview::popupGeometry(result.sheetWidth, result.sheetHeight, slider->y(),
-                                   c_.previewFrame->x(), c_.previewPointer->height());
-        c_.previewFrame->setGeometry(g.frame.left, g.frame.top, g.frame.width, g.frame.height);
-        c_.previewPicture->setGeometry(g.picture.left, g.picture.top, g.picture.width,
-                                       g.picture.height);
-        c_.previewPointer->setGeometry(g.pointer.left, g.pointer.top, g.pointer.width,
-                                       g.pointer.height);
-        c_.previewStatus->setText(QString::fromStdString(preview::timeText(result.duration)));
-        setTextColour(c_.previewStatus, kDurationTeal);
+            preview::popupGeometry(result.sheetWidth, result.sheetHeight, panel_.sliderOnPage().y(),
+                                   c().previewFrame->x(), c().previewPointer->height());
+        c().previewFrame->setGeometry(g.frame.left, g.frame.top, g.frame.width, g.frame.height);
+        c().previewPicture->setGeometry(g.picture.left, g.picture.top, g.picture.width,
+                                        g.picture.height);
+        c().previewPointer->setGeometry(g.pointer.left, g.pointer.top, g.pointer.width,
+                                        g.pointer.height);
+        c().previewStatus->setText(QString::fromStdString(preview::timeText(result.duration)));
+        setTextColour(c().previewStatus, kDurationTeal);
         slider->setEnabled(true);
         ready_ = true;
     } else {
-        c_.previewStatus->setText(QStringLiteral("加载失败"));
+        c().previewStatus->setText(QStringLiteral("加载失败"));
         slider->setValue(1);
         slider->setEnabled(false);
         ready_ = false;
@@ -178,9 +176,9 @@ void PreviewController::showPreview(preview::SlidePreview result) {
 }
 
 void PreviewController::showPopup(bool visible) {
-    c_.previewFrame->setVisible(visible);
-    c_.previewPicture->setVisible(visible);
-    c_.previewPointer->setVisible(visible);
+    c().previewFrame->setVisible(visible);
+    c().previewPicture->setVisible(visible);
+    c().previewPointer->setVisible(visible);
 }
 
 void PreviewController::showFrame(int d) {
@@ -200,7 +198,7 @@ void PreviewController::showFrame(int d) {
             picture = QPixmap::fromImage(image);
         }
     }
-    c_.previewPicture->setBackgroundPicture(picture);
+    c().previewPicture->setBackgroundPicture(picture);
 }
 
 void PreviewController::releaseCapture() {
@@ -212,7 +210,7 @@ void PreviewController::releaseCapture() {
 }
 
 void PreviewController::onSliderMouseMove(QPoint globalPos) {
-    QProgressBar* slider = c_.previewSlider;
+    QProgressBar* slider = c().previewSlider;
     // A disabled slider takes no mouse input, unless it still holds the mouse from before.
     if (!slider->isEnabled() && QWidget::mouseGrabber() != slider) {
         return;
@@ -237,16 +235,17 @@ void PreviewController::onSliderMouseMove(QPoint globalPos) {
     if (!ready_) {
         return;
     }
-    QWidget* client = c_.pages->parentWidget();
-    const QPoint p = client->mapFromGlobal(globalPos);
-    const int d = preview::frameAtCursor(slider->maximum(), slider->width(), slider->x(), p.x());
-    c_.previewTime->setText(QString::fromStdString(
+    // The cursor as the window's client area measures it, the slider where the page has it.
+    const QPoint p = panel_.cursorInClient(globalPos);
+    const int d = preview::frameAtCursor(slider->maximum(), slider->width(),
+                                         panel_.sliderOnPage().x(), p.x());
+    c().previewTime->setText(QString::fromStdString(
         preview::timeText(static_cast<long long>(d) * preview::kSecondsPerFrame)));
     slider->setValue(d);
-    c_.previewFrame->move(preview::popupLeft(p.x(), c_.previewFrame->width()),
-                          c_.previewFrame->y());
+    c().previewFrame->move(preview::popupLeft(p.x(), c().previewFrame->width()),
+                           c().previewFrame->y());
     showFrame(d);
-    c_.previewPointer->move(preview::pointerLeft(c_.previewFrame->x()), c_.previewPointer->y());
+    c().previewPointer->move(preview::pointerLeft(c().previewFrame->x()), c().previewPointer->y());
 }
 
 void PreviewController::onPopupMouseMove(QPoint) {

@@ -8,7 +8,7 @@
 #include "net/cancel.h"
 #include "preview/slide_preview_loader.h"
 #include "ui/app_context.h"
-#include "ui/main_window.h"
+#include "ui/episode_panel.h"
 
 namespace arlo::ui {
 
@@ -27,10 +27,9 @@ class PreviewController final : public QObject {
 
 public:
     // The hosts default to the deployment's PPTV web and preview-picture hosts.
-    PreviewController(AppContext& context, const MainWindow::Controls& controls,
+    PreviewController(AppContext& context, EpisodePanel& panel, QObject* parent = nullptr);
+    PreviewController(AppContext& context, EpisodePanel& panel, preview::PreviewHosts hosts,
                       QObject* parent = nullptr);
-    PreviewController(AppContext& context, const MainWindow::Controls& controls,
-                      preview::PreviewHosts hosts, QObject* parent = nullptr);
     ~PreviewController() override;
 
     // The episode the next loads show: its cover address and PPTV show code. Call before
@@ -63,6 +62,7 @@ signals:
     void previewFinished(bool succeeded);
 
 private:
+    const EpisodePanel::Controls& c() const { return panel_.controls(); }
     void post(std::function<void()> update);
     void runThumbnailLoad(const std::atomic<bool>& stopping);
     void runPreviewLoad(const std::atomic<bool>& stopping);
@@ -75,7 +75,7 @@ private:
     void releaseCapture();
 
     AppContext& context_;
-    const MainWindow::Controls& c_;
+    EpisodePanel& panel_;
     const preview::PreviewHosts hosts_;
     preview::PreviewSources sources_;
     preview::PreviewSelection selection_;

@@ -112,6 +112,27 @@ TEST(ListRefresh, aBurstOfKeystrokesEndsWithTheResultsOfTheFinalText) {
     }
 }
 
+TEST(ListRefresh, waitingUntilIdleSeesEveryRefreshAskedForPublished) {
+    std::mutex listLock;
+    Published published;
+    ListRefresher refresher(listLock, [&](RefreshResult r) { published.add(std::move(r)); });
+    refresher.waitIdle();  // nothing asked for yet: returns at once
+    EXPECT_TRUE(published.results().empty());
+    std::string text;
+    for (int key = 0; key < 30; ++key) {
+        text += static_cast<char>('1' + key % 9);
+        const std::uint64_t generation = refresher.setInput(searching(text.substr(0, 3)));
+        refresher.refreshLater();
+        if (key % 3 == 2) {
+            // Without waiting for the worker: once idle, the last refresh is published.
+            refresher.waitIdle();
+            const auto results = published.results();
+            ASSERT_FALSE(results.empty());
+            EXPECT_EQ(results.back().generation, generation);
+        }
+    }
+}
+
 TEST(ListRefresh, theFullListModeCarriesTheRowsAndNoMatches) {
     std::mutex listLock;
     ListRefresher refresher(listLock, [](RefreshResult) {});

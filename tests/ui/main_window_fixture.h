@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QFile>
+#include <QStackedWidget>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QWidget>
@@ -8,6 +9,8 @@
 
 #include "catalogue/catalogue.h"
 #include "ui/app_context.h"
+#include "ui/episode_list_panel.h"
+#include "ui/episode_panel.h"
 #include "ui/main_window.h"
 #include "ui/notices.h"
 
@@ -58,7 +61,16 @@ public:
         QFile::remove(pagePath());
     }
 
-    const MainWindow::Controls& controls() const { return window->controls(); }
+    // The TV page's panels' controls, and the page container (高级选择夹1).
+    const EpisodeListPanel::Controls& listControls() const {
+        return window->episodeListPanel().controls();
+    }
+    const EpisodePanel::Controls& episodeControls() const {
+        return window->episodePanel().controls();
+    }
+    QStackedWidget* pages() const {
+        return window->findChild<QStackedWidget*>(QStringLiteral("高级选择夹1"));
+    }
     QString pagePath() const { return folder_.filePath(QStringLiteral("Arlo目录.htm")); }
 
 private:

@@ -84,14 +84,18 @@ private:
     RecordingNotices* notices_ = &fixture_.notices;
     AppContext* context_ = &fixture_.context;
     MainWindow* window_ = nullptr;
-    const MainWindow::Controls* c_ = nullptr;
+    const EpisodeListPanel::Controls* list_ = nullptr;
+    const EpisodePanel::Controls* episode_ = nullptr;
+    QStackedWidget* pages_ = nullptr;
 };
 
 void NavigationTest::init() {
     fixture_.open();
     window_ = fixture_.window.get();
-    c_ = &fixture_.controls();
-    c_->searchIcon->setFocus();
+    list_ = &fixture_.listControls();
+    episode_ = &fixture_.episodeControls();
+    pages_ = fixture_.pages();
+    list_->searchIcon->setFocus();
     fixture_.fillEpisodeList();
 }
 
@@ -109,10 +113,10 @@ QByteArray NavigationTest::expectedPage(PageTemplate which, const QString& id) c
 }
 
 void NavigationTest::playMandarinEpisode(int n) {
-    choose(c_->languageChooser, 1);
-    QCOMPARE(c_->episodeList->episodes().rowCount(), cat().count(List::MandarinTitles));
-    clickRow(c_->episodeList, n - 1);
-    QTest::mouseClick(c_->playButton, Qt::LeftButton);
+    choose(list_->languageChooser, 1);
+    QCOMPARE(list_->episodeList->episodes().rowCount(), cat().count(List::MandarinTitles));
+    clickRow(list_->episodeList, n - 1);
+    QTest::mouseClick(episode_->playButton, Qt::LeftButton);
     QVERIFY(player() != nullptr);
     QTRY_COMPARE(player()->windowTitle(),
                  QStringLiteral("正在播放：  第%1集  ").arg(n) + value(List::MandarinTitles, n));
@@ -120,13 +124,14 @@ void NavigationTest::playMandarinEpisode(int n) {
 
 void NavigationTest::firstMandarinPlaybackOpensOnSohuAndThePlayerDrivesIt() {
     // The language chooser resets the search and swaps the list and its count.
-    c_->searchBox->setFocus();
-    QTest::keyClicks(c_->searchBox, QStringLiteral("12"));
-    choose(c_->languageChooser, 1);
-    QCOMPARE(c_->searchBox->text(), QStringLiteral("查找"));
-    QCOMPARE(c_->episodeCount->text(), QString::number(cat().count(List::MandarinTitles)));
-    QVERIFY(c_->resultList->isHidden());
-    QCOMPARE(c_->episodeList->episodes().cell(0, kColumnLeTVId), value(List::MandarinLeTVIds, 1));
+    list_->searchBox->setFocus();
+    QTest::keyClicks(list_->searchBox, QStringLiteral("12"));
+    choose(list_->languageChooser, 1);
+    QCOMPARE(list_->searchBox->text(), QStringLiteral("查找"));
+    QCOMPARE(list_->episodeCount->text(), QString::number(cat().count(List::MandarinTitles)));
+    QVERIFY(list_->resultList->isHidden());
+    QCOMPARE(list_->episodeList->episodes().cell(0, kColumnLeTVId),
+             value(List::MandarinLeTVIds, 1));
 
     playMandarinEpisode(5);
     PlayerWindow* p = player();
@@ -179,17 +184,17 @@ void NavigationTest::reactivatingThePlayerChangesNothing() {
     // Play again from the Main window: the same window is reused and this time it plays.
     window_->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(window_));
-    clickRow(c_->episodeList, 9);
-    QTest::mouseClick(c_->playButton, Qt::LeftButton);
+    clickRow(list_->episodeList, 9);
+    QTest::mouseClick(episode_->playButton, Qt::LeftButton);
     QCOMPARE(player(), p);
     QTRY_COMPARE(page(), expectedPage(PageTemplate::SohuVid, value(List::MandarinSohuIds, 10)));
 }
 
 void NavigationTest::moviePlaysFromThePosterGridOnLeTVOnly() {
-    choose(c_->categoryChooser, 1);
-    QVERIFY(!c_->languageChooser->isEnabled());
-    QCOMPARE(c_->pages->currentIndex(), 1);
-    QCOMPARE(c_->episodeCount->text(), QStringLiteral("18"));
+    choose(list_->categoryChooser, 1);
+    QVERIFY(!list_->languageChooser->isEnabled());
+    QCOMPARE(pages_->currentIndex(), 1);
+    QCOMPARE(list_->episodeCount->text(), QStringLiteral("18"));
 
     context_->state.hoveredMovie = 3;
     window_->onPosterPlayRequested();
@@ -209,20 +214,20 @@ void NavigationTest::moviePlaysFromThePosterGridOnLeTVOnly() {
     // Back to the TV list: the page, the chooser and the count come back.
     window_->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(window_));
-    choose(c_->categoryChooser, 0);
-    QCOMPARE(c_->pages->currentIndex(), 0);
-    QVERIFY(c_->languageChooser->isEnabled());
-    QCOMPARE(c_->episodeCount->text(), QString::number(cat().count(List::JapaneseTitles)));
-    QCOMPARE(c_->episodeList->episodes().rowCount(), cat().count(List::JapaneseTitles));
+    choose(list_->categoryChooser, 0);
+    QCOMPARE(pages_->currentIndex(), 0);
+    QVERIFY(list_->languageChooser->isEnabled());
+    QCOMPARE(list_->episodeCount->text(), QString::number(cat().count(List::JapaneseTitles)));
+    QCOMPARE(list_->episodeList->episodes().rowCount(), cat().count(List::JapaneseTitles));
 }
 
 void NavigationTest::playWithoutAFittingRowIsRefused() {
-    QTest::mouseClick(c_->playButton, Qt::LeftButton);
+    QTest::mouseClick(episode_->playButton, Qt::LeftButton);
     QVERIFY(player() == nullptr);
     // A Japanese-dubbed row carries one id; Mandarin-dubbed playback needs three.
-    clickRow(c_->episodeList, 2);
-    choose(c_->languageChooser, 1);
-    QTest::mouseClick(c_->playButton, Qt::LeftButton);
+    clickRow(list_->episodeList, 2);
+    choose(list_->languageChooser, 1);
+    QTest::mouseClick(episode_->playButton, Qt::LeftButton);
     QVERIFY(player() == nullptr);
     const auto notices = notices_->entries();
     QCOMPARE(notices.size(), 2u);
@@ -231,8 +236,8 @@ void NavigationTest::playWithoutAFittingRowIsRefused() {
         QCOMPARE(notice.text, QStringLiteral("请先选择一集再观看哦"));
     }
     // Choosing a Mandarin-dubbed row makes it playable.
-    clickRow(c_->episodeList, 2);
-    QTest::mouseClick(c_->playButton, Qt::LeftButton);
+    clickRow(list_->episodeList, 2);
+    QTest::mouseClick(episode_->playButton, Qt::LeftButton);
     QVERIFY(player() != nullptr);
     QTRY_COMPARE(page(), expectedPage(PageTemplate::SohuVid, value(List::MandarinSohuIds, 3)));
 }
@@ -254,9 +259,9 @@ void NavigationTest::languageChangeClearsTheChoiceAndThePlayerKeepsItsOwnList() 
     // Back to the Japanese list: the Mandarin row is no choice there.
     window_->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(window_));
-    choose(c_->languageChooser, 0);
-    QCOMPARE(c_->episodeList->episodes().rowCount(), cat().count(List::JapaneseTitles));
-    QTest::mouseClick(c_->playButton, Qt::LeftButton);
+    choose(list_->languageChooser, 0);
+    QCOMPARE(list_->episodeList->episodes().rowCount(), cat().count(List::JapaneseTitles));
+    QTest::mouseClick(episode_->playButton, Qt::LeftButton);
     QVERIFY(refusedTimes(1));
     QCOMPARE(page(), playing);
     QCOMPARE(p->windowTitle(),
@@ -275,14 +280,14 @@ void NavigationTest::languageChangeClearsTheChoiceAndThePlayerKeepsItsOwnList() 
     QCOMPARE(page(), expectedPage(PageTemplate::Iqiyi, value(List::MandarinIqiyiIds, 9)));
 
     // Mandarin again: still nothing chosen in the list now shown.
-    choose(c_->languageChooser, 1);
-    QTest::mouseClick(c_->playButton, Qt::LeftButton);
+    choose(list_->languageChooser, 1);
+    QTest::mouseClick(episode_->playButton, Qt::LeftButton);
     QVERIFY(refusedTimes(2));
 
     // A Japanese row plays, and the Player window takes the Japanese list over.
-    choose(c_->languageChooser, 0);
-    clickRow(c_->episodeList, 6);
-    QTest::mouseClick(c_->playButton, Qt::LeftButton);
+    choose(list_->languageChooser, 0);
+    clickRow(list_->episodeList, 6);
+    QTest::mouseClick(episode_->playButton, Qt::LeftButton);
     QCOMPARE(player(), p);
     QTRY_COMPARE(page(), expectedPage(PageTemplate::SohuId, value(List::JapaneseSohuIds, 7)));
     QCOMPARE(itemsOf(p->sourceChooser()), QStringList{QStringLiteral("搜狐")});
@@ -291,20 +296,20 @@ void NavigationTest::languageChangeClearsTheChoiceAndThePlayerKeepsItsOwnList() 
 }
 
 void NavigationTest::playAfterAClickBelowTheRowsIsRefused() {
-    clickRow(c_->episodeList, 3);
-    c_->searchBox->setFocus();
-    QTest::keyClicks(c_->searchBox, QStringLiteral("742"));
-    QTRY_COMPARE(c_->resultList->episodes().rowCount(), 1);
-    QTest::mouseClick(c_->resultList->viewport(), Qt::LeftButton, {}, QPoint(40, 250));
-    QCOMPARE(c_->resultList->currentRow(), -1);
-    QTest::mouseClick(c_->playButton, Qt::LeftButton);
+    clickRow(list_->episodeList, 3);
+    list_->searchBox->setFocus();
+    QTest::keyClicks(list_->searchBox, QStringLiteral("742"));
+    QTRY_COMPARE(list_->resultList->episodes().rowCount(), 1);
+    QTest::mouseClick(list_->resultList->viewport(), Qt::LeftButton, {}, QPoint(40, 250));
+    QCOMPARE(list_->resultList->currentRow(), -1);
+    QTest::mouseClick(episode_->playButton, Qt::LeftButton);
     QVERIFY(player() == nullptr);
     QVERIFY(page().isEmpty());
     QVERIFY(refusedTimes(1));
 
     // The one result is a choice again.
-    clickRow(c_->resultList, 0);
-    QTest::mouseClick(c_->playButton, Qt::LeftButton);
+    clickRow(list_->resultList, 0);
+    QTest::mouseClick(episode_->playButton, Qt::LeftButton);
     QVERIFY(player() != nullptr);
     QTRY_COMPARE(page(), expectedPage(PageTemplate::SohuId, value(List::JapaneseSohuIds, 742)));
 }

@@ -12,7 +12,9 @@
 #include "playback/player_page.h"
 #include "support/virtual_display.h"
 #include "ui/app_context.h"
+#include "ui/episode_list_panel.h"
 #include "ui/episode_list_view.h"
+#include "ui/episode_panel.h"
 #include "ui/main_window.h"
 #include "ui/notices.h"
 #include "ui/player_window.h"
@@ -73,7 +75,7 @@ void PlayerOnX11Test::firstOpeningPlaysWithoutAWindowManager() {
     context.state.language = "日语";
     context.state.playerPagePath = folder_.filePath(QStringLiteral("Arlo目录.htm")).toStdString();
     MainWindow window(context);
-    const MainWindow::Controls& c = window.controls();
+    const EpisodeListPanel::Controls& c = window.episodeListPanel().controls();
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     window.activateWindow();
@@ -84,7 +86,7 @@ void PlayerOnX11Test::firstOpeningPlaysWithoutAWindowManager() {
     const QModelIndex row = c.episodeList->model()->index(2, kColumnTitle);
     QTest::mouseClick(c.episodeList->viewport(), Qt::LeftButton, {},
                       c.episodeList->visualRect(row).center());
-    QTest::mouseClick(c.playButton, Qt::LeftButton);
+    QTest::mouseClick(window.episodePanel().controls().playButton, Qt::LeftButton);
     auto* player = qobject_cast<PlayerWindow*>(window.playerWindow());
     QVERIFY(player != nullptr);
 

@@ -9,7 +9,9 @@
 #include "catalogue/catalogue.h"
 #include "playback/view/page_view.h"
 #include "ui/app_context.h"
+#include "ui/episode_list_panel.h"
 #include "ui/episode_list_view.h"
+#include "ui/episode_panel.h"
 #include "ui/main_window.h"
 #include "ui/navigation_adapter.h"
 #include "ui/notices.h"
@@ -50,7 +52,7 @@ void PlayerPageLocationTest::aPageThatCannotBeWrittenAnywhereIsToldAndShowsNoErr
     context.state.playerPagePath =
         (context.runDirectory + QStringLiteral("/Arlo目录.htm")).toStdString();
     MainWindow window(context);
-    const MainWindow::Controls& c = window.controls();
+    const EpisodeListPanel::Controls& c = window.episodeListPanel().controls();
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     window.startEpisodeListRefresh();
@@ -59,7 +61,7 @@ void PlayerPageLocationTest::aPageThatCannotBeWrittenAnywhereIsToldAndShowsNoErr
     const QModelIndex first = c.episodeList->model()->index(0, kColumnTitle);
     QTest::mouseClick(c.episodeList->viewport(), Qt::LeftButton, {},
                       c.episodeList->visualRect(first).center());
-    QTest::mouseClick(c.playButton, Qt::LeftButton);
+    QTest::mouseClick(window.episodePanel().controls().playButton, Qt::LeftButton);
 
     QTRY_VERIFY(!notices.entries().empty());
     QCOMPARE(notices.entries().front().caption, kCaptionNotice);

@@ -55,12 +55,12 @@ class PosterGridTest final : public QObject {
     std::unique_ptr<MainWindow>& main_ = fixture_.window;
     PosterGrid* grid_ = nullptr;
 
-    const MainWindow::Controls& w() const { return fixture_.controls(); }
+    const EpisodeListPanel::Controls& w() const { return fixture_.listControls(); }
     const PosterPage::Controls& c() const { return main_->posterPage().controls(); }
 
 private:
     void showMoviePage() {
-        w().pages->setCurrentIndex(1);
+        fixture_.pages()->setCurrentIndex(1);
         QTRY_VERIFY(c().posterScrollBar->isVisible());
     }
 
@@ -171,7 +171,7 @@ private slots:
         QCOMPARE(bar->value(), bar->maximum());
 
         // While the episode page is shown, the hidden grid stays put.
-        w().pages->setCurrentIndex(0);
+        fixture_.pages()->setCurrentIndex(0);
         turnWheel(bar, 1);
         QCOMPARE(bar->value(), bar->maximum());
     }
@@ -285,7 +285,7 @@ private slots:
         // The movies are chosen the way the user chooses them.
         w().categoryChooser->setCurrentIndex(1);
         emit w().categoryChooser->activated(1);
-        QCOMPARE(w().pages->currentIndex(), 1);
+        QCOMPARE(fixture_.pages()->currentIndex(), 1);
         showMoviePage();
         QSignalSpy requests(grid_, &PosterGrid::playRequested);
         QWidget* button = grid_->playButton();

@@ -23,7 +23,9 @@
 #include "standin/standin_environment.h"
 #include "ui/app_context.h"
 #include "ui/episode_list_controller.h"
+#include "ui/episode_list_panel.h"
 #include "ui/episode_list_view.h"
+#include "ui/episode_panel.h"
 #include "ui/main_window.h"
 #include "ui/preview_controller.h"
 #include "ui/ui_look.h"
@@ -152,7 +154,8 @@ class SlidePreviewTest : public QObject {
     std::shared_ptr<HeldShowPage> held_ = std::make_shared<HeldShowPage>();
     std::shared_ptr<HeldPaths> heldPaths_ = std::make_shared<HeldPaths>();
 
-    const MainWindow::Controls& c() { return window_->controls(); }
+    const EpisodePanel::Controls& c() { return window_->episodePanel().controls(); }
+    const EpisodeListPanel::Controls& list() { return window_->episodeListPanel().controls(); }
     PreviewController& controller() { return window_->previewController(); }
 
     // Loads a show into `controller` and waits for its result.
@@ -188,7 +191,7 @@ class SlidePreviewTest : public QObject {
 
     // Shows the Mandarin-dubbed list (or the Japanese-dubbed one) in the episode list.
     void showLanguage(int index) {
-        c().languageChooser->setCurrentIndex(index);
+        list().languageChooser->setCurrentIndex(index);
         window_->episodeListController().clearEpisodeList();
         window_->episodeListController().refreshNow();
     }
@@ -261,7 +264,7 @@ private slots:
         // The popup fits a 160 x 90 cell and sits 102 pixels above the slider.
         const QRect frame = c().previewFrame->geometry();
         QCOMPARE(frame.size(), QSize(164, 94));
-        QCOMPARE(frame.top(), c().previewSlider->y() - 102);
+        QCOMPARE(frame.top(), window_->episodePanel().sliderOnPage().y() - 102);
         QCOMPARE(c().previewPicture->geometry(), QRect(2, 2, 160, 90));
         QCOMPARE(c().previewPicture->parentWidget(), c().previewFrame);
         const QRect pointer = c().previewPointer->geometry();
@@ -286,7 +289,8 @@ private slots:
         QCOMPARE(decode(controller().previewFrames()[14]), first.copy(641, 90, 160, 90));
         QCOMPARE(decode(controller().previewFrames()[99]), first.copy(1442, 816, 160, 90));
         QCOMPARE(c().previewFrame->size(), QSize(164, 94));
-        QCOMPARE(c().previewFrame->y(), c().previewSlider->y() - 103);  // trunc(445 - 102.7)
+        QCOMPARE(c().previewFrame->y(),
+                 window_->episodePanel().sliderOnPage().y() - 103);  // trunc(445 - 102.7)
         QCOMPARE(c().previewPicture->geometry(), QRect(2, 2, 160, 90));
     }
 
@@ -325,7 +329,10 @@ private slots:
         // The popup centres on the cursor; the pointer sits 4 pixels in.
         const QPoint middle = sliderPoint(130);
         moveOver(slider, middle);
-        const int clientX = c().pages->parentWidget()->mapFromGlobal(middle).x();
+        const int clientX = window_->findChild<QStackedWidget*>(QStringLiteral("高级选择夹1"))
+                                ->parentWidget()
+                                ->mapFromGlobal(middle)
+                                .x();
         const int d = int(229.0 / 261 * (clientX - slider->x()));
         QCOMPARE(slider->value(), d);
         QCOMPARE(c().previewTime->text(), QString::fromStdString(preview::timeText(d * 6)));
@@ -365,7 +372,7 @@ private slots:
 
     void aFrameNotYetLoadedShowsNoPicture() {
         PreviewController loader(
-            *context_, c(),
+            *context_, window_->episodePanel(),
             {std::string("http://") + kHeldHost, std::string(deploy::kPptvPictureHost)});
         held_->setOpen(true);
         QVERIFY(load(loader, QStringLiteral("test-1380")));
@@ -414,7 +421,7 @@ private slots:
     void choosingAMandarinRowLoadsItsCoverAndPreview() {
         using catalogue::List;
         const catalogue::Catalogue& cat = catalogue::Catalogue::builtIn();
-        c().languageChooser->setCurrentIndex(1);
+        list().languageChooser->setCurrentIndex(1);
         window_->episodeListController().clearEpisodeList();
         window_->episodeListController().refreshNow();
         QSignalSpy cover(&controller(), &PreviewController::thumbnailShown);
@@ -447,14 +454,14 @@ private slots:
         showLanguage(0);
         window_->onEpisodeListClicked(2);
         QCOMPARE(c().cover->backgroundSource(), picturePath(QStringLiteral("no_preview.jpg")));
-        QCOMPARE(c().previewStatus->text(), kNoPreviewCaption);
+        QCOMPARE(c().previewStatus->text(), QStringLiteral("暂无预览"));
         const std::size_t framesBefore = controller().previewFrames().size();
 
         finishLoads();
         QCOMPARE(cover.size(), 0);
         QCOMPARE(finished.size(), 0);
         QCOMPARE(c().cover->backgroundSource(), picturePath(QStringLiteral("no_preview.jpg")));
-        QCOMPARE(c().previewStatus->text(), kNoPreviewCaption);
+        QCOMPARE(c().previewStatus->text(), QStringLiteral("暂无预览"));
         QVERIFY(!c().previewSlider->isEnabled());
         QCOMPARE(c().previewSlider->maximum(), 1000);
         QCOMPARE(controller().previewFrames().size(), framesBefore);
@@ -509,7 +516,7 @@ private slots:
 
     void closingWhileALoadWaitsEndsCleanly() {
         auto loader = std::make_unique<PreviewController>(
-            *context_, c(),
+            *context_, window_->episodePanel(),
             preview::PreviewHosts{std::string("http://") + kHeldHost,
                                   std::string(deploy::kPptvPictureHost)});
         held_->setOpen(false);
