@@ -24,7 +24,7 @@ struct VersionState {
 };
 
 // Set by whoever started a check that is no longer wanted: the check makes no further
-// request. A request already under way still runs to its end.
+// request, and a request under way ends within a second.
 using StopFlag = std::atomic<bool>;
 
 // The notice's text with every "&amp;" turned into "&", whatever the letters' case.
