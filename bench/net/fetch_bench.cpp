@@ -7,6 +7,7 @@
 
 #include <string>
 
+#include "net/cookies.h"
 #include "net/page_fetcher.h"
 #include "standin/standin_environment.h"
 
@@ -78,5 +79,24 @@ void BM_BareCurl(benchmark::State& state) {
     curl_slist_free_all(map);
 }
 BENCHMARK(BM_BareCurl)->Iterations(1000)->Unit(benchmark::kMicrosecond);
+
+// A jar of n pairs merged with n received pairs, half of them of names the jar holds: the
+// merge looks each name up once, so the time grows with n, not with n squared.
+void BM_MergeCookies(benchmark::State& state) {
+    const auto n = static_cast<int>(state.range(0));
+    std::string jar;
+    std::string received;
+    for (int i = 0; i < n; ++i) {
+        jar += "j" + std::to_string(i) + "=1; ";
+        received += (i % 2 ? "j" : "r") + std::to_string(i) + "=2; ";
+    }
+    for (auto _ : state) {
+        std::string mergedJar = jar;
+        std::string newCookies = received;
+        benchmark::DoNotOptimize(arlo::net::MergeCookies(mergedJar, newCookies));
+    }
+    state.SetComplexityN(n);
+}
+BENCHMARK(BM_MergeCookies)->Arg(1500)->Arg(12000)->Complexity()->Unit(benchmark::kMillisecond);
 
 }  // namespace

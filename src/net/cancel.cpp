@@ -45,7 +45,30 @@ CancelScope::~CancelScope() {
 }
 
 bool CancelScope::shouldEnd() const {
-    return cancel_.cancelled() || (abandon_ && abandon_());
+    for (const CancelScope* scope = this; scope != nullptr; scope = scope->outer_) {
+        if (scope->cancel_.cancelled() || (scope->abandon_ && scope->abandon_())) {
+            return true;
+        }
+    }
+    return false;
+}
+
+bool CancelScope::adoptSocket(int socket) const {
+    for (const CancelScope* scope = this; scope != nullptr; scope = scope->outer_) {
+        if (!scope->cancel_.adoptSocket(socket)) {
+            for (const CancelScope* done = this; done != scope; done = done->outer_) {
+                done->cancel_.forgetSocket(socket);
+            }
+            return false;
+        }
+    }
+    return true;
+}
+
+void CancelScope::forgetSocket(int socket) const {
+    for (const CancelScope* scope = this; scope != nullptr; scope = scope->outer_) {
+        scope->cancel_.forgetSocket(socket);
+    }
 }
 
 const CancelScope* CancelScope::current() {

@@ -38,7 +38,9 @@ private:
 
 // While it lives, requests made on the constructing thread end when `cancel` is thrown, or
 // when `abandon` (polled during the transfer, at least once a second; it may be empty)
-// returns true. Scopes nest: the innermost one decides.
+// returns true. Scopes nest, and every one of them counts: a request made inside several
+// ends when any of them says so (the worker that runs a load calls it off when a newer one
+// comes, the load itself when the program closes).
 class CancelScope final {
 public:
     explicit CancelScope(RequestCancel& cancel, std::function<bool()> abandon = {});
@@ -47,8 +49,13 @@ public:
     CancelScope& operator=(const CancelScope&) = delete;
 
     RequestCancel& cancel() const { return cancel_; }
-    // True when requests under this scope are to end now.
+    // True when requests under this scope, or under one it is nested in, are to end now.
     bool shouldEnd() const;
+
+    // For the transport: hands a request's new connection to the switch of this scope and of
+    // every scope it is nested in; false (and adopted by none) when one was already thrown.
+    bool adoptSocket(int socket) const;
+    void forgetSocket(int socket) const;
 
     // The innermost scope of the calling thread; null outside any.
     static const CancelScope* current();

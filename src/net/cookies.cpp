@@ -1,6 +1,7 @@
 #include "net/cookies.h"
 
 #include <string_view>
+#include <unordered_set>
 #include <vector>
 
 #include "text/split.h"
@@ -13,23 +14,57 @@ std::string_view nameOf(std::string_view part) {
     return text::trimSpaces(part.substr(0, part.find('=')));
 }
 
+bool isControl(char ch) {
+    const auto c = static_cast<unsigned char>(ch);
+    return c < 0x20 || c == 0x7F;
+}
+
+bool holdsControlBytes(std::string_view text) {
+    for (const char ch : text) {
+        if (isControl(ch)) {
+            return true;
+        }
+    }
+    return false;
+}
+
 }  // namespace
+
+std::string SafeCookiePairs(std::string_view cookies) {
+    if (!holdsControlBytes(cookies)) {
+        return std::string(cookies);
+    }
+    std::string kept;
+    for (const std::string_view part : text::split(cookies, ";")) {
+        if (holdsControlBytes(part) || text::trimSpaces(part).empty()) {
+            continue;
+        }
+        if (!kept.empty()) {
+            kept += ';';
+        }
+        kept += part;
+    }
+    return kept;
+}
 
 std::string MergeCookies(std::string& jar, std::string& newCookies) {
     jar = text::removeSpaces(jar);
-    newCookies = text::removeSpaces(newCookies);
+    newCookies = SafeCookiePairs(text::removeSpaces(newCookies));
 
-    std::vector<std::string_view> merged = text::split(newCookies, ";");
-    for (const std::string_view part : text::split(jar, ";")) {
-        const std::string_view name = nameOf(part);
-        bool known = false;
-        for (const std::string_view kept : merged) {
-            if (nameOf(kept) == name) {
-                known = true;
-                break;
-            }
-        }
-        if (!known) {
+    const std::vector<std::string_view> received = text::split(newCookies, ";");
+    const std::vector<std::string_view> kept = text::split(jar, ";");
+    // Every name is looked up once, so thousands of pairs on both sides merge in linear time.
+    std::unordered_set<std::string_view> names;
+    names.reserve(received.size() + kept.size());
+    std::vector<std::string_view> merged;
+    merged.reserve(received.size() + kept.size());
+    for (const std::string_view part : received) {
+        names.insert(nameOf(part));
+        merged.push_back(part);
+    }
+    for (const std::string_view part : kept) {
+        // A pair with a control byte would split the Cookie line it is sent in.
+        if (!holdsControlBytes(part) && names.insert(nameOf(part)).second) {
             merged.push_back(part);
         }
     }

@@ -101,31 +101,43 @@ void completeHeaders(std::string& block, std::string_view rawUrl, std::string_vi
     if (block.find("Content-Type:") == std::string::npos) {
         block.append("\r\nContent-Type: application/x-www-form-urlencoded");
     }
-    if (!cookies.empty()) {
-        block.append("\r\nCookie: ").append(cookies);
+    // Pairs that would split the line (the caller's jar may hold them) are not sent.
+    if (const std::string safe = SafeCookiePairs(cookies); !safe.empty()) {
+        block.append("\r\nCookie: ").append(safe);
     }
 }
 
-// The block as libcurl header entries. libcurl drops a "Name:" entry without a value (it
-// means "remove that header"), so such lines are written "Name;", which it sends as "Name:".
-bool headerList(std::string_view block, CurlList& list) {
-    std::size_t start = 0;
-    while (start <= block.size()) {
-        auto end = block.find_first_of("\r\n", start);
-        if (end == std::string_view::npos) {
-            end = block.size();
+// A line of the block as it goes out: a control byte other than TAB inside it (a CR or LF
+// that is not part of the CR LF between lines above all) would end the line early on the
+// wire, so it is left out.
+std::string oneLine(std::string_view line) {
+    std::string out;
+    out.reserve(line.size());
+    for (const char ch : line) {
+        const auto c = static_cast<unsigned char>(ch);
+        if ((c >= 0x20 && c != 0x7F) || c == '\t') {
+            out += ch;
         }
-        const std::string_view line = block.substr(start, end - start);
-        start = end + 1;
+    }
+    return out;
+}
+
+// The block as libcurl header entries, one per line between the CR LF pairs. libcurl drops a
+// "Name:" entry without a value (it means "remove that header"), so such lines are written
+// "Name;", which it sends as "Name:".
+bool headerList(std::string_view block, CurlList& list) {
+    for (const std::string_view piece : text::split(block, kCrLf)) {
+        const std::string line = oneLine(piece);
         if (line.empty()) {
             continue;
         }
         const auto colon = line.find(':');
-        if (colon != std::string_view::npos && text::trimSpaces(line.substr(colon + 1)).empty()) {
-            if (!list.append(std::string(line.substr(0, colon)) + ";")) {
+        if (colon != std::string::npos &&
+            text::trimSpaces(std::string_view(line).substr(colon + 1)).empty()) {
+            if (!list.append(line.substr(0, colon) + ";")) {
                 return false;
             }
-        } else if (!list.append(std::string(line))) {
+        } else if (!list.append(line)) {
             return false;
         }
     }
@@ -136,6 +148,10 @@ bool headerList(std::string_view block, CurlList& list) {
 // The address libcurl is given, rebuilt from the host, port and path as the fetcher reads
 // them; empty when it cannot be used.
 std::string requestUrl(std::string_view url) {
+    // libcurl reads the address up to a NUL: it would reach somewhere else than named.
+    if (url.find('\0') != std::string_view::npos) {
+        return {};
+    }
     const bool secure = UrlIsSecure(url);
     const std::string host = UrlHost(url);
     int port = UrlPort(url);
@@ -207,6 +223,10 @@ PageResult Fetch(const PageRequest& request) {
     ok = ok && curlapi::easySetopt(h, CURLOPT_HEADERFUNCTION, onHeader) == CURLE_OK;
     ok = ok && curlapi::easySetopt(h, CURLOPT_HEADERDATA, &received) == CURLE_OK;
     ok = ok && curlapi::easySetopt(h, CURLOPT_SUPPRESS_CONNECT_HEADERS, 1L) == CURLE_OK;
+    if (request.deadline.count() > 0) {
+        ok = ok && curlapi::easySetopt(h, CURLOPT_TIMEOUT_MS,
+                                       static_cast<long>(request.deadline.count())) == CURLE_OK;
+    }
     if (!ok) {
         return result;
     }
@@ -238,6 +258,8 @@ PageResult Fetch(const PageRequest& request) {
         received.body.clear();
     }
     curl.reset();
+    result.status = received.headers.status();
+    result.complete = transfer == CURLE_OK && !received.bodyTooLarge && received.headers.complete();
 
     raw = std::move(received.headers.block());
     returned.clear();

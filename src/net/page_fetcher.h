@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <optional>
 #include <string>
@@ -13,7 +14,9 @@
 // the same in positional form, reading and rewriting the caller's variables).
 //
 // Texts are UTF-8 inside the program; header lines, cookies and bodies go on the wire byte
-// for byte as given.
+// for byte as given, except for control bytes inside a header line or a cookie pair, which
+// would end the line early: such bytes are left out of a line, such pairs out of the jar.
+// An address that holds a NUL byte is not used.
 namespace arlo::net {
 
 // Body bytes (may hold NUL bytes).
@@ -53,6 +56,9 @@ struct PageRequest {
     // Plain-http requests go through this "host:port" proxy; none or empty: direct (proxy
     // environment variables are never consulted).
     std::optional<std::string> proxy{};
+    // How long the whole request may take, connection to last body byte; zero: the deadline
+    // of pages and pictures (net::pageDeadline). A request that runs out of time fails.
+    std::chrono::milliseconds deadline{0};
 };
 
 struct PageResult {
@@ -75,6 +81,12 @@ struct PageResult {
     // False when the request never got under way (an address that cannot be used, the
     // transport missing): every other field then holds what the request gave.
     bool started = false;
+    // The status of the final response's status line; 0 when none arrived.
+    int status = 0;
+    // True when the whole answer arrived: the final response's complete header block and its
+    // whole body, within the limits. A partial header block, a body cut short, a stall, the
+    // deadline or a cancellation leave it false, whatever else was received.
+    bool complete = false;
 };
 
 // Makes the request and waits for its whole response.

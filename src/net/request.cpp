@@ -218,6 +218,8 @@ struct Request::Transfer {
     CURLcode result = CURLE_OK;
     bool anyReceived = false;
     Clock::time_point lastActivity;
+    // The whole transfer, Send and body, ends by then.
+    Clock::time_point deadline = Clock::time_point::max();
     milliseconds connectLimit{0};
     milliseconds sendLimit{0};
     milliseconds receiveLimit{0};
@@ -328,7 +330,8 @@ struct Request::Transfer {
             if (finished) {
                 return false;
             }
-            if (Clock::now() - lastActivity > currentLimit()) {
+            const Clock::time_point now = Clock::now();
+            if (now - lastActivity > currentLimit() || now >= deadline) {
                 finished = true;
                 result = CURLE_OPERATION_TIMEDOUT;
                 return false;
@@ -360,6 +363,10 @@ bool Request::SetProxy(std::string_view server, std::string_view user, std::stri
     proxyUser_ = user;
     proxyPassword_ = password;
     return true;
+}
+
+void Request::SetDeadline(int milliseconds) {
+    deadline_ = std::chrono::milliseconds(std::max(milliseconds, 0));
 }
 
 void Request::SetTimeouts(int milliseconds) {
@@ -394,6 +401,10 @@ bool Request::Open(std::string_view verb, std::string_view address) {
     if (upper.empty() || !std::all_of(upper.begin(), upper.end(), [](char c) {
             return (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-';
         })) {
+        return false;
+    }
+    // libcurl reads the address up to a NUL: it would reach somewhere else than named.
+    if (address.find('\0') != std::string_view::npos) {
         return false;
     }
     const std::string host = RequestHost(address);
@@ -432,7 +443,7 @@ bool Request::SetRequestHeader(std::string_view name, std::string_view value) {
     if (!opened_ || name.empty() ||
         !std::all_of(name.begin(), name.end(),
                      [](char c) { return isTokenByte(static_cast<unsigned char>(c)); }) ||
-        value.find_first_of("\r\n") != std::string_view::npos) {
+        value.find_first_of(std::string_view("\r\n\0", 3)) != std::string_view::npos) {
         return false;
     }
     std::string line = std::string(name) + ":" + std::string(value);
@@ -476,12 +487,14 @@ bool Request::Send(std::string_view body, const ProgressCallback& callback, int 
     t->connectLimit = connectLimit_;
     t->sendLimit = sendLimit_;
     t->receiveLimit = receiveLimit_;
+    t->deadline = Clock::now() + (deadline_.count() > 0 ? deadline_ : pageDeadline());
 
     bool ok = true;
     auto set = [&ok](CURLcode rc) { ok = ok && rc == CURLE_OK; };
     set(curlapi::easySetopt(h, CURLOPT_URL, t->url.c_str()));
-    // The limits are kept by the pump loop, to the millisecond.
+    // The limits and the deadline are kept by the pump loop, to the millisecond.
     set(curlapi::easySetopt(h, CURLOPT_LOW_SPEED_TIME, 0L));
+    set(curlapi::easySetopt(h, CURLOPT_TIMEOUT_MS, 0L));
     set(curlapi::easySetopt(h, CURLOPT_CONNECTTIMEOUT_MS,
                             static_cast<long>(connectLimit_.count())));
     set(curlapi::easySetopt(h, CURLOPT_PROXY, t->proxy.c_str()));
@@ -767,6 +780,7 @@ bool Request::Close() {
     bodyCache_.clear();
     bodyRead_ = false;
     options_.clear();
+    deadline_ = milliseconds(0);
     connectLimit_ = milliseconds(kConnectSeconds * 1000);
     sendLimit_ = milliseconds(stallSeconds() * 1000);
     receiveLimit_ = sendLimit_;

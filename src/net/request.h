@@ -72,18 +72,24 @@ public:
     void SetTimeouts(int milliseconds);
     void SetTimeouts(int resolveMs, int connectMs, int sendMs, int receiveMs);
 
+    // The overall limit in milliseconds of every later request of this object (until Close),
+    // from Send to the body's last byte, however steadily the bytes come; past it the request
+    // fails like a stalled one. Zero or less: the deadline of pages and pictures
+    // (net::pageDeadline), which also applies when this is never called.
+    void SetDeadline(int milliseconds);
+
     // Basic credentials for the server, sent by Send.
     bool SetCredentials(std::string_view user, std::string_view password);
 
     // Names the next request: `verb` (upper-cased; letters, digits and "-" only) and the
     // address (see RequestHost, RequestPort, RequestPath; https when it starts with
     // "https"). Replaces any previous request and its response. False when the address or
-    // the verb cannot be used.
+    // the verb cannot be used; an address holding a NUL byte anywhere cannot.
     bool Open(std::string_view verb, std::string_view address);
 
     // Adds the line name + ":" + value (nothing inserted between), replacing a line of that
     // name (any case). False before Open, and for a name that is empty or holds a colon, white
-    // space or a control byte, or a value that holds CR or LF.
+    // space or a control byte, or a value that holds CR, LF or NUL.
     bool SetRequestHeader(std::string_view name, std::string_view value);
 
     // Sends the opened request with `body` (in the pieces of uploadPieceSizes, with progress
@@ -136,6 +142,7 @@ private:
     // What the first Open after construction or Close fixed for the object's later requests.
     bool started_ = false;
     std::string startedProxy_;
+    std::chrono::milliseconds deadline_{0};
     std::chrono::milliseconds connectLimit_;
     std::chrono::milliseconds sendLimit_;
     std::chrono::milliseconds receiveLimit_;

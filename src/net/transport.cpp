@@ -19,7 +19,7 @@ curl_socket_t openCancellableSocket(void* user, curlsocktype, curl_sockaddr* add
     if (socket < 0) {
         return CURL_SOCKET_BAD;
     }
-    if (!static_cast<RequestCancel*>(user)->adoptSocket(socket)) {
+    if (!static_cast<const CancelScope*>(user)->adoptSocket(socket)) {
         ::close(socket);
         return CURL_SOCKET_BAD;
     }
@@ -27,7 +27,7 @@ curl_socket_t openCancellableSocket(void* user, curlsocktype, curl_sockaddr* add
 }
 
 int closeCancellableSocket(void* user, curl_socket_t socket) {
-    static_cast<RequestCancel*>(user)->forgetSocket(socket);
+    static_cast<const CancelScope*>(user)->forgetSocket(socket);
     return ::close(socket);
 }
 
@@ -62,6 +62,16 @@ long stallSeconds() {
     return kDefaultStallSeconds;
 }
 
+std::chrono::milliseconds pageDeadline() {
+    if (const char* text = std::getenv("ARLO_NET_DEADLINE_SECONDS")) {
+        const long seconds = std::strtol(text, nullptr, 10);
+        if (seconds > 0) {
+            return std::chrono::seconds(seconds);
+        }
+    }
+    return std::chrono::seconds(kPageDeadlineSeconds);
+}
+
 bool applyCommonOptions(CURL* curl, bool secure, CurlList& connectTo) {
     bool ok = true;
     auto set = [&ok](CURLcode rc) { ok = ok && rc == CURLE_OK; };
@@ -84,6 +94,7 @@ bool applyCommonOptions(CURL* curl, bool secure, CurlList& connectTo) {
     set(curlapi::easySetopt(curl, CURLOPT_CONNECTTIMEOUT, kConnectSeconds));
     set(curlapi::easySetopt(curl, CURLOPT_LOW_SPEED_LIMIT, 1L));
     set(curlapi::easySetopt(curl, CURLOPT_LOW_SPEED_TIME, stallSeconds()));
+    set(curlapi::easySetopt(curl, CURLOPT_TIMEOUT_MS, static_cast<long>(pageDeadline().count())));
 
     for (const std::string& entry : connectToEntriesFromEnvironment()) {
         ok = ok && connectTo.append(entry);
@@ -96,14 +107,13 @@ bool applyCommonOptions(CURL* curl, bool secure, CurlList& connectTo) {
         if (scope->shouldEnd()) {
             return false;  // already called off: not even a connection is made
         }
-        RequestCancel* cancel = &scope->cancel();
+        void* data = const_cast<void*>(static_cast<const void*>(scope));
         set(curlapi::easySetopt(curl, CURLOPT_OPENSOCKETFUNCTION, openCancellableSocket));
-        set(curlapi::easySetopt(curl, CURLOPT_OPENSOCKETDATA, static_cast<void*>(cancel)));
+        set(curlapi::easySetopt(curl, CURLOPT_OPENSOCKETDATA, data));
         set(curlapi::easySetopt(curl, CURLOPT_CLOSESOCKETFUNCTION, closeCancellableSocket));
-        set(curlapi::easySetopt(curl, CURLOPT_CLOSESOCKETDATA, static_cast<void*>(cancel)));
+        set(curlapi::easySetopt(curl, CURLOPT_CLOSESOCKETDATA, data));
         set(curlapi::easySetopt(curl, CURLOPT_XFERINFOFUNCTION, checkCancelScope));
-        set(curlapi::easySetopt(curl, CURLOPT_XFERINFODATA,
-                                const_cast<void*>(static_cast<const void*>(scope))));
+        set(curlapi::easySetopt(curl, CURLOPT_XFERINFODATA, data));
         set(curlapi::easySetopt(curl, CURLOPT_NOPROGRESS, 0L));
     }
     return ok;

@@ -2,6 +2,7 @@
 
 #include "net/curl_api.h"
 
+#include <chrono>
 #include <memory>
 #include <string>
 
@@ -14,12 +15,18 @@
 //                           of the system bundle (the stand-in's own authority)
 //   ARLO_NET_STALL_SECONDS  how long a transfer may receive nothing before it is given up
 //                           (default 30)
+//   ARLO_NET_DEADLINE_SECONDS  how long a request for a page or a picture may take in all
+//                           (default 120)
 namespace arlo::net {
 
 // Seconds without a received byte after which a transfer is abandoned.
 constexpr long kDefaultStallSeconds = 30;
-// Seconds allowed for establishing a connection.
-constexpr long kConnectSeconds = 60;
+// Seconds allowed for establishing a connection, TLS handshake included.
+constexpr long kConnectSeconds = 20;
+// Seconds a request for a page or a picture may take from its connection attempt to the last
+// byte of its body, however steadily the bytes come: a server that trickles cannot hold a
+// request, or the thread that waits for it, for ever.
+constexpr long kPageDeadlineSeconds = 120;
 // Redirects followed at most, so that a redirect loop ends.
 constexpr long kMaxRedirects = 10;
 
@@ -49,7 +56,11 @@ CurlEasy newCurlEasy();
 // ARLO_NET_STALL_SECONDS when it holds a positive number, else kDefaultStallSeconds.
 long stallSeconds();
 
-// Applies the shared options to `curl`. `secure` is whether the request starts on https:
+// ARLO_NET_DEADLINE_SECONDS when it holds a positive number, else kPageDeadlineSeconds.
+std::chrono::milliseconds pageDeadline();
+
+// Applies the shared options to `curl`, among them the overall deadline of pageDeadline().
+// `secure` is whether the request starts on https:
 // redirects may then only go to https; a plain-http request may be redirected to either.
 // `connectTo` receives the host map and must outlive the transfer. False when an option
 // cannot be set (libcurl built without something we need), or when the thread's CancelScope

@@ -7,16 +7,19 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <condition_variable>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <limits>
 #include <memory>
 #include <mutex>
 #include <thread>
 
+#include "net/cancel.h"
 #include "text/numbers.h"
 
 extern char** environ;
@@ -235,7 +238,14 @@ bool probeAccepts(std::string_view contentLength) {
     return text::parseReal(contentLength) - kSmallestDownload > -text::kVersionTolerance;
 }
 
-std::string probeDownloadSize(std::string_view address) {
+std::chrono::milliseconds downloadDeadline(std::int64_t bytes) {
+    return kDownloadDeadlineBase +
+           std::chrono::seconds(std::max<std::int64_t>(bytes, 0) / kSlowestDownloadBytesPerSecond);
+}
+
+std::string probeDownloadSize(std::string_view address, const StopFlag* stop) {
+    net::RequestCancel unused;
+    const net::CancelScope scope(unused, [stop] { return stop != nullptr && stop->load(); });
     net::Request request;
     request.SetTimeouts(5000, 5000, 10000, 5000);
     if (!request.Open("HEAD", address) || !request.Send()) {
@@ -280,6 +290,10 @@ Verdict verifyDownload(const std::string& path, std::int64_t expectedBytes,
 
 bool downloadOnce(const DownloadPlan& plan, const net::ProgressCallback& progress) {
     net::Request request;
+    const std::chrono::milliseconds deadline =
+        plan.deadline.count() > 0 ? plan.deadline : downloadDeadline(plan.expectedBytes);
+    request.SetDeadline(static_cast<int>(std::min<std::chrono::milliseconds::rep>(
+        deadline.count(), std::numeric_limits<int>::max())));
     if (!request.Open("GET", plan.address) || !request.SetRequestHeader("Accept", "*/*") ||
         !request.SetRequestHeader("Referer", plan.referer) ||
         !request.SetRequestHeader("User-Agent", kUpdateUserAgent) || !request.Send()) {
@@ -296,6 +310,9 @@ bool downloadOnce(const DownloadPlan& plan, const net::ProgressCallback& progres
 bool downloadUpdate(const DownloadPlan& plan, const net::ProgressCallback& progress,
                     const StopFlag* stop) {
     const std::string path = downloadPath(plan);
+    // A download under way ends as soon as it is no longer wanted.
+    net::RequestCancel unused;
+    const net::CancelScope scope(unused, [stop] { return stop != nullptr && stop->load(); });
     for (std::size_t attempt = 0;; ++attempt) {
         if (stop != nullptr && stop->load()) {
             return false;

@@ -48,9 +48,17 @@ ProgressView progressView(std::int64_t downloaded, std::int64_t elapsedMs, doubl
 // True when a size probe's Content-Length text, read as a decimal number, is at least 1000.
 bool probeAccepts(std::string_view contentLength);
 
-// HEAD of `address` (resolve 5 s, connect 5 s, send 10 s, receive 5 s): its Content-Length
-// text when the status is 200 or 206 and the line is there; empty otherwise.
-std::string probeDownloadSize(std::string_view address);
+// HEAD of `address` (resolve 5 s, connect 5 s, send 10 s, receive 5 s; in all at most the
+// deadline of pages): its Content-Length text when the status is 200 or 206 and the line is
+// there; empty otherwise, also when `stop` is set meanwhile (the request then ends at once).
+std::string probeDownloadSize(std::string_view address, const StopFlag* stop = nullptr);
+
+// The download's own deadline: kDownloadDeadlineBase, and one second more for every
+// kSlowestDownloadBytesPerSecond bytes of the file. Progress is reported all the while; a
+// server that trickles the file slower than that ends the attempt.
+inline constexpr std::chrono::seconds kDownloadDeadlineBase{120};
+inline constexpr std::int64_t kSlowestDownloadBytesPerSecond = 16 * 1024;
+std::chrono::milliseconds downloadDeadline(std::int64_t bytes);
 
 // True when this process may create and rename files in `directory`.
 bool canReplaceIn(const std::string& directory);
@@ -65,6 +73,8 @@ struct DownloadPlan {
     std::int64_t expectedBytes = 0;  // from the size probe
     std::string signature;           // base64, from the update notice
     std::string publicKey;           // base64 raw Ed25519 key; empty: no signature asked
+    // How long one attempt may take; zero: downloadDeadline(expectedBytes).
+    std::chrono::milliseconds deadline{0};
     // Pauses before the second, third, ... attempt; one attempt more than pauses.
     std::vector<std::chrono::milliseconds> pauses = {
         std::chrono::seconds(1), std::chrono::seconds(2), std::chrono::seconds(4)};
@@ -84,7 +94,7 @@ bool downloadOnce(const DownloadPlan& plan, const net::ProgressCallback& progres
 
 // Attempts the download until one succeeds and its file passes verifyDownload, pausing
 // between attempts as the plan says. A refused or partial file is deleted. True when the
-// verified file is in place. `stop` ends the waiting early (false).
+// verified file is in place. `stop` ends the waiting, and an attempt under way, early (false).
 bool downloadUpdate(const DownloadPlan& plan, const net::ProgressCallback& progress,
                     const StopFlag* stop = nullptr);
 

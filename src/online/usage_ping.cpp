@@ -18,7 +18,9 @@ bool sendUsagePing() {
         .headers = "Host:" + std::string(deploy::kCounterHost) +
                    "\r\nReferer:" + std::string(deploy::kHostingSpaceHome),
     });
-    return !hit.rawHeaders.empty();
+    // Counted only when the counter's whole answer arrived and says so: some header lines,
+    // or an error status, are no hit.
+    return hit.complete && hit.status >= 200 && hit.status < 300;
 }
 
 }  // namespace arlo::online

@@ -1,6 +1,7 @@
 #include "online/version_check.h"
 
 #include "deploy/deploy.h"
+#include "net/cancel.h"
 #include "net/page_fetcher.h"
 #include "text/markers.h"
 #include "text/numbers.h"
@@ -83,6 +84,9 @@ void takeDownloadAddress(const std::vector<std::string>& entries, VersionState& 
 }
 
 void findDownloadAddress(VersionState& state, const StopFlag* stop) {
+    // A request under way ends as soon as the check is no longer wanted.
+    net::RequestCancel unused;
+    const net::CancelScope scope(unused, [stop] { return stopped(stop); });
     const HostingSession session = openHostingSession(stop);
     if (stopped(stop)) {
         return;
@@ -97,6 +101,8 @@ void findDownloadAddress(VersionState& state, const StopFlag* stop) {
 }
 
 bool checkForUpdate(VersionState& state, const StopFlag* stop) {
+    net::RequestCancel unused;
+    const net::CancelScope scope(unused, [stop] { return stopped(stop); });
     const std::string notice = unescapeAmpersands(net::FetchPageUtf8(deploy::kUpdateNoticeAddress));
     readUpdateNotice(notice, state);
     if (!offersNewerVersion(state) || stopped(stop)) {

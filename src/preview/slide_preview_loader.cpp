@@ -62,52 +62,80 @@ SerialLoads::~SerialLoads() {
 }
 
 void SerialLoads::start(Load load) {
-    std::lock_guard guard(workersMutex_);
-    if (stopping_.load()) {
+    std::unique_lock guard(mutex_);
+    if (stopping_) {
         return;
     }
-    // Threads of loads that have ended are joined here, so they do not pile up.
-    for (auto it = workers_.begin(); it != workers_.end();) {
-        if (it->finished->load()) {
-            it->thread.join();
-            it = workers_.erase(it);
-        } else {
-            ++it;
-        }
+    // The newest choice is the only one wanted: a waiting load is replaced, a running one
+    // called off instead of being waited for.
+    waiting_ = std::move(load);
+    if (running_) {
+        running_->callOff();
     }
-    const unsigned long ticket = ++latest_;
-    auto finished = std::make_shared<std::atomic<bool>>(false);
-    std::thread thread([this, ticket, finished, load = std::move(load)] {
+    if (working_) {
+        return;  // the worker takes the new load when the old one has ended
+    }
+    std::thread ended = takeEndedWorker(guard);
+    working_ = true;
+    worker_ = std::thread([this] { work(); });
+    guard.unlock();
+    if (ended.joinable()) {
+        ended.join();  // it has left work() already
+    }
+}
+
+void SerialLoads::work() {
+    std::unique_lock guard(mutex_);
+    while (waiting_ && !stopping_) {
+        Load load = std::move(waiting_);
+        waiting_ = nullptr;
+        auto run = std::make_shared<Run>();
+        running_ = run;
+        guard.unlock();
         {
-            std::lock_guard run(lock_);
-            if (ticket == latest_.load() && !stopping_.load()) {
-                load(stopping_);
+            std::lock_guard shared(lock_);
+            // Called off while it waited for the lock: the newer load runs instead.
+            if (!run->stopping.load()) {
+                // Every request of the load, whatever scopes it opens itself, ends with it.
+                const net::CancelScope scope(run->requests);
+                load(run->stopping);
                 ++completedRuns_;
             }
         }
-        finished->store(true);
-    });
-    workers_.push_back({std::move(thread), std::move(finished)});
+        guard.lock();
+        running_.reset();
+    }
+    waiting_ = nullptr;
+    working_ = false;
+    idle_.notify_all();
 }
 
-void SerialLoads::joinAll() {
-    std::list<Worker> workers;
-    {
-        std::lock_guard guard(workersMutex_);
-        workers.swap(workers_);
-    }
-    for (Worker& worker : workers) {
-        worker.thread.join();
-    }
+std::thread SerialLoads::takeEndedWorker(std::unique_lock<std::mutex>& guard) {
+    idle_.wait(guard, [this] { return !working_; });
+    return std::move(worker_);
 }
 
 void SerialLoads::waitIdle() {
-    joinAll();
+    std::unique_lock guard(mutex_);
+    std::thread ended = takeEndedWorker(guard);
+    guard.unlock();
+    if (ended.joinable()) {
+        ended.join();
+    }
 }
 
 void SerialLoads::stop() {
-    stopping_.store(true);
-    joinAll();
+    std::unique_lock guard(mutex_);
+    stopping_ = true;
+    waiting_ = nullptr;
+    if (running_) {
+        running_->callOff();
+    }
+    std::thread ended = takeEndedWorker(guard);
+    guard.unlock();
+    if (ended.joinable()) {
+        ended.join();
+    }
 }
 
 }  // namespace arlo::preview

@@ -1,8 +1,8 @@
 #pragma once
 
 #include <atomic>
+#include <condition_variable>
 #include <functional>
-#include <list>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -10,6 +10,7 @@
 #include <thread>
 #include <vector>
 
+#include "net/cancel.h"
 #include "pictures/sheet.h"
 
 // The slide-preview and thumbnail loads without any window: what the worker threads fetch
@@ -89,11 +90,13 @@ SlidePreview loadSlidePreview(std::string_view code, const PreviewHosts& hosts,
                               const PreviewSources& sources,
                               const std::function<bool()>& stop = {});
 
-// Runs loads on worker threads, one at a time, each holding `lock` for its whole run. A load
-// that gets the lock while a newer one is waiting behind it gives way: the newer one reads
-// the same, latest inputs, so only the last request of a quick succession does the work.
-// Every thread is joined by stop() or the destructor; a running load sees `stopping` turn
-// true and should end soon.
+// Runs loads of one kind on a worker thread, one at a time, each holding `lock` for its whole
+// run. Only the newest load is wanted: a start replaces a load that is still waiting and calls
+// off the one that runs, whose `stopping` turns true and whose requests (made on the worker
+// thread) end at once, whatever the network does. So however fast starts come, and however
+// long a server keeps a request waiting, one thread runs the loads and the newest one begins
+// as soon as the older one has given way. The thread ends when no load is left; stop() and the
+// destructor join it.
 class SerialLoads final {
 public:
     using Load = std::function<void(const std::atomic<bool>& stopping)>;
@@ -105,25 +108,35 @@ public:
 
     // Ignored once stop() was called.
     void start(Load load);
-    // Waits for every load started so far.
+    // Waits until the newest load started so far has run.
     void waitIdle();
-    // Asks running loads to end and waits for every thread.
+    // Calls the running load off, drops a waiting one and waits for the thread.
     void stop();
-    // Loads that ran (did not give way), for tests and benchmarks.
+    // Loads that ran (were not replaced before they began), for tests and benchmarks.
     long completedRuns() const { return completedRuns_.load(); }
 
 private:
-    struct Worker {
-        std::thread thread;
-        std::shared_ptr<std::atomic<bool>> finished;
+    // One load as it runs: what calls it off.
+    struct Run {
+        std::atomic<bool> stopping{false};
+        net::RequestCancel requests;
+        void callOff() {
+            stopping.store(true);
+            requests.cancel();
+        }
     };
-    void joinAll();
+    void work();
+    // Takes the worker thread out for joining (the caller joins it without the mutex).
+    std::thread takeEndedWorker(std::unique_lock<std::mutex>& guard);
 
     std::mutex& lock_;
-    std::mutex workersMutex_;
-    std::list<Worker> workers_;
-    std::atomic<bool> stopping_{false};
-    std::atomic<unsigned long> latest_{0};
+    std::mutex mutex_;
+    std::condition_variable idle_;
+    bool stopping_ = false;
+    bool working_ = false;  // the worker thread runs or is about to
+    Load waiting_;
+    std::shared_ptr<Run> running_;
+    std::thread worker_;
     std::atomic<long> completedRuns_{0};
 };
 

@@ -6,6 +6,7 @@
 
 #include "deploy/deploy.h"
 #include "net/page_fetcher.h"
+#include "pictures/qt/cover_picture.h"
 #include "pictures/qt/sprite_sheet.h"
 #include "preview/slide_preview.h"
 #include "ui/ui_look.h"
@@ -102,11 +103,7 @@ void PreviewController::runThumbnailLoad(const std::atomic<bool>& stopping) {
         return;
     }
     // A body that is not a picture (an error page) shows the no-preview picture too.
-    QImage cover;
-    if (!body.empty()) {
-        cover.loadFromData(reinterpret_cast<const uchar*>(body.data()),
-                           static_cast<int>(body.size()));
-    }
+    QImage cover = pictures::decodeCoverPicture(body);
     postIfCurrent(choice.number, [this, cover = std::move(cover)] {
         if (cover.isNull()) {
             c().cover->setBackgroundPicture(picturePath(QStringLiteral("no_preview.jpg")));

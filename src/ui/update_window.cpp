@@ -153,7 +153,7 @@ void UpdateWindow::onUpdateClicked() {
     }
     // The probe may wait for seconds; the window stays responsive meanwhile.
     std::thread([mailbox = mailbox_, address = version_.downloadAddress] {
-        std::string length = online::probeDownloadSize(address);
+        std::string length = online::probeDownloadSize(address, &mailbox->stop);
         mailbox->post([length = std::move(length)](UpdateWindow& w) { w.onProbed(length); });
     }).detach();
 }

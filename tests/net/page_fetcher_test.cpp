@@ -133,6 +133,55 @@ TEST_F(PageFetcher, aCookieWithoutAttributesIsNotLost) {
     EXPECT_EQ(jar, "sid=abc; x=1");
 }
 
+// A response can put anything into a cookie's value; what reaches the jar, and the next
+// request's header block, is never more than one line.
+TEST_F(PageFetcher, aCookieWithControlBytesNeverReachesTheJarOrTheNextRequest) {
+    std::string jar = "keep=1";
+    std::string returned;
+    // a=1 CR "X-Inj: 2", b=2 LF "X-Inj: 3" (a LF ends a response's header line: b=2 is a
+    // pair of its own), d=4 TAB x, and a well-formed e=5.
+    FetchPage(
+        "http://shop.arlo.invalid/test/set-cookie?c=a%3D1%0DX-Inj%3A%202"
+        "&c=b%3D2%0AX-Inj%3A%203&c=d%3D4%09x&c=e%3D5",
+        0, {}, &jar, &returned);
+    EXPECT_EQ(jar, "b=2; e=5; keep=1");
+    EXPECT_EQ(returned, "b=2;e=5");
+    for (const char c : jar) {
+        EXPECT_GE(static_cast<unsigned char>(c), 0x20);
+    }
+    standin.server().clearRequests();
+    std::string headers;
+    FetchPage("http://shop.arlo.invalid/test/echo", 0, {}, &jar, nullptr, &headers);
+    const auto requests = received();
+    ASSERT_EQ(requests.size(), 1u);
+    EXPECT_EQ(requests[0].headerCount("X-Inj"), 0u);
+    EXPECT_EQ(requests[0].header("Cookie"), "b=2; e=5; keep=1");
+
+    // A jar that already holds such a pair (the caller's own) does not send it either.
+    standin.server().clearRequests();
+    std::string dirty = "ok=1; bad=1\rX-Inj: 4";
+    FetchPage("http://shop.arlo.invalid/test/echo", 0, {}, &dirty);
+    ASSERT_EQ(received().size(), 1u);
+    EXPECT_EQ(received()[0].headerCount("X-Inj"), 0u);
+    EXPECT_EQ(received()[0].header("Cookie"), "ok=1");
+    EXPECT_EQ(dirty, "ok=1");
+}
+
+// The block's lines are joined by CR LF; a lone CR or LF, or another control byte, inside a
+// line is no line end: it never starts a line of its own on the wire.
+TEST_F(PageFetcher, aHeaderBlockIsNeverSplitInsideAValue) {
+    std::string headers = "X-A: 1\rX-B: 2\r\nX-C: 3\nX-D: 4\r\nX-E: 5";
+    const Bytes echo =
+        FetchPage("http://echo.arlo.invalid/test/echo", 0, {}, nullptr, nullptr, &headers);
+    const auto requests = received();
+    ASSERT_EQ(requests.size(), 1u);
+    EXPECT_EQ(requests[0].headerCount("X-B"), 0u);
+    EXPECT_EQ(requests[0].headerCount("X-D"), 0u);
+    EXPECT_EQ(requests[0].header("X-A"), "1X-B: 2");
+    EXPECT_EQ(requests[0].header("X-C"), "3X-D: 4");
+    EXPECT_EQ(requests[0].header("X-E"), "5");
+}
+
 TEST_F(PageFetcher, noRedirectReturnsTheRedirectItself) {
     std::string jar = "a=1";
     std::string location;
@@ -464,6 +513,49 @@ TEST_F(PageFetcher, anAddressThatCannotBeUsedLeavesEverythingAsItWas) {
     EXPECT_EQ(headers, "X-Mine: 1");
     EXPECT_EQ(raw, "untouched");
     EXPECT_THAT(received(), IsEmpty());
+}
+
+// A NUL ends the address where libcurl reads it, so what it would reach is not what the
+// caller named: such an address is not used at all.
+TEST_F(PageFetcher, anAddressWithANulByteIsRefused) {
+    using namespace std::string_literals;
+    for (const std::string& url : {"http://echo.arlo.invalid\0.elsewhere.test/test/echo"s,
+                                   "http://echo.arlo.invalid/test/echo\0/more"s,
+                                   "https://echo.arlo.invalid/test/echo?x=\0"s}) {
+        SCOPED_TRACE(url.size());
+        std::string jar = "a=1";
+        const PageResult result = Fetch({.url = url, .cookies = jar});
+        EXPECT_FALSE(result.started);
+        EXPECT_THAT(result.body, IsEmpty());
+        EXPECT_THAT(FetchPage(url, 0, {}, &jar), IsEmpty());
+        EXPECT_EQ(jar, "a=1");
+    }
+    EXPECT_THAT(received(), IsEmpty());
+}
+
+// Whether the whole answer arrived: the status of a complete response, not just some bytes.
+TEST_F(PageFetcher, theResultTellsAWholeAnswerFromAPartialOne) {
+    standin.server().route("partial.test", "/head", [](const standin::Request&) {
+        standin::Response r;
+        r.raw = "HTTP/1.1 200 OK\r\nContent-Le";
+        return r;
+    });
+    const PageResult partial = Fetch({.url = "http://partial.test/head"});
+    EXPECT_FALSE(partial.complete);
+    EXPECT_THAT(partial.body, IsEmpty());
+
+    const PageResult cut = Fetch({.url = "http://partial.test/test/cut-off"});
+    EXPECT_FALSE(cut.complete);
+    EXPECT_EQ(cut.status, 200);
+
+    const PageResult missing = Fetch({.url = "http://partial.test/nothing-here"});
+    EXPECT_TRUE(missing.complete);
+    EXPECT_EQ(missing.status, 404);
+
+    const PageResult whole = Fetch({.url = "http://partial.test/test/body?hex=6f6b"});
+    EXPECT_TRUE(whole.complete);
+    EXPECT_EQ(whole.status, 200);
+    EXPECT_EQ(whole.body, "ok");
 }
 
 TEST_F(PageFetcher, aSilentServerIsGivenUp) {

@@ -113,6 +113,8 @@ TEST_F(RequestObject, aHeaderSetTwiceIsReplacedAndUnsafeLinesAreRefused) {
     EXPECT_TRUE(request.SetRequestHeader("X-Kind", "one"));
     EXPECT_TRUE(request.SetRequestHeader("x-kind", "two"));
     EXPECT_FALSE(request.SetRequestHeader("X-Bad", "a\r\nX-Injected: 1"));
+    EXPECT_FALSE(request.SetRequestHeader("X-Bad", "a\rX-Injected: 1"));
+    EXPECT_FALSE(request.SetRequestHeader("X-Bad", std::string("a\0X-Injected: 1", 15)));
     EXPECT_FALSE(request.SetRequestHeader("X Bad", "a"));
     EXPECT_FALSE(request.SetRequestHeader("", "a"));
     ASSERT_TRUE(request.Send());
@@ -312,6 +314,14 @@ TEST_F(RequestObject, unusableAddressesAndVerbsAreRefusedByOpen) {
     EXPECT_FALSE(request.Open("GET X", "http://h.arlo.invalid/"));
     EXPECT_FALSE(request.Open("", "http://h.arlo.invalid/"));
     EXPECT_FALSE(request.Send());
+    // A NUL anywhere: what libcurl would reach is not what the caller named.
+    using namespace std::string_literals;
+    for (const std::string& address : {"http://dl.arlo.invalid\0.elsewhere.test/test/echo"s,
+                                       "http://dl.arlo.invalid/test/echo\0x"s}) {
+        EXPECT_FALSE(request.Open("GET", address));
+        EXPECT_FALSE(request.Send());
+    }
+    EXPECT_TRUE(received().empty());
 }
 
 TEST_F(RequestObject, refusedAndStalledRequestsFailInsteadOfPassingForAnswers) {

@@ -256,6 +256,54 @@ TEST_F(SelfUpdate, faultyFilesAreRefusedDeletedAndTriedAFewTimesOnly) {
     EXPECT_FALSE(downloadUpdate(plan(), {}, &stop));
 }
 
+// A download that stops moving ends at its own deadline, or at once when the Update window
+// no longer wants it, long before the 30 s stall rule would end it.
+TEST_F(SelfUpdate, aStalledDownloadEndsAtItsDeadlineOrWhenNoLongerWanted) {
+    serve(payload, standin::DownloadFault::Stall, -1, true);
+    DownloadPlan shortLived = plan();
+    shortLived.deadline = milliseconds(700);
+    auto start = std::chrono::steady_clock::now();
+    EXPECT_FALSE(downloadUpdate(shortLived, {}));
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(15));
+    EXPECT_EQ(downloadsSeen(), 4u);
+    EXPECT_FALSE(fs::exists(tmpPath()));
+
+    StopFlag stop = false;
+    std::thread closer([&] {
+        std::this_thread::sleep_for(milliseconds(800));
+        stop = true;
+    });
+    start = std::chrono::steady_clock::now();
+    EXPECT_FALSE(downloadUpdate(plan(), {}, &stop));
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+    closer.join();
+    EXPECT_FALSE(fs::exists(tmpPath()));
+
+    // The probe too ends when the window goes.
+    stop = false;
+    standin.server().route("silent-probe.test", "/", [](const standin::Request&) {
+        standin::Response r;
+        r.silent = true;
+        r.hangAfterSending = true;
+        return r;
+    });
+    std::thread closeAgain([&] {
+        std::this_thread::sleep_for(milliseconds(800));
+        stop = true;
+    });
+    start = std::chrono::steady_clock::now();
+    EXPECT_EQ(probeDownloadSize("http://silent-probe.test/", &stop), "");
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(4));
+    closeAgain.join();
+}
+
+TEST(DownloadDeadline, growsWithTheFileFromTwoMinutes) {
+    EXPECT_EQ(downloadDeadline(0), std::chrono::seconds(120));
+    EXPECT_EQ(downloadDeadline(16 * 1024 * 60), std::chrono::seconds(180));
+    // 17.39 MB: about 18 minutes more.
+    EXPECT_EQ(downloadDeadline(18234736), std::chrono::seconds(120 + 1112));
+}
+
 TEST_F(SelfUpdate, onlyACompleteExecutableForThisMachineWithAValidSignatureIsAccepted) {
     const std::string path = runDirectory + "/candidate";
     const auto size = static_cast<std::int64_t>(payload.size());

@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <thread>
+
+#include <chrono>
+
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -248,8 +252,29 @@ TEST_F(VersionCheck, aStoppedCheck_makesNoFurtherRequest) {
     standin::setReleaseOffer(standin_.server(), standin::releaseOfferFor("1.2"));
     StopFlag stop = true;
     EXPECT_FALSE(checkForUpdate(state_, &stop));
-    EXPECT_EQ(state_.latest, "1.2");
-    EXPECT_EQ(standin_.server().requests().size(), 1u);
+    // Stopped before it began: not even the notice is asked for.
+    EXPECT_EQ(state_.latest, "");
+    EXPECT_EQ(standin_.server().requests().size(), 0u);
+}
+
+// The request under way ends too: a notice that never comes does not hold the check (and its
+// thread) once the offer is withdrawn, long before the 30 s stall rule would.
+TEST_F(VersionCheck, aCheckStoppedWhileTheNoticeStalls_endsAtOnce) {
+    standin::ReleaseOffer stalled = standin::releaseOfferFor("1.2");
+    stalled.noticeStalls = true;
+    standin::setReleaseOffer(standin_.server(), stalled);
+    StopFlag stop = false;
+    std::thread withdraw([&] {
+        standin_.server().waitForRequests(1, std::chrono::milliseconds(10000));
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        stop = true;
+    });
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_FALSE(checkForUpdate(state_, &stop));
+    const auto took = std::chrono::steady_clock::now() - start;
+    withdraw.join();
+    EXPECT_LT(took, std::chrono::seconds(5));
+    EXPECT_EQ(state_.latest, "");
 }
 
 }  // namespace

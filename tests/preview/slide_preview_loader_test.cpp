@@ -5,6 +5,9 @@
 #include <atomic>
 #include <chrono>
 #include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -212,6 +215,92 @@ TEST_F(LoaderTest, aLaterChoiceEndsALoadWaitingOnTheNetwork) {
     EXPECT_FALSE(result.succeeded);
     EXPECT_EQ(result.sheetsFetched, 0);
     EXPECT_FALSE(closing.cancelled());
+}
+
+// Threads of this process that are not the stand-in's (its connection threads name
+// themselves "arlo-standin").
+int clientThreads() {
+    int count = 0;
+    for (const auto& task : std::filesystem::directory_iterator("/proc/self/task")) {
+        std::ifstream comm(task.path() / "comm");
+        std::string name;
+        std::getline(comm, name);
+        count += name == "arlo-standin" ? 0 : 1;
+    }
+    return count;
+}
+
+// Quick clicks on episodes whose server stalls, as the episode panel makes them: each click
+// starts a cover load and a slide-preview load. A newer choice calls the older loads off
+// instead of queueing behind them, so the threads stay few whatever the network does.
+TEST_F(LoaderTest, choicesWhileTheServerStallsKeepTheThreadsBounded) {
+    std::mutex coverLock;
+    std::mutex previewLock;
+    PreviewSelection selection;
+    net::RequestCancel closing;
+    const std::string stalling = std::string("http://") + kWebHost + "/show/silent.html";
+    const int before = clientThreads();
+    int most = before;
+    std::atomic<int> coversEnded{0};
+    {
+        SerialLoads covers(coverLock);
+        SerialLoads previews(previewLock);
+        auto load = [&](bool cover) {
+            return [&, cover](const std::atomic<bool>& stopping) {
+                const PreviewSelection::Choice choice = selection.current();
+                const auto stale = [&] {
+                    return stopping.load() || !selection.isCurrent(choice.number);
+                };
+                const net::CancelScope scope(closing, stale);
+                if (cover) {
+                    net::FetchPage(choice.thumbnailUrl);
+                    ++coversEnded;
+                } else {
+                    loadSlidePreview(choice.previewCode, hosts_, sources_, stale);
+                }
+            };
+        };
+        for (int click = 0; click < 60; ++click) {
+            selection.set(stalling, "silent");
+            covers.start(load(true));
+            previews.start(load(false));
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            most = std::max(most, clientThreads());
+        }
+        std::cout << "[ figures  ] threads over the test's own " << before
+                  << " during 60 clicks against a stalling server: at most " << most - before
+                  << std::endl;
+        // The last choice's loads are still waiting on the network: closing ends them.
+        closing.cancel();
+    }
+    EXPECT_LE(most - before, 4);
+    EXPECT_GE(coversEnded.load(), 1);
+}
+
+// The worker itself calls an older load off: its requests end at once, even when the load
+// opened no scope of its own, and the newer load runs right after.
+TEST_F(LoaderTest, aNewerStartCallsTheRunningLoadOffAndCutsItsRequests) {
+    std::mutex lock;
+    std::atomic<bool> firstEnded{false};
+    std::atomic<bool> sawStopping{false};
+    std::atomic<bool> secondRan{false};
+    SerialLoads loads(lock);
+    loads.start([&](const std::atomic<bool>& stopping) {
+        EXPECT_TRUE(
+            net::FetchPage(std::string("http://") + kWebHost + "/show/silent.html").empty());
+        sawStopping = stopping.load();
+        firstEnded = true;
+    });
+    ASSERT_TRUE(env_.server().waitForRequests(1, std::chrono::milliseconds(10000)));
+    const auto start = std::chrono::steady_clock::now();
+    loads.start([&](const std::atomic<bool>&) { secondRan = true; });
+    loads.waitIdle();
+    // Well within the 30 s that the network alone would take to give up.
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+    EXPECT_TRUE(firstEnded.load());
+    EXPECT_TRUE(sawStopping.load());
+    EXPECT_TRUE(secondRan.load());
+    EXPECT_EQ(loads.completedRuns(), 2);
 }
 
 // The threads: loads of one kind run one at a time under their lock, read the latest

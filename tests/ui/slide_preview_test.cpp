@@ -514,6 +514,44 @@ private slots:
         QCOMPARE(c().cover->backgroundSource(), picturePath(QStringLiteral("no_preview.jpg")));
     }
 
+    // Covers are read as JPEG, PNG, GIF or BMP only; a picture in any other format Qt reads
+    // (here PPM) shows the no-preview picture like an error page.
+    void aCoverInAnotherFormatShowsNoPicture() {
+        QImage picture(160, 90, QImage::Format_RGB32);
+        picture.fill(QColor(10, 120, 200));
+        const auto served = std::make_shared<std::string>();
+        const auto servedMutex = std::make_shared<std::mutex>();
+        env_->server().route("cover-formats.test", "/cover",
+                             [served, servedMutex](const standin::Request&) {
+                                 standin::Response r;
+                                 const std::lock_guard lock(*servedMutex);
+                                 r.body = *served;
+                                 return r;
+                             });
+        // A picture first, so that the refusal is seen to replace it.
+        for (const char* format : {"PNG", "PPM"}) {
+            QByteArray bytes;
+            QBuffer buffer(&bytes);
+            buffer.open(QIODevice::WriteOnly);
+            QVERIFY(picture.save(&buffer, format));
+            {
+                const std::lock_guard lock(*servedMutex);
+                *served = bytes.toStdString();
+            }
+            QSignalSpy shown(&controller(), &PreviewController::thumbnailShown);
+            controller().setSelection(QStringLiteral("http://cover-formats.test/cover"),
+                                      QStringLiteral("test-1380"));
+            controller().startThumbnailLoader();
+            QVERIFY(shown.wait(30000));
+            if (std::string_view(format) == "PNG") {
+                QCOMPARE(rgb(c().cover->backgroundPicture()), picture);
+            } else {
+                QCOMPARE(c().cover->backgroundSource(),
+                         picturePath(QStringLiteral("no_preview.jpg")));
+            }
+        }
+    }
+
     void closingWhileALoadWaitsEndsCleanly() {
         auto loader = std::make_unique<PreviewController>(
             *context_, window_->episodePanel(),

@@ -4,6 +4,7 @@
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <poll.h>
+#include <pthread.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -208,6 +209,28 @@ public:
             data.remove_prefix(static_cast<std::size_t>(n));
         }
         return true;
+    }
+
+    // Writes `data` one byte per `interval`, until the client leaves or the server stops.
+    void trickle(std::string_view data, std::chrono::milliseconds interval) {
+        for (const char byte : data) {
+            if (!writeAll(std::string_view(&byte, 1))) {
+                return;
+            }
+            // Waiting in slices keeps stop() prompt; a client that hung up ends the trickle.
+            for (auto waited = std::chrono::milliseconds(0); waited < interval;
+                 waited += std::chrono::milliseconds(kPollSliceMs)) {
+                if (stopping_) {
+                    return;
+                }
+                pollfd p{fd_, POLLRDHUP, 0};
+                const int wait = static_cast<int>(
+                    std::min<long long>(kPollSliceMs, (interval - waited).count()));
+                if (::poll(&p, 1, wait) > 0 && (p.revents & (POLLRDHUP | POLLHUP | POLLERR))) {
+                    return;
+                }
+            }
+        }
     }
 
     // Stays silent until the client closes the connection or the server stops.
@@ -425,6 +448,8 @@ struct Server::Impl {
     }
 
     void serve(int fd) {
+        // Named, so that tests counting a process's threads can tell the stand-in's apart.
+        ::pthread_setname_np(::pthread_self(), "arlo-standin");
         Connection connection(fd, stopping);
         const int one = 1;
         ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
@@ -460,8 +485,15 @@ struct Server::Impl {
         }
         if (response.silent) {
             // nothing
+        } else if (response.trickle.count() > 0 && !response.raw.empty()) {
+            connection.trickle(response.raw, response.trickle);
         } else if (!response.raw.empty()) {
             connection.writeAll(response.raw);
+        } else if (response.trickle.count() > 0) {
+            if (connection.writeAll(serializeHead(response))) {
+                connection.trickle(response.body + std::string(response.fillerBytes, 'x'),
+                                   response.trickle);
+            }
         } else if (connection.writeAll(serializeHead(response)) &&
                    connection.writeAll(response.body)) {
             const std::string filler(64 * 1024, 'x');

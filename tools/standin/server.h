@@ -52,7 +52,10 @@ struct Response {
     std::optional<std::uint64_t> contentLength;  // declared length; default: what is sent
     bool silent = false;                         // send nothing at all
     bool hangAfterSending = false;  // then stay silent until the client leaves (a stall)
-    std::string raw;                // when not empty: sent instead of all of the above
+    // When not zero, the body (and filler), or `raw`, goes out one byte per interval: a
+    // trickle that never stalls long enough for a stall rule to see it.
+    std::chrono::milliseconds trickle{0};
+    std::string raw;  // when not empty: sent instead of all of the above
 };
 
 using Handler = std::function<Response(const Request&)>;

@@ -82,6 +82,14 @@ void addTestEndpoints(Server& server) {
         r.hangAfterSending = true;
         return r;
     });
+    server.route("", "/test/trickle", [](const Request& request) {
+        // `size` bytes, one per `ms` milliseconds (default 500: two bytes a second).
+        Response r;
+        r.fillerBytes = sizeParameter(request);
+        const long ms = std::atol(request.queryValue("ms").c_str());
+        r.trickle = std::chrono::milliseconds(ms > 0 ? ms : 500);
+        return r;
+    });
     server.route("", "/test/cut-off", [](const Request&) {
         Response r;
         r.body = "partial";
