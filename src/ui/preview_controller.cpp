@@ -121,6 +121,8 @@ void PreviewController::runPreviewLoad(const std::atomic<bool>& stopping) {
         return stopping.load() || !selection_.isCurrent(n);
     };
     const net::CancelScope scope(closing_, ended);
+    // The sheets of the episode shown until now are decoded into again once its frames go.
+    const pictures::KeepSpareSheets reuse;
     postIfCurrent(choice.number, [this] { showLoading(); });
     preview::SlidePreview result =
         preview::loadSlidePreview(choice.previewCode, hosts_, sources_, ended);
@@ -136,7 +138,6 @@ void PreviewController::showLoading() {
     setTextColour(c().previewStatus, kLoadingRed);
     // The old episode's frames go now; until the new ones arrive the popup shows no picture.
     // Their memory is reused by the load that is starting.
-    pictures::recycleFrames(std::move(frames_));
     frames_.clear();
     shownFrame_ = 0;
     c().previewPicture->setBackgroundPicture(QPixmap());
@@ -187,11 +188,12 @@ void PreviewController::showFrame(int d) {
     // is not there (yet) shows no picture.
     QPixmap picture;
     if (d >= 1 && static_cast<std::size_t>(d) <= frames_.size()) {
-        const pictures::Picture& frame = frames_[static_cast<std::size_t>(d) - 1];
+        const pictures::Frame& frame = frames_[static_cast<std::size_t>(d) - 1];
         if (!frame.empty()) {
-            // The frame's pixels as they are: the pixmap takes its copy from them.
-            const QImage image(reinterpret_cast<const uchar*>(frame.pixels.data()), frame.width,
-                               frame.height, frame.width * 4, QImage::Format_RGB32);
+            // The frame's pixels where they are, in its sheet: the pixmap takes its copy.
+            const QImage image(reinterpret_cast<const uchar*>(frame.row(0)), frame.width(),
+                               frame.height(), static_cast<qsizetype>(frame.stride() * 4),
+                               QImage::Format_RGB32);
             picture = QPixmap::fromImage(image);
         }
     }

@@ -251,7 +251,7 @@ TEST(DecodeBmp, rejectsWhatCropBmpRejects) {
 
 TEST(SheetCutting, bmpSheetsGiveTheDecodedCellsAndStopWhenEnoughExist) {
     const std::string sheet = makeBmp(40, 20, 24);
-    std::vector<Picture> frames;
+    std::vector<Frame> frames;
     SheetCut cut;
     ASSERT_TRUE(cutBmpSheet(sheet, 150, frames, cut));
     EXPECT_EQ(cut.width, 40);
@@ -262,7 +262,7 @@ TEST(SheetCutting, bmpSheetsGiveTheDecodedCellsAndStopWhenEnoughExist) {
     ASSERT_EQ(frames.size(), 150u);
     // Frame 150 is the second sheet's cell 49: row 4, column 9, 4 x 2 pixels.
     EXPECT_EQ(frames[149], decodeBmp(cropBmp(sheet, 36, 8, 4, 2)));
-    EXPECT_EQ(frames[149].pixels[0], patternPixel(36, 8));
+    EXPECT_EQ(frames[149].row(0)[0], patternPixel(36, 8));
     EXPECT_FALSE(cutBmpSheet("not a picture", 150, frames, cut));
 }
 

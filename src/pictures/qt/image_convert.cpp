@@ -30,7 +30,8 @@ bool isAcceptedFormat(const QByteArray& format) {
     return false;
 }
 
-bool decodeInto(const QByteArray& picture, QImage& image) {
+bool decodeInto(const QByteArray& picture, QImage& image,
+                const std::function<QImage(QSize)>& prepare = {}) {
     QBuffer buffer;
     buffer.setData(picture);
     if (!buffer.open(QIODevice::ReadOnly)) {
@@ -44,6 +45,10 @@ bool decodeInto(const QByteArray& picture, QImage& image) {
     }
     buffer.seek(0);
     QImageReader reader(&buffer, format);
+    if (prepare) {
+        const QSize size = reader.size();
+        image = size.isValid() ? prepare(size) : QImage();
+    }
     // The readers write into an image of the right size and format as it is.
     if (!reader.read(&image) || image.isNull()) {
         image = QImage();
@@ -342,6 +347,15 @@ bool decodePictureInto(const QByteArray& picture, QImage& image) {
         return false;
     }
     return decodeInto(picture, image);
+}
+
+bool decodePictureInto(const QByteArray& picture, QImage& image,
+                       const std::function<QImage(QSize)>& prepare) {
+    if (picture.size() < 3) {
+        image = QImage();
+        return false;
+    }
+    return decodeInto(picture, image, prepare);
 }
 
 int pictureBmpWidth(const QByteArray& picture) {

@@ -2,7 +2,9 @@
 
 #include <QByteArray>
 #include <QImage>
+#include <QSize>
 #include <QString>
+#include <functional>
 
 // Re-encoding pictures held in memory. Safe to call from several threads at once: nothing is
 // shared between calls.
@@ -37,6 +39,11 @@ QImage decodePicture(const QByteArray& picture);
 // format (a series of equal pictures is decoded without allocating). False, and `image`
 // null, when the picture cannot be read.
 bool decodePictureInto(const QByteArray& picture, QImage& image);
+// The same into the image `prepare` makes for the picture's pixel size once the header is read
+// (an image over memory of the caller's, say); a reader that wants another size or format
+// replaces it with an image of its own.
+bool decodePictureInto(const QByteArray& picture, QImage& image,
+                       const std::function<QImage(QSize)>& prepare);
 
 // Pixel width and height of a picture as its BMP form states them; a picture in another
 // format is converted first. 0 when it cannot be read.
