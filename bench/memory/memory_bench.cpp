@@ -1,4 +1,4 @@
-// Resident memory of the Main window over a long session, against the stand-in on loopback:
+// Resident memory of the Main window over a long session, against the stand-in in this process:
 // after start-up (window shown, movie page set up, list filled), then after `rows` Mandarin-
 // dubbed rows were chosen one after another, each time waiting until its cover and its slide
 // preview have loaded and shown. Prints
@@ -19,6 +19,9 @@
 #include <string>
 
 #include "catalogue/catalogue.h"
+#include "deploy/deploy.h"
+#include "net/page_fetcher.h"
+#include "preview/slide_preview.h"
 #include "standin/standin_environment.h"
 #include "ui/app_context.h"
 #include "ui/episode_list_panel.h"
@@ -61,6 +64,23 @@ bool run(int rows) {
     if (!env.ok()) {
         return fail("the stand-in did not start");
     }
+    // The stand-in runs in this process: its memory is not the program's. It draws the three
+    // sheets every show here uses before anything is measured (and forgets the requests it
+    // records as they come); fetching them loads the network library, as the program's
+    // start-up does for its version check.
+    const std::string code =
+        catalogue::Catalogue::builtIn().value(catalogue::List::MandarinPreviewCodes, 1);
+    const preview::ShowInfo show = preview::parseShowPage(
+        net::FetchPageUtf8(std::string(deploy::kPptvWebHost) + preview::showPagePath(code)));
+    for (int k = 0; k < 3; ++k) {
+        if (net::FetchPage(std::string(deploy::kPptvPictureHost) +
+                           preview::spriteSheetPath(show.showId, k))
+                .empty()) {
+            return fail("the stand-in serves no sheets");
+        }
+    }
+    env.server().clearRequests();
+
     QTemporaryDir folder;
     ui::AppContext context;
     ui::RecordingNotices notices;
@@ -106,6 +126,7 @@ bool run(int rows) {
         if (!preview.first().at(0).toBool()) {
             return fail("a row's preview failed");
         }
+        env.server().clearRequests();
     }
     settle();
     const long afterRows = residentKib();
