@@ -12,6 +12,7 @@
 #include "catalogue/catalogue.h"
 #include "catalogue/settings_file.h"
 #include "online/usage_ping.h"
+#include "playback/player_page.h"
 #include "ui/main_window.h"
 
 namespace arlo::app {
@@ -88,6 +89,8 @@ void Program::onMainWindowCreated() {
         QFile::remove(stale);
     }
     state.playerPagePath = (runDirectory + kPlayerPageFileName).toStdString();
+    // So are the Player pages' temporary files that a run ended while writing left behind.
+    playback::removeStalePageTemporaries(context_.runDirectory.toStdString());
 
     // The three locks live in the context from its construction; the catalogue is built
     // on first use and is complete before any worker starts.

@@ -189,10 +189,12 @@ void PreviewController::showFrame(int d) {
     if (d >= 1 && static_cast<std::size_t>(d) <= frames_.size()) {
         const pictures::Picture& frame = frames_[static_cast<std::size_t>(d) - 1];
         if (!frame.empty()) {
-            // The frame's pixels as they are: the pixmap takes its copy from them.
+            // The frame's pixels as they are, copied: a pixmap made from an image of the same
+            // format may share the image's pixels, and the frames' memory is recycled for the
+            // next load or freed with this controller while the panel still shows the picture.
             const QImage image(reinterpret_cast<const uchar*>(frame.pixels.data()), frame.width,
                                frame.height, frame.width * 4, QImage::Format_RGB32);
-            picture = QPixmap::fromImage(image);
+            picture = QPixmap::fromImage(image.copy());
         }
     }
     c().previewPicture->setBackgroundPicture(picture);

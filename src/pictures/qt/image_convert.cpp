@@ -30,7 +30,8 @@ bool isAcceptedFormat(const QByteArray& format) {
     return false;
 }
 
-bool decodeInto(const QByteArray& picture, QImage& image) {
+// `maxPixels` < 0: any size Qt's own allocation limit lets through.
+bool decodeInto(const QByteArray& picture, QImage& image, qint64 maxPixels = -1) {
     QBuffer buffer;
     buffer.setData(picture);
     if (!buffer.open(QIODevice::ReadOnly)) {
@@ -44,8 +45,17 @@ bool decodeInto(const QByteArray& picture, QImage& image) {
     }
     buffer.seek(0);
     QImageReader reader(&buffer, format);
+    auto tooLarge = [maxPixels](QSize size) {
+        return maxPixels >= 0 &&
+               (!size.isValid() || qint64{size.width()} * size.height() > maxPixels);
+    };
+    // The size the header states decides before a pixel is decoded.
+    if (tooLarge(reader.size())) {
+        image = QImage();
+        return false;
+    }
     // The readers write into an image of the right size and format as it is.
-    if (!reader.read(&image) || image.isNull()) {
+    if (!reader.read(&image) || image.isNull() || tooLarge(image.size())) {
         image = QImage();
         return false;
     }
@@ -342,6 +352,14 @@ bool decodePictureInto(const QByteArray& picture, QImage& image) {
         return false;
     }
     return decodeInto(picture, image);
+}
+
+bool decodePictureInto(const QByteArray& picture, QImage& image, qint64 maxPixels) {
+    if (picture.size() < 3) {
+        image = QImage();
+        return false;
+    }
+    return decodeInto(picture, image, maxPixels);
 }
 
 int pictureBmpWidth(const QByteArray& picture) {

@@ -37,6 +37,9 @@ QImage decodePicture(const QByteArray& picture);
 // format (a series of equal pictures is decoded without allocating). False, and `image`
 // null, when the picture cannot be read.
 bool decodePictureInto(const QByteArray& picture, QImage& image);
+// The same for a picture of at most `maxPixels` pixels: one whose header states more, or
+// whose reader cannot tell its size before decoding, is refused without being decoded.
+bool decodePictureInto(const QByteArray& picture, QImage& image, qint64 maxPixels);
 
 // Pixel width and height of a picture as its BMP form states them; a picture in another
 // format is converted first. 0 when it cannot be read.

@@ -12,15 +12,18 @@
 namespace arlo::pictures {
 namespace {
 
-// Frames of one load at most: ten sheets.
+// Frames of one load at most: ten sheets, and no more pixels than one load may keep.
 constexpr std::size_t kSpareFrames = 10 * kSheetRows * kSheetColumns;
+constexpr std::size_t kSparePixels = kMaxLoadFramePixels;
 
-// Frames handed back by recycleFrames.
+// Frames handed back by recycleFrames, and the pixels their memory holds.
 std::mutex spareMutex;
 std::vector<Picture> spareFrames;
+std::size_t sparePixels = 0;
 
 std::vector<Picture> takeSpareFrames() {
     std::lock_guard lock(spareMutex);
+    sparePixels = 0;
     return std::exchange(spareFrames, {});
 }
 
@@ -56,7 +59,7 @@ bool cutSpriteSheet(const std::string& sheet, long wanted, std::vector<Picture>&
     // The sheets of a load are alike in size and format: each thread decodes into the same
     // pixels, instead of having fresh megabytes mapped and cleared for every sheet.
     thread_local QImage image;
-    if (!decodePictureInto(bytes, image)) {
+    if (!decodePictureInto(bytes, image, kMaxSheetPixels)) {
         return false;
     }
     if (image.hasAlphaChannel()) {
@@ -69,6 +72,11 @@ bool cutSpriteSheet(const std::string& sheet, long wanted, std::vector<Picture>&
     }
     if (image.format() != QImage::Format_RGB32) {
         image.convertTo(QImage::Format_RGB32);
+    }
+    if (!sheetSizeAccepted(image.width(), image.height()) ||
+        !sheetFramesFit(frames, wanted, image.width(), image.height())) {
+        image = QImage();
+        return false;
     }
     cut.width = image.width();
     cut.height = image.height();
@@ -97,10 +105,12 @@ bool cutSpriteSheet(const std::string& sheet, long wanted, std::vector<Picture>&
 void recycleFrames(std::vector<Picture>&& frames) {
     std::lock_guard lock(spareMutex);
     for (Picture& frame : frames) {
-        if (spareFrames.size() >= kSpareFrames) {
+        const std::size_t pixels = frame.pixels.capacity();
+        if (spareFrames.size() >= kSpareFrames || sparePixels + pixels > kSparePixels) {
             break;
         }
         if (!frame.empty()) {  // an empty frame has no memory worth keeping
+            sparePixels += pixels;
             spareFrames.push_back(std::move(frame));
         }
     }
