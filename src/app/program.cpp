@@ -9,6 +9,7 @@
 #include <QTimer>
 #include <thread>
 
+#include "app/desktop_identity.h"
 #include "app/update_offer.h"
 #include "catalogue/catalogue.h"
 #include "catalogue/settings_file.h"
@@ -108,6 +109,7 @@ void Program::onMainWindowCreated() {
 }
 
 void Program::finishStartUp() {
+    setApplicationIcon();
     // The movie page is hidden until 剧场版 is chosen (which builds it at once). Its set-up
     // pauses while serving events, so the window may be closed meanwhile.
     const QPointer<Program> alive(this);

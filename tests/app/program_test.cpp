@@ -68,7 +68,11 @@ class ProgramTest : public QObject {
 
     bool eventFilter(QObject*, QEvent* event) override {
         if (event->type() == QEvent::Paint && !painted_) {
-            steps_.push_back(QStringLiteral("painted, %1 posters").arg(grid().cellCount()));
+            steps_.push_back(QStringLiteral("painted, %1 posters%2")
+                                 .arg(grid().cellCount())
+                                 .arg(QGuiApplication::windowIcon().isNull()
+                                          ? QString()
+                                          : QStringLiteral(", icon")));
         }
         painted_ = painted_ || event->type() == QEvent::Paint;
         return false;
@@ -167,6 +171,7 @@ class ProgramTest : public QObject {
 
 private slots:
     void init() {
+        QGuiApplication::setWindowIcon(QIcon());
         QVERIFY(runDir_.isValid());
         QVERIFY(documents_.isValid());
         quitCodes_.clear();
@@ -227,6 +232,8 @@ private slots:
         QTRY_COMPARE(checks_.load(), 1);
         QVERIFY(checkHadTheSettings_.load());
         verifyTheFullGrid();
+        // The task bar's icon came after the paint too.
+        QVERIFY(program_->mainWindow().windowIcon().availableSizes().contains(QSize(256, 256)));
         // The page is still hidden, and the keyboard stayed where start-up put it.
         QCOMPARE(control<QStackedWidget>(QStringLiteral("高级选择夹1"))->currentIndex(), 0);
         QVERIFY(!control(QStringLiteral("多功能条1"))->hasFocus());
