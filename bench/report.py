@@ -144,11 +144,23 @@ def preview(build):
                 ("ratio<=", 1.1), "<= 1.1x")]
 
 
+def median_of(results, benchmark):
+    """The median aggregate of a repeated benchmark, whatever suffixes its name carries
+    (iterations:1/manual_time)."""
+    for entry in results.values():
+        if (entry.get("aggregate_name") == "median"
+                and entry.get("run_name", "").split("/")[0] == benchmark):
+            return entry
+    raise KeyError(f"{benchmark} median")
+
+
 def player(build):
+    # The page engine refuses to start its sandbox as root; the tests run it the same way.
+    env = {"QTWEBENGINE_DISABLE_SANDBOX": "1"} if os.geteuid() == 0 else None
     b = gbench(build, "bench/flash_player/bench_flash_player", None,
-               ["--benchmark_repetitions=10", "--benchmark_report_aggregates_only=true"])
-    first = b["WithEmulatorToFirstFrame_median"]
-    plain = b["WithoutEmulatorToLoaded_median"]
+               ["--benchmark_repetitions=10", "--benchmark_report_aggregates_only=true"], env)
+    first = median_of(b, "WithEmulatorToFirstFrame")
+    plain = median_of(b, "WithoutEmulatorToLoaded")
     return [Row("Play to first painted player frame (median of 10)", ms(first), "ms",
                 "same page loaded without the emulator (white)", ms(plain), None, "report")]
 
