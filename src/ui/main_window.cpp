@@ -187,7 +187,11 @@ void MainWindow::onResultListClicked(int row) {
     episodeList_->chooseRow(*listPanel_->controls().resultList, row);
 }
 
-void MainWindow::onCategoryChanged(int) {
+void MainWindow::onCategoryChanged(int index) {
+    if (index == 1) {
+        // Built before the page is shown, as if the set-up had run its course.
+        posterPage_->setUpNow();
+    }
     navigation_->categoryChosen();
 }
 

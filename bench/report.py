@@ -1,0 +1,233 @@
+#!/usr/bin/env python3
+"""Runs every benchmark of a Release build and prints one table: what is measured, the
+baseline it is compared with, the ratio, the target and whether it is met.
+
+    bench/report.py BUILD_DIR [--markdown] [--only NAME,...]
+
+Timings are taken in one run per benchmark, so a ratio compares figures measured side by
+side on the same machine under the same load."""
+
+import argparse
+import json
+import os
+import shutil
+import statistics
+import subprocess
+import sys
+import tempfile
+
+ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+
+
+class Row:
+    def __init__(self, what, value, unit, baseline_name="", baseline=None, target=None,
+                 target_text=""):
+        self.what = what
+        self.value = value
+        self.unit = unit
+        self.baseline_name = baseline_name
+        self.baseline = baseline
+        # target: ("ratio<=", x), ("value<=", x) or None
+        self.target = target
+        self.target_text = target_text
+
+    def ratio(self):
+        if self.baseline:
+            return self.value / self.baseline
+        return None
+
+    def met(self):
+        if self.target is None:
+            return ""
+        kind, limit = self.target
+        measured = self.ratio() if kind == "ratio<=" else self.value
+        if measured is None:
+            return "?"
+        return "yes" if measured <= limit else "NO"
+
+
+def fmt(value, unit):
+    if value is None:
+        return ""
+    if unit == "ms":
+        return f"{value:.2f} ms" if value < 10 else f"{value:.1f} ms"
+    if unit == "MiB":
+        return f"{value:.1f} MiB"
+    if unit == "MiB/s":
+        return f"{value:.0f} MiB/s"
+    return f"{value:g} {unit}"
+
+
+def run(cmd, env=None, **kw):
+    print("bench: " + " ".join(cmd), file=sys.stderr, flush=True)
+    full_env = dict(os.environ)
+    if env:
+        full_env.update(env)
+    return subprocess.run(cmd, env=full_env, check=True, stdout=subprocess.PIPE, text=True, **kw)
+
+
+def gbench(build, exe, filt=None, extra=(), env=None):
+    """Runs a Google Benchmark executable; returns {name: benchmark entry} (aggregates
+    under their aggregate names)."""
+    cmd = [os.path.join(build, exe), "--benchmark_format=json"]
+    if filt:
+        cmd.append("--benchmark_filter=" + filt)
+    cmd.extend(extra)
+    out = run(cmd, env=env).stdout
+    data = json.loads(out[out.index("{"):])
+    return {b["name"]: b for b in data["benchmarks"]}
+
+
+def ms(entry):
+    scale = {"ns": 1e-6, "us": 1e-3, "ms": 1.0, "s": 1e3}[entry.get("time_unit", "ns")]
+    return entry["real_time"] * scale
+
+
+def on_display(cmd):
+    if os.environ.get("DISPLAY"):
+        return cmd
+    return ["xvfb-run", "-a", "-s", "-screen 0 1280x1024x24"] + cmd
+
+
+def startup(build):
+    exports = tempfile.mkdtemp()
+    out = os.path.join(exports, "startup.json")
+    home = tempfile.mkdtemp()
+    cmd = on_display(["hyperfine", "-N", "--warmup", "3", "--runs",
+                      os.environ.get("BENCH_RUNS", "30"), "--export-json", out,
+                      "-n", "empty window", os.path.join(build, "bench/startup/startup_baseline"),
+                      "-n", "text floor", os.path.join(build, "bench/startup/startup_text_floor"),
+                      "-n", "program", os.path.join(build, "src/app/Arlo迷")])
+    run(cmd, env={"ARLO_EXIT_WHEN_SHOWN": "filled", "HOME": home})
+    results = {r["command"]: r for r in json.load(open(out))["results"]}
+    shutil.rmtree(exports, ignore_errors=True)
+    shutil.rmtree(home, ignore_errors=True)
+    med = {k: statistics.median(v["times"]) * 1000 for k, v in results.items()}
+    return [
+        Row("start-up to Main window painted, list filled", med["program"], "ms",
+            "plain Qt window, same text", med["text floor"], ("ratio<=", 1.25), "<= 1.25x"),
+        Row("start-up (same run)", med["program"], "ms", "empty Qt window", med["empty window"]),
+    ]
+
+
+def episode_list(build):
+    rows = []
+    b = gbench(build, "bench/episode_list/bench_episode_list")
+    for size, key_target, fill_target in ((742, None, None), (10000, 2.0, None),
+                                          (100000, 16.0, 16.0)):
+        key = b.get(f"BM_KeystrokeToResultsOnScreen/{size}")
+        if key:
+            rows.append(Row(f"keystroke to results on screen, {size:,} rows (median)",
+                            key["median_us"] / 1000, "ms", "", None,
+                            ("value<=", key_target) if key_target else None,
+                            f"<= {key_target:g} ms" if key_target else ""))
+        fill = b.get(f"BM_FirstFill/{size}")
+        if fill:
+            rows.append(Row(f"first fill, {size:,} rows (median)", fill["median_us"] / 1000, "ms",
+                            "", None, ("value<=", fill_target) if fill_target else None,
+                            f"<= {fill_target:g} ms" if fill_target else ""))
+    ref = b.get("BM_ProxyFilterReference")
+    key = b.get("BM_KeystrokeToResultsOnScreen/742")
+    if ref and key:
+        rows.append(Row("keystroke to results on screen, 742 rows (median)",
+                        key["median_us"] / 1000, "ms", "QSortFilterProxyModel, same rows",
+                        ref["median_us"] / 1000))
+    return rows
+
+
+def preview(build):
+    b = gbench(build, "bench/preview_load/bench_preview_load",
+               "BM_RowToSliderEnabled|BM_FetchAndDecodeOnly",
+               ["--benchmark_min_time=2"], env={"QT_QPA_PLATFORM": "offscreen"})
+    return [Row("slide preview: row chosen to slider enabled", ms(b["BM_RowToSliderEnabled"]),
+                "ms", "fetch the sheets + decode each once", ms(b["BM_FetchAndDecodeOnly"]),
+                ("ratio<=", 1.1), "<= 1.1x")]
+
+
+def median_of(results, benchmark):
+    """The median aggregate of a repeated benchmark, whatever suffixes its name carries
+    (iterations:1/manual_time)."""
+    for entry in results.values():
+        if (entry.get("aggregate_name") == "median"
+                and entry.get("run_name", "").split("/")[0] == benchmark):
+            return entry
+    raise KeyError(f"{benchmark} median")
+
+
+def player(build):
+    # The page engine refuses to start its sandbox as root; the tests run it the same way.
+    env = {"QTWEBENGINE_DISABLE_SANDBOX": "1"} if os.geteuid() == 0 else None
+    b = gbench(build, "bench/flash_player/bench_flash_player", None,
+               ["--benchmark_repetitions=10", "--benchmark_report_aggregates_only=true"], env)
+    first = median_of(b, "WithEmulatorToFirstFrame")
+    plain = median_of(b, "WithoutEmulatorToLoaded")
+    return [Row("Play to first painted player frame (median of 10)", ms(first), "ms",
+                "same page loaded without the emulator (white)", ms(plain), None, "report")]
+
+
+def memory(build):
+    out = run([os.path.join(build, "bench/memory/bench_memory")],
+              env={"QT_QPA_PLATFORM": "offscreen"}).stdout
+    values = dict(line.split("=", 1) for line in out.split() if "=" in line)
+    start = float(values["rss_after_start_kib"]) / 1024
+    after = float(values["rss_after_rows_kib"]) / 1024
+    rows_chosen = values.get("rows", "200")
+    return [Row("RSS after start-up", start, "MiB"),
+            Row(f"RSS after {rows_chosen} Mandarin rows chosen (covers, previews)", after, "MiB",
+                "RSS after start-up", start, ("value<=", start + 20), "<= start-up + 20 MiB")]
+
+
+def net(build):
+    b = gbench(build, "bench/net/bench_net")
+    return [Row("page fetch over loopback", ms(b["BM_FetchPage"]), "ms", "bare libcurl",
+                ms(b["BM_BareCurl"]))]
+
+
+SECTIONS = {
+    "startup": startup,
+    "episode_list": episode_list,
+    "preview": preview,
+    "player": player,
+    "memory": memory,
+    "net": net,
+}
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("build")
+    parser.add_argument("--markdown", action="store_true")
+    parser.add_argument("--only", default="")
+    args = parser.parse_args()
+    names = [n for n in args.only.split(",") if n] or list(SECTIONS)
+    rows = []
+    failed = []
+    for name in names:
+        try:
+            rows.extend(SECTIONS[name](args.build))
+        except (subprocess.CalledProcessError, KeyError, ValueError) as e:
+            print(f"bench: {name} failed: {e}", file=sys.stderr)
+            failed.append(name)
+    header = ["measured", "value", "baseline", "baseline value", "ratio", "target", "met"]
+    table = [[r.what, fmt(r.value, r.unit), r.baseline_name, fmt(r.baseline, r.unit),
+              f"{r.ratio():.2f}x" if r.ratio() is not None else "", r.target_text, r.met()]
+             for r in rows]
+    if args.markdown:
+        print("| " + " | ".join(header) + " |")
+        print("|" + "---|" * len(header))
+        for t in table:
+            print("| " + " | ".join(t) + " |")
+    else:
+        widths = [max(len(h), *(len(t[i]) for t in table)) if table else len(h)
+                  for i, h in enumerate(header)]
+        print("  ".join(h.ljust(w) for h, w in zip(header, widths)))
+        for t in table:
+            print("  ".join(c.ljust(w) for c, w in zip(t, widths)))
+    if failed:
+        print("bench: failed: " + ", ".join(failed), file=sys.stderr)
+        return 1
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
