@@ -53,7 +53,7 @@ const LanguageRows& EpisodeListController::rowsOfLanguage(int languageIndex) {
     const std::size_t index = languageIndex == 1 ? 1 : 0;
     if (!languages_[index]) {
         languages_[index] = std::make_unique<const LanguageRows>(
-            buildLanguageRows(catalogue::Catalogue::builtIn(), index == 1));
+            buildLanguageRows(context_.catalogue(), index == 1));
     }
     return *languages_[index];
 }
