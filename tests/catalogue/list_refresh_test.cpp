@@ -13,8 +13,8 @@ namespace {
 using namespace std::chrono_literals;
 
 RowSnapshot japaneseRows() {
-    static const RowSnapshot rows = std::make_shared<const std::vector<EpisodeRow>>(
-        buildEpisodeRows(Catalogue::builtIn(), false));
+    static const RowSnapshot rows =
+        std::make_shared<const EpisodeRows>(Catalogue::builtIn(), false);
     return rows;
 }
 
