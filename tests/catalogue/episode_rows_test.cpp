@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <random>
-#include <thread>
 
 #include "support/catalogue_of.h"
 #include "text/gbk.h"
@@ -184,23 +183,6 @@ TEST(EpisodeSearch, findsWhatANaiveScanOfEveryKeyFinds) {
             const std::string query = key.substr(from, 1 + (from + i) % 5);
             ASSERT_EQ(searchRows(rows, query), naiveSearch(rows, query)) << query;
         }
-    }
-}
-
-TEST(EpisodeSearch, manyThreadsSearchingFirstAllSeeTheSameKeys) {
-    // The keys are laid out by whichever search comes first; every one must see them whole.
-    const auto rows = buildEpisodeRows(cat(), false);
-    const auto expected = naiveSearch(rows, "12");
-    std::vector<std::vector<std::size_t>> results(4);
-    std::vector<std::thread> threads;
-    for (auto& result : results) {
-        threads.emplace_back([&rows, &result] { result = searchRows(rows, "12"); });
-    }
-    for (auto& thread : threads) {
-        thread.join();
-    }
-    for (const auto& result : results) {
-        EXPECT_EQ(result, expected);
     }
 }
 
