@@ -13,6 +13,13 @@ target_compile_definitions(arlo_options INTERFACE
   QT_NO_NARROWING_CONVERSIONS_IN_CONNECT
 )
 
+# Test executables of AddressSanitizer builds carry tests/support/asan_foreign_deletes.cpp.
+function(arlo_sanitizer_support name)
+  if(TARGET arlo_asan_foreign_deletes)
+    target_link_libraries(${name} PRIVATE arlo_asan_foreign_deletes ${CMAKE_DL_LIBS})
+  endif()
+endfunction()
+
 # Adds a GoogleTest executable whose cases are registered with CTest one by one.
 function(arlo_gtest name)
   cmake_parse_arguments(ARG "" "" "SOURCES;LIBS;LABELS" ${ARGN})
@@ -20,6 +27,7 @@ function(arlo_gtest name)
   # Qt-free tests: no moc pass.
   set_target_properties(${name} PROPERTIES AUTOMOC OFF)
   target_link_libraries(${name} PRIVATE arlo::options GTest::gtest GTest::gmock GTest::gtest_main ${ARG_LIBS})
+  arlo_sanitizer_support(${name})
   # Discovered tests take one label: gtest_discover_tests splits property lists, so "unit;tsan"
   # would lose its second part. "tsan" tests are also rebuilt and run under ThreadSanitizer.
   if(ARG_LABELS)
@@ -36,6 +44,7 @@ function(arlo_qtest name)
   cmake_parse_arguments(ARG "" "TIMEOUT" "SOURCES;LIBS;LABELS;ENV" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE arlo::options Qt6::Test ${ARG_LIBS})
+  arlo_sanitizer_support(${name})
   add_test(NAME ${name} COMMAND ${name})
   if(NOT ARG_TIMEOUT)
     set(ARG_TIMEOUT 300)

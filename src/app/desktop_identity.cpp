@@ -20,6 +20,9 @@ QIcon applicationIcon() {
 
 void setDesktopIdentity() {
     QGuiApplication::setDesktopFileName(desktopFileName());
+}
+
+void setApplicationIcon() {
     QGuiApplication::setWindowIcon(applicationIcon());
 }
 

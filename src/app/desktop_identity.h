@@ -13,7 +13,11 @@ QString desktopFileName();
 // The program's icon at every size drawn for it (16 to 256 pixels).
 QIcon applicationIcon();
 
-// Sets both on the application, before any window is made.
+// Sets the desktop entry's name on the application, before any window is made.
 void setDesktopIdentity();
+
+// Gives every window the program's icon. Decoding its eight sizes is not needed for the Main
+// window's first paint, so start-up does it right after.
+void setApplicationIcon();
 
 }  // namespace arlo::app

@@ -13,7 +13,8 @@ namespace {
 int run(int argc, char** argv) {
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Arlo迷"));
-    // The task bar shows the icon and name of the installed desktop entry.
+    // The task bar matches the windows to the installed desktop entry; start-up gives them
+    // the icon once the Main window has painted.
     arlo::app::setDesktopIdentity();
     // The program ends when the Main window closes, whatever other window is still open.
     QApplication::setQuitOnLastWindowClosed(false);

@@ -5,13 +5,16 @@
 #include <QEvent>
 #include <QFile>
 #include <QFileInfo>
+#include <QPointer>
 #include <QTimer>
 #include <thread>
 
+#include "app/desktop_identity.h"
 #include "app/update_offer.h"
 #include "catalogue/catalogue.h"
 #include "catalogue/settings_file.h"
 #include "online/usage_ping.h"
+#include "playback/player_page.h"
 #include "ui/main_window.h"
 
 namespace arlo::app {
@@ -88,6 +91,8 @@ void Program::onMainWindowCreated() {
         QFile::remove(stale);
     }
     state.playerPagePath = (runDirectory + kPlayerPageFileName).toStdString();
+    // So are the Player pages' temporary files that a run ended while writing left behind.
+    playback::removeStalePageTemporaries(context_.runDirectory.toStdString());
 
     // The three locks live in the context from its construction; the catalogue is built
     // on first use and is complete before any worker starts.
@@ -100,17 +105,31 @@ void Program::onMainWindowCreated() {
     main_->activateWindow();
     main_->setFocus(Qt::ActiveWindowFocusReason);
 
-    main_->setUpMoviePage();
+    // The first paint shows the list: its refresh starts now. What the first paint does not
+    // show follows it, in its own order.
     main_->startEpisodeListRefresh();
+    new AfterFirstPaint(*main_, [this] { finishStartUp(); });
+}
+
+void Program::finishStartUp() {
+    setApplicationIcon();
+    // The movie page is hidden until 剧场版 is chosen (which builds it at once). Its set-up
+    // pauses while serving events, so the window may be closed meanwhile.
+    const QPointer<Program> alive(this);
+    main_->setUpMoviePage();
+    if (alive.isNull() || shutDown_) {
+        return;
+    }
+    catalogue::PlaybackState& state = context_.state;
     if (context_.documentsFolder.empty()) {
         catalogue::loadInstalledVersion(state);
     } else {
         catalogue::loadInstalledVersion(state, context_.documentsFolder);
     }
-    new AfterFirstPaint(*main_, [this, installed = state.installedVersion] {
-        updateOffer_->start(installed, versionCheck_);
-        usagePing_();
-    });
+    updateOffer_->start(state.installedVersion, versionCheck_);
+    usagePing_();
+    startedUp_ = true;
+    emit startedUp();
 }
 
 void Program::shutdown() {

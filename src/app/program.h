@@ -43,14 +43,22 @@ public:
     Program(ui::Notices& notices, ProgramOptions options);
     ~Program() override;
 
-    // Shows the Main window; its created event runs the start-up sequence.
+    // Shows the Main window; its created event runs the start-up sequence, whose work that
+    // the first paint does not show runs once the window has painted.
     void start();
+    // The whole start-up sequence has run: the movie page is set up, the Settings file read,
+    // the version check and the usage ping started.
+    bool hasStartedUp() const { return startedUp_; }
 
     ui::MainWindow& mainWindow() { return *main_; }
     ui::AppContext& context() { return context_; }
 
+signals:
+    void startedUp();
+
 private:
     void onMainWindowCreated();
+    void finishStartUp();
     void shutdown();
 
     ui::AppContext context_;
@@ -60,14 +68,15 @@ private:
     std::unique_ptr<ui::MainWindow> main_;
     UpdateOffer* updateOffer_ = nullptr;
     bool shutDown_ = false;
+    bool startedUp_ = false;
 };
 
 // The directory of an executable path, without a trailing separator.
 QString runDirectoryOf(const QString& executablePath);
 
 // Start-up hook run on a worker thread that is never waited for. The version check and then
-// the usage ping start once the Main window has first painted: loading the network library
-// would otherwise compete with that paint.
+// the usage ping start once the Main window has first painted and its movie page is set up:
+// loading the network library would otherwise compete with that paint.
 void startUsagePing();
 
 }  // namespace arlo::app

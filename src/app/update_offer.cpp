@@ -3,7 +3,6 @@
 #include <mutex>
 #include <thread>
 
-#include "ui/main_window.h"
 #include "ui/notices.h"
 #include "ui/update_window.h"
 
@@ -18,8 +17,8 @@ struct UpdateOffer::Mailbox {
     online::StopFlag stop = false;
 };
 
-UpdateOffer::UpdateOffer(ui::AppContext& context, ui::MainWindow& main,
-                         std::function<void()> endProgram, QObject* parent)
+UpdateOffer::UpdateOffer(ui::AppContext& context, QWidget& main, std::function<void()> endProgram,
+                         QObject* parent)
     : QObject(parent),
       context_(context),
       main_(main),

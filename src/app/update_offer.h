@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QObject>
+#include <QWidget>
 #include <functional>
 #include <memory>
 #include <string>
@@ -9,7 +10,6 @@
 
 namespace arlo::ui {
 struct AppContext;
-class MainWindow;
 class UpdateWindow;
 }  // namespace arlo::ui
 
@@ -27,7 +27,7 @@ public:
     // The check itself; online::checkForUpdate unless a test brings its own.
     using Check = std::function<bool(online::VersionState&, const online::StopFlag*)>;
 
-    UpdateOffer(ui::AppContext& context, ui::MainWindow& main, std::function<void()> endProgram,
+    UpdateOffer(ui::AppContext& context, QWidget& main, std::function<void()> endProgram,
                 QObject* parent = nullptr);
     // Withdraws the offer; a check still running finds nobody to tell.
     ~UpdateOffer() override;
@@ -46,7 +46,8 @@ private:
     void offer(const online::VersionState& version);
 
     ui::AppContext& context_;
-    ui::MainWindow& main_;
+    // The Main window, hidden when the Update window takes its place.
+    QWidget& main_;
     std::function<void()> endProgram_;
     std::shared_ptr<Mailbox> mailbox_;
     std::unique_ptr<ui::UpdateWindow> window_;

@@ -1,33 +1,95 @@
 #include "catalogue/episode_rows.h"
 
-#include "catalogue/list_text.h"
+#include <string.h>
+
+#include <charconv>
+
 #include "text/gbk.h"
 
 namespace arlo::catalogue {
 
-std::vector<EpisodeRow> buildEpisodeRows(const Catalogue& catalogue, bool mandarin) {
-    const List titles = mandarin ? List::MandarinTitles : List::JapaneseTitles;
-    const int count = catalogue.count(titles);
-    std::vector<EpisodeRow> rows(static_cast<std::size_t>(count));
-    for (int n = 1; n <= count; ++n) {
-        EpisodeRow& row = rows[static_cast<std::size_t>(n - 1)];
-        row.cells[1] = std::to_string(n);
-        row.cells[2] = catalogue.value(titles, n);
-        if (mandarin) {
-            row.cells[3] = catalogue.value(List::MandarinSohuIds, n);
-            row.cells[4] = catalogue.value(List::MandarinLeTVIds, n);
-            row.cells[5] = catalogue.value(List::MandarinIqiyiIds, n);
-            row.cells[6] = catalogue.value(List::MandarinThumbnailUrls, n);
-            row.cells[7] = catalogue.value(List::MandarinPreviewCodes, n);
-        } else {
-            row.cells[3] = catalogue.value(List::JapaneseSohuIds, n);
-        }
-        row.searchKey = row.cells[1] + row.cells[2];
+namespace {
+
+// The value of a catalogue line, "n-value": the text after its last "-".
+std::string_view valueOf(std::string_view line) {
+    const void* dash = memrchr(line.data(), '-', line.size());
+    if (dash == nullptr) {
+        return {};
     }
-    return rows;
+    return line.substr(static_cast<std::size_t>(static_cast<const char*>(dash) - line.data()) + 1);
 }
 
-std::vector<std::size_t> searchRows(const std::vector<EpisodeRow>& rows, std::string_view query) {
+}  // namespace
+
+EpisodeRows::EpisodeRows(const Catalogue& catalogue, bool mandarin)
+    : catalogue_(&catalogue),
+      titles_(&catalogue.lines(mandarin ? List::MandarinTitles : List::JapaneseTitles)),
+      mandarin_(mandarin) {}
+
+const EpisodeRows::Keys& EpisodeRows::keys() const {
+    std::call_once(keysLaid_, [this] {
+        std::size_t length = 0;
+        for (const std::string& line : *titles_) {
+            length += line.size() + 1;  // about as long as the line itself, with a line feed
+        }
+        keys_.text.reserve(length);
+        keys_.starts.reserve(titles_->size() + 1);
+        char number[24];
+        for (std::size_t i = 0; i < titles_->size(); ++i) {
+            keys_.starts.push_back(keys_.text.size());
+            const auto written = std::to_chars(number, number + sizeof number, i + 1);
+            keys_.text.append(number, written.ptr);
+            keys_.text.append(valueOf((*titles_)[i]));
+            keys_.text.push_back('\n');
+        }
+        keys_.starts.push_back(keys_.text.size());
+    });
+    return keys_;
+}
+
+std::string_view EpisodeRows::searchKey(std::size_t row) const {
+    if (row >= size()) {
+        return {};
+    }
+    const Keys& k = keys();
+    return std::string_view(k.text).substr(k.starts[row], k.starts[row + 1] - k.starts[row] - 1);
+}
+
+std::string EpisodeRows::cell(std::size_t row, int column) const {
+    if (row >= size()) {
+        return {};
+    }
+    const int n = static_cast<int>(row + 1);
+    std::string_view text;
+    switch (column) {
+        case 1:
+            return std::to_string(n);
+        case 2:
+            text = valueOf((*titles_)[row]);
+            break;
+        case 3:
+            text = valueOf(
+                catalogue_->entry(mandarin_ ? List::MandarinSohuIds : List::JapaneseSohuIds, n));
+            break;
+        case 4:
+        case 5:
+        case 6:
+        case 7: {
+            static constexpr List kMandarinOnly[] = {List::MandarinLeTVIds, List::MandarinIqiyiIds,
+                                                     List::MandarinThumbnailUrls,
+                                                     List::MandarinPreviewCodes};
+            if (mandarin_) {
+                text = valueOf(catalogue_->entry(kMandarinOnly[column - 4], n));
+            }
+            break;
+        }
+        default:
+            break;
+    }
+    return std::string(text);
+}
+
+std::vector<std::size_t> searchRows(const EpisodeRows& rows, std::string_view query) {
     std::vector<std::size_t> found;
     if (query.empty()) {
         return found;
@@ -38,9 +100,34 @@ std::vector<std::size_t> searchRows(const std::vector<EpisodeRow>& rows, std::st
     if ((lead & 0xC0) == 0x80) {
         return found;
     }
-    for (std::size_t i = 0; i < rows.size(); ++i) {
-        if (rows[i].searchKey.find(query) != std::string::npos) {
-            found.push_back(i);
+    // One pass over every key at once. It looks for the query's last byte (in CJK text a
+    // continuation byte, far rarer than the few lead bytes), then compares what comes before
+    // it. A match that runs from one key into the next is no match.
+    const auto& k = rows.keys();
+    const std::string_view text = k.text;
+    const std::size_t last = query.size() - 1;
+    std::size_t row = 0;
+    for (std::size_t i = last; i < text.size();) {
+        const void* hit = memchr(text.data() + i, query.back(), text.size() - i);
+        if (hit == nullptr) {
+            break;
+        }
+        i = static_cast<std::size_t>(static_cast<const char*>(hit) - text.data());
+        const std::size_t at = i - last;
+        if (memcmp(text.data() + at, query.data(), last) != 0) {
+            ++i;
+            continue;
+        }
+        while (k.starts[row + 1] <= at) {
+            ++row;
+        }
+        const std::size_t next = k.starts[row + 1];  // one past the key's line feed
+        if (at + query.size() < next) {
+            found.push_back(row);
+            ++row;
+            i = next + last;  // on to the next key: a row is found once
+        } else {
+            ++i;
         }
     }
     return found;

@@ -18,7 +18,7 @@
 namespace arlo::catalogue {
 
 // The full list of one dub language, immutable once built and shared with the workers.
-using RowSnapshot = std::shared_ptr<const std::vector<EpisodeRow>>;
+using RowSnapshot = std::shared_ptr<const EpisodeRows>;
 
 struct RefreshInput {
     RowSnapshot rows;

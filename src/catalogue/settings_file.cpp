@@ -32,9 +32,17 @@ struct Line {
     std::size_t next = 0;   // first byte of the following line
 };
 
+// A UTF-8 byte-order mark some editors put in front of the file. It is no part of the first
+// line, and stays where it is when the file is written.
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+
+std::size_t contentStart(const std::string& bytes) {
+    return bytes.starts_with(kByteOrderMark) ? kByteOrderMark.size() : 0;
+}
+
 std::vector<Line> splitLines(const std::string& bytes) {
     std::vector<Line> lines;
-    std::size_t pos = 0;
+    std::size_t pos = contentStart(bytes);
     while (pos < bytes.size()) {
         std::size_t nl = bytes.find('\n', pos);
         Line line;
@@ -306,7 +314,7 @@ bool writeProfileString(const std::string& path, std::string_view section, std::
         out = bytes.substr(0, last.next) + insert + bytes.substr(last.next);
     } else {
         out = bytes;
-        if (!out.empty() && out.back() != '\n') {
+        if (out.size() > contentStart(out) && out.back() != '\n') {
             out += "\r\n";
         }
         out += "[" + *gbkSection + "]\r\n" + keyLine + "\r\n";
@@ -338,6 +346,8 @@ void loadInstalledVersion(PlaybackState& state, std::string_view documentsFolder
     state.installedVersion = std::string(kProgramVersion);
     try {
         state.settingsPath = settingsPathIn(documentsFolderPath);
+        // What an earlier run left behind when it ended while writing the file.
+        files::removeStaleTemporaries(state.settingsPath);
         const std::string stored =
             readProfileString(state.settingsPath, kVersionSection, kVersionKey, "");
         if (stored.empty() ||

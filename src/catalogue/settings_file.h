@@ -10,7 +10,8 @@
 // CR LF line ends: "[section]" lines, "key=value" lines, section and key names matched
 // without regard to ASCII letter case, everything else in the file kept byte for byte.
 // Only a regular file of at most kProfileFileMaxBytes is read; anything else of that name
-// (a folder, a pipe, a device, a longer file) is unreadable and never replaced.
+// (a folder, a pipe, a device, a longer file) is unreadable and never replaced. A UTF-8
+// byte-order mark in front of the first line is passed over (and kept).
 namespace arlo::catalogue {
 
 inline constexpr std::string_view kSettingsFileName = "Arlo迷_配置.ini";
@@ -27,8 +28,10 @@ std::string readProfileString(const std::string& path, std::string_view section,
                               std::size_t maxBytes = kProfileReadLimit);
 
 // Writes `key`=`value` into `section`, creating the file and the section when missing. The
-// file is replaced through a temporary file and a rename, so it is never left half-written.
-// False when the file is unreadable or cannot be written, or a text has no GBK form.
+// file is replaced through a temporary file and a rename, so it is never left half-written;
+// a symbolic link is written through, the file's permissions are kept, and a read-only file
+// is left as it is. False when the file is unreadable, read-only or cannot be written, or a
+// text has no GBK form.
 bool writeProfileString(const std::string& path, std::string_view section, std::string_view key,
                         std::string_view value);
 
@@ -44,6 +47,8 @@ std::string settingsPathIn(std::string_view folder);
 // newer than the program's own (empty, not a number, 1.05, 1.1) is repaired to "1.1"; a
 // newer one is kept unchanged in memory and in the file. An unreadable file counts as "1.1"
 // and stays as it is. Write failures are ignored; nothing is thrown and nothing waits.
+// Temporary files that an earlier run left beside the Settings file when it ended while
+// writing it are removed first (files::removeStaleTemporaries).
 void loadInstalledVersion(PlaybackState& state, std::string_view documentsFolderPath);
 void loadInstalledVersion(PlaybackState& state);
 

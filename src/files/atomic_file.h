@@ -9,9 +9,24 @@
 namespace arlo::files {
 
 // Writes `bytes` into a new temporary file beside `path`, flushes it to disk, renames it over
-// `path` and flushes the folder, so that the rename itself survives a crash. The file gets
-// the permissions rw-r--r--. On failure nothing of the temporary file is left, `path` is as it
-// was, and the error says what failed; no error when the file was replaced.
+// `path` and flushes the folder, so that the rename itself survives a crash. On failure
+// nothing of the temporary file is left, `path` is as it was, and the error says what failed;
+// no error when the file was replaced.
+//
+// What the file is stays as it was: a symbolic link is written through to the file it names
+// (which is created when missing), a file that exists keeps its permission bits (and, where
+// the system allows it, its owner and group), a new file gets rw-r--r--. A file that exists
+// and is read-only (no write permission bit at all, or none for this process) is not
+// replaced: the error is permission_denied, also for root.
+//
+// The temporary file is named `path` (the link's target) + "." + six letters or digits, and
+// is locked while it is written: removeStaleTemporaries never takes one that is being written.
 std::error_code replaceFileAtomically(const std::string& path, std::string_view bytes);
+
+// Removes the temporary files that replaceFileAtomically left beside `path` (the link's
+// target) when its process ended while writing: regular files of this user named as its
+// temporaries, that no process is writing now. Anything else, a temporary another process
+// is writing included, is left alone. Returns how many were removed.
+int removeStaleTemporaries(const std::string& path);
 
 }  // namespace arlo::files

@@ -41,10 +41,28 @@ bool operator==(const Frame& a, const Picture& b) {
     return a == Frame(b);
 }
 
+bool sheetSizeAccepted(long long width, long long height) {
+    return width > 0 && height > 0 && width <= kMaxSheetPixels && height <= kMaxSheetPixels &&
+           width * height <= kMaxSheetPixels;
+}
+
+bool sheetFramesFit(const std::vector<Frame>& frames, long wanted, long long width,
+                    long long height) {
+    long long held = 0;
+    for (const Frame& frame : frames) {
+        held += 1LL * frame.width() * frame.height();
+    }
+    const long long room = static_cast<long long>(wanted) - static_cast<long long>(frames.size());
+    const long long added = std::clamp(room, 1LL, 1LL * kSheetRows * kSheetColumns);
+    const long long cell = (width / kSheetColumns) * (height / kSheetRows);
+    return held + added * cell <= kMaxLoadFramePixels;
+}
+
 bool cutBmpSheet(std::string_view sheet, long wanted, std::vector<Frame>& frames, SheetCut& cut) {
     cut.width = bmpWidth(sheet);
     cut.height = bmpHeight(sheet);
-    if (cut.width <= 0 || cut.height <= 0) {
+    if (!sheetSizeAccepted(cut.width, cut.height) ||
+        !sheetFramesFit(frames, wanted, cut.width, cut.height)) {
         return false;
     }
     std::vector<std::string> cells;

@@ -157,6 +157,14 @@ PlacedPage placePlayerPage(const std::string& previousPath, const std::vector<st
     return placed;
 }
 
+int removeStalePageTemporaries(std::string_view runDirectory) {
+    int removed = 0;
+    for (const std::string& folder : playerPageFolders(runDirectory)) {
+        removed += files::removeStaleTemporaries(playerPagePath(folder));
+    }
+    return removed;
+}
+
 std::string playerPagePath(std::string_view runDirectory) {
     return concat({runDirectory, "/", kPlayerPageFileName});
 }

@@ -62,6 +62,11 @@ PageWrite writePlayerPage(const std::string& path, PageTemplate which, std::stri
 // directory; the page then lives with the user, under the same file name.
 std::vector<std::string> playerPageFolders(std::string_view runDirectory);
 
+// Removes the temporary files of Player pages that an earlier run left in any of
+// playerPageFolders(runDirectory) when it ended while writing a page
+// (files::removeStaleTemporaries). Returns how many were removed.
+int removeStalePageTemporaries(std::string_view runDirectory);
+
 // Name of the program's own folder inside the per-user folders.
 inline constexpr std::string_view kUserPageFolderName = "Arlo迷";
 

@@ -4,6 +4,7 @@
 #include <mutex>
 #include <string>
 
+#include "catalogue/catalogue.h"
 #include "catalogue/playback_state.h"
 
 namespace arlo::ui {
@@ -14,6 +15,9 @@ class Notices;
 // user-interface thread; workers get copies of what they need, and take the locks.
 struct AppContext final {
     catalogue::PlaybackState state;
+    // The catalogue the windows show when it is not the built-in one (generated catalogues
+    // in benchmarks and tests). Set before the windows are made; it outlives them.
+    const catalogue::Catalogue* shownCatalogue = nullptr;
     // Held for a whole list refresh, thumbnail load and slide-preview load respectively.
     std::mutex listLock;
     std::mutex thumbnailLock;
@@ -23,6 +27,10 @@ struct AppContext final {
     QString runDirectory;
     // Where the Settings file lives; empty means the user's Documents folder.
     std::string documentsFolder;
+
+    const catalogue::Catalogue& catalogue() const {
+        return shownCatalogue != nullptr ? *shownCatalogue : catalogue::Catalogue::builtIn();
+    }
 };
 
 }  // namespace arlo::ui

@@ -19,22 +19,6 @@ QString fromUtf8(const std::string& text) {
 
 }  // namespace
 
-LanguageRows buildLanguageRows(const catalogue::Catalogue& catalogue, bool mandarin) {
-    auto keys = std::make_shared<const std::vector<catalogue::EpisodeRow>>(
-        catalogue::buildEpisodeRows(catalogue, mandarin));
-    std::vector<EpisodeRow> cells;
-    cells.reserve(keys->size());
-    for (const catalogue::EpisodeRow& row : *keys) {
-        EpisodeRow& shown = cells.emplace_back();
-        for (std::size_t column = 0; column < row.cells.size(); ++column) {
-            if (!row.cells[column].empty()) {
-                shown[column] = fromUtf8(row.cells[column]);
-            }
-        }
-    }
-    return {std::move(keys), std::move(cells)};
-}
-
 EpisodeListController::EpisodeListController(EpisodeListPanel& panel, AppContext& context,
                                              QObject* parent)
     : QObject(parent),
@@ -42,20 +26,20 @@ EpisodeListController::EpisodeListController(EpisodeListPanel& panel, AppContext
       context_(context),
       refresher_(context.listLock, [this](catalogue::RefreshResult result) {
           // On the worker: hand the finished result to the UI thread in one piece.
-          auto shared = std::make_shared<const catalogue::RefreshResult>(std::move(result));
+          auto shared = std::make_shared<catalogue::RefreshResult>(std::move(result));
           QMetaObject::invokeMethod(
-              this, [this, shared] { showIfCurrent(*shared); }, Qt::QueuedConnection);
+              this, [this, shared] { showIfCurrent(std::move(*shared)); }, Qt::QueuedConnection);
       }) {}
 
 EpisodeListController::~EpisodeListController() = default;
 
-const LanguageRows& EpisodeListController::rowsOfLanguage(int languageIndex) {
+const catalogue::RowSnapshot& EpisodeListController::rowsOfLanguage(int languageIndex) {
     const std::size_t index = languageIndex == 1 ? 1 : 0;
     if (!languages_[index]) {
-        languages_[index] = std::make_unique<const LanguageRows>(
-            buildLanguageRows(catalogue::Catalogue::builtIn(), index == 1));
+        languages_[index] =
+            std::make_shared<const catalogue::EpisodeRows>(context_.catalogue(), index == 1);
     }
-    return *languages_[index];
+    return languages_[index];
 }
 
 bool EpisodeListController::showsPlaceholder() const {
@@ -67,7 +51,7 @@ bool EpisodeListController::showsPlaceholder() const {
 catalogue::RefreshInput EpisodeListController::currentInput() {
     const QString text = c().searchBox->text();
     catalogue::RefreshInput input;
-    input.rows = rowsOfLanguage(panel_.languageIndex()).keys;
+    input.rows = rowsOfLanguage(panel_.languageIndex());
     input.searching = !text.isEmpty() && !showsPlaceholder();
     if (input.searching) {
         input.query = text.toStdString();
@@ -123,26 +107,21 @@ void EpisodeListController::settleRefreshes() {
     QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);
 }
 
-void EpisodeListController::showIfCurrent(const catalogue::RefreshResult& result) {
+void EpisodeListController::showIfCurrent(catalogue::RefreshResult result) {
     if (result.generation != refresher_.generation()) {
         return;  // the input changed since; the refresh of the newer one decides
     }
-    apply(result);
+    apply(std::move(result));
 }
 
-void EpisodeListController::apply(const catalogue::RefreshResult& result) {
-    const LanguageRows& language = rowsOfLanguage(panel_.languageIndex());
-    if (result.rows != language.keys) {
+void EpisodeListController::apply(catalogue::RefreshResult result) {
+    const catalogue::RowSnapshot& language = rowsOfLanguage(panel_.languageIndex());
+    if (result.rows != language) {
         return;  // computed for the other language's list
     }
     if (result.searching) {
-        std::vector<EpisodeRow> found;
-        found.reserve(result.matches.size());
-        for (const std::size_t index : result.matches) {
-            found.push_back(language.cells[index]);
-        }
-        c().resultList->setRows(std::move(found));
         const std::size_t count = result.matches.size();
+        c().resultList->setRows(language, std::move(result.matches));
         c().resultCount->setText(fromUtf8(catalogue::resultCountCaption(count)));
         c().resultCount->show();
         c().nothingFound->setVisible(count == 0);
@@ -155,9 +134,9 @@ void EpisodeListController::apply(const catalogue::RefreshResult& result) {
     emit refreshShown();
 }
 
-void EpisodeListController::fillFullListIfEmpty(const LanguageRows& rows) {
+void EpisodeListController::fillFullListIfEmpty(const catalogue::RowSnapshot& rows) {
     if (c().episodeList->episodes().rowCount() == 0) {
-        c().episodeList->setRows(rows.cells);
+        c().episodeList->setRows(rows);
     }
 }
 

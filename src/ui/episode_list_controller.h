@@ -19,14 +19,6 @@ inline const QString kSearchPlaceholder = QStringLiteral("查找");
 inline const QColor kPlaceholderColour(0xC0, 0xC0, 0xC0);
 inline const QColor kTypingColour(0x00, 0x88, 0xFF);
 
-// The full list of one dub language in both forms: what the search reads, and the cells the
-// lists show. Built once per language, on first use.
-struct LanguageRows final {
-    catalogue::RowSnapshot keys;
-    std::vector<EpisodeRow> cells;
-};
-LanguageRows buildLanguageRows(const catalogue::Catalogue& catalogue, bool mandarin);
-
 // The episode list panel's behaviour: the search box with its results list, the full list,
 // and the episode a click chooses, which it reports for the episode panel and the previews.
 // Searches run on a worker that only sees a snapshot of the rows and posts its result here;
@@ -79,16 +71,18 @@ signals:
 
 private:
     const EpisodeListPanel::Controls& c() const { return panel_.controls(); }
-    const LanguageRows& rowsOfLanguage(int languageIndex);
+    // The full list of one dub language, which the search reads and both lists show; built
+    // once per language, on first use.
+    const catalogue::RowSnapshot& rowsOfLanguage(int languageIndex);
     catalogue::RefreshInput currentInput();
-    void showIfCurrent(const catalogue::RefreshResult& result);
-    void apply(const catalogue::RefreshResult& result);
-    void fillFullListIfEmpty(const LanguageRows& rows);
+    void showIfCurrent(catalogue::RefreshResult result);
+    void apply(catalogue::RefreshResult result);
+    void fillFullListIfEmpty(const catalogue::RowSnapshot& rows);
 
     EpisodeListPanel& panel_;
     AppContext& context_;
     playback::ChosenEpisode chosen_;
-    std::array<std::unique_ptr<const LanguageRows>, 2> languages_;
+    std::array<catalogue::RowSnapshot, 2> languages_;
     // Last member: it stops its worker before anything the worker reports to goes away.
     catalogue::ListRefresher refresher_;
 };

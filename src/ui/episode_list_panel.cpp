@@ -18,9 +18,8 @@ const QColor kPlaceholderGrey(0xC0, 0xC0, 0xC0);
 // The count label shows the length of whichever list is chosen, in the face that "Arial"
 // resolves to on this system, which may be wider. It widens to hold the widest count, up to
 // the label beside it; only where even that is too narrow do its characters get smaller.
-void fitCountLabel(Label* count, int roomRight) {
+void fitCountLabel(Label* count, int roomRight, const catalogue::Catalogue& catalogue) {
     using catalogue::List;
-    const catalogue::Catalogue& catalogue = catalogue::Catalogue::builtIn();
     const QString layoutCaption = count->text();
     const int room = roomRight - count->x();
     auto widest = [count, &catalogue] {
@@ -45,7 +44,9 @@ void fitCountLabel(Label* count, int roomRight) {
 
 }  // namespace
 
-EpisodeListPanel::EpisodeListPanel(QWidget* header, QWidget* page) : QWidget(page) {
+EpisodeListPanel::EpisodeListPanel(QWidget* header, QWidget* page,
+                                   const catalogue::Catalogue& catalogue)
+    : QWidget(page), catalogue_(catalogue) {
     setGeometry(0, 0, 393, 340);
     buildHeader(header);
     buildList();
@@ -83,7 +84,7 @@ void EpisodeListPanel::buildHeader(QWidget* header) {
                                 QStringLiteral("n"), arialFont(18, true), QColor(0xFF, 0, 0));
     c_.episodeUnit = makeLabel(header, QStringLiteral("标签12"), {272, 61, 40, 27},
                                QStringLiteral("集"), uiFont(13), kTeal);
-    fitCountLabel(c_.episodeCount, c_.episodeUnit->x() - 1);
+    fitCountLabel(c_.episodeCount, c_.episodeUnit->x() - 1, catalogue_);
 }
 
 void EpisodeListPanel::buildList() {
@@ -126,7 +127,7 @@ void EpisodeListPanel::bindEvents() {
 void EpisodeListPanel::showStartState() {
     c_.categoryChooser->setCurrentIndex(0);
     c_.languageChooser->setCurrentIndex(0);
-    showEpisodeCount(catalogue::Catalogue::builtIn().count(catalogue::List::JapaneseTitles));
+    showEpisodeCount(catalogue_.count(catalogue::List::JapaneseTitles));
 }
 
 void EpisodeListPanel::chooseCategory(int index) {

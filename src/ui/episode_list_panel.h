@@ -5,6 +5,10 @@
 
 class QComboBox;
 
+namespace arlo::catalogue {
+class Catalogue;
+}
+
 namespace arlo::ui {
 
 class ComboBox;
@@ -42,7 +46,8 @@ public:
         Label* resultCount = nullptr;            // 标签8
     };
 
-    EpisodeListPanel(QWidget* header, QWidget* page);
+    // `catalogue` is the one the lists show; it outlives the panel.
+    EpisodeListPanel(QWidget* header, QWidget* page, const catalogue::Catalogue& catalogue);
     ~EpisodeListPanel() override;
 
     const Controls& controls() const { return c_; }
@@ -79,6 +84,7 @@ private:
     void buildList();
     void bindEvents();
 
+    const catalogue::Catalogue& catalogue_;
     Controls c_;
 };
 

@@ -3,6 +3,8 @@
 #include <QHeaderView>
 #include <QMouseEvent>
 #include <QScrollBar>
+#include <algorithm>
+#include <limits>
 
 namespace arlo::ui {
 
@@ -38,21 +40,36 @@ int episodeColumnWidth(int column) {
     }
 }
 
-void EpisodeListModel::setRows(std::vector<EpisodeRow> rows) {
+void EpisodeListModel::setRows(catalogue::RowSnapshot rows) {
+    reset(std::move(rows), {}, true);
+}
+
+void EpisodeListModel::setRows(catalogue::RowSnapshot rows, std::vector<std::size_t> shown) {
+    reset(std::move(rows), std::move(shown), false);
+}
+
+void EpisodeListModel::reset(catalogue::RowSnapshot rows, std::vector<std::size_t> shown,
+                             bool all) {
     beginResetModel();
     rows_ = std::move(rows);
+    shown_ = std::move(shown);
+    all_ = all;
+    const std::size_t count = !rows_ ? 0 : all_ ? rows_->size() : shown_.size();
+    count_ = static_cast<int>(std::min<std::size_t>(count, std::numeric_limits<int>::max()));
     endResetModel();
 }
 
 QString EpisodeListModel::cell(int row, int column) const {
-    if (row < 0 || row >= rowCount() || column < 0 || column >= kEpisodeColumnCount) {
+    if (row < 0 || row >= count_) {
         return {};
     }
-    return rows_[static_cast<std::size_t>(row)][static_cast<std::size_t>(column)];
+    const auto index = static_cast<std::size_t>(row);
+    const std::string text = rows_->cell(all_ ? index : shown_[index], column);
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
 int EpisodeListModel::rowCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : static_cast<int>(rows_.size());
+    return parent.isValid() ? 0 : count_;
 }
 
 int EpisodeListModel::columnCount(const QModelIndex& parent) const {
@@ -105,10 +122,15 @@ EpisodeListView::EpisodeListView(QWidget* parent) : QTableView(parent), model_(t
     }
 }
 
-void EpisodeListView::setRows(std::vector<EpisodeRow> rows) {
+void EpisodeListView::setRows(catalogue::RowSnapshot rows) {
     model_.setRows(std::move(rows));
     // A reset only schedules the layout; doing it now lets the paint that shows the new rows
     // be the only one, instead of a second full repaint when the scheduled layout runs.
+    executeDelayedItemsLayout();
+}
+
+void EpisodeListView::setRows(catalogue::RowSnapshot rows, std::vector<std::size_t> shown) {
+    model_.setRows(std::move(rows), std::move(shown));
     executeDelayedItemsLayout();
 }
 

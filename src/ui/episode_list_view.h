@@ -3,8 +3,10 @@
 #include <QAbstractTableModel>
 #include <QString>
 #include <QTableView>
-#include <array>
+#include <cstddef>
 #include <vector>
+
+#include "catalogue/list_refresh.h"
 
 // The report-style episode list: eight columns, of which only the number and the title are
 // shown; the others carry the row's ids for whoever chooses the row.
@@ -20,11 +22,11 @@ enum EpisodeColumn : int {
     kColumnThumbnail = 6,
     kColumnPreviewCode = 7,
 };
-inline constexpr int kEpisodeColumnCount = 8;
+inline constexpr int kEpisodeColumnCount = catalogue::kEpisodeCellCount;
 
-// One row's cell texts, indexed by EpisodeColumn.
-using EpisodeRow = std::array<QString, kEpisodeColumnCount>;
-
+// The rows of a list, served from the catalogue's rows as the view asks for them: a list of
+// any length costs one index per row shown (none for the full list), and text is only made
+// for the cells that are painted or read.
 class EpisodeListModel final : public QAbstractTableModel {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(EpisodeListModel)
@@ -32,10 +34,11 @@ class EpisodeListModel final : public QAbstractTableModel {
 public:
     explicit EpisodeListModel(QObject* parent = nullptr) : QAbstractTableModel(parent) {}
 
-    // Replaces every row at once (one model reset, however many rows).
-    void setRows(std::vector<EpisodeRow> rows);
-    void clear() { setRows({}); }
-    const std::vector<EpisodeRow>& rows() const { return rows_; }
+    // Replaces every row at once (one model reset, however many rows): all of `rows` in list
+    // order, or the rows of `rows` at the indexes `shown`, in that order.
+    void setRows(catalogue::RowSnapshot rows);
+    void setRows(catalogue::RowSnapshot rows, std::vector<std::size_t> shown);
+    void clear() { setRows(nullptr); }
     // The text of one cell; empty outside the list.
     QString cell(int row, int column) const;
 
@@ -45,7 +48,12 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
 private:
-    std::vector<EpisodeRow> rows_;
+    void reset(catalogue::RowSnapshot rows, std::vector<std::size_t> shown, bool all);
+
+    catalogue::RowSnapshot rows_;
+    std::vector<std::size_t> shown_;
+    bool all_ = false;  // every row of rows_, shown without an index
+    int count_ = 0;
 };
 
 class EpisodeListView final : public QTableView {
@@ -57,7 +65,8 @@ public:
 
     EpisodeListModel& episodes() { return model_; }
     const EpisodeListModel& episodes() const { return model_; }
-    void setRows(std::vector<EpisodeRow> rows);
+    void setRows(catalogue::RowSnapshot rows);
+    void setRows(catalogue::RowSnapshot rows, std::vector<std::size_t> shown);
     // The selected row, -1 when none is.
     int currentRow() const;
     void setCurrentRow(int row);

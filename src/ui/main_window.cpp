@@ -31,7 +31,7 @@ MainWindow::MainWindow(AppContext& context) : context_(context) {
     logo_ = makeDrawingPanel(client, QStringLiteral("画板2"), {9, 5, 128, 38});
     pages_ = makePageContainer(client, QStringLiteral("高级选择夹1"), {-1, 88, 393, 465}, 1);
     QWidget* tvPage = pages_->widget(0);
-    listPanel_ = new EpisodeListPanel(client, tvPage);
+    listPanel_ = new EpisodeListPanel(client, tvPage, context_.catalogue());
     episodePanel_ = new EpisodePanel(tvPage, client);
     posterPage_ = new PosterPage(context_, pages_);
     pages_->addWidget(posterPage_);
@@ -187,7 +187,11 @@ void MainWindow::onResultListClicked(int row) {
     episodeList_->chooseRow(*listPanel_->controls().resultList, row);
 }
 
-void MainWindow::onCategoryChanged(int) {
+void MainWindow::onCategoryChanged(int index) {
+    if (index == 1) {
+        // Built before the page is shown, as if the set-up had run its course.
+        posterPage_->setUpNow();
+    }
     navigation_->categoryChosen();
 }
 

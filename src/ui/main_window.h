@@ -60,7 +60,9 @@ public:
     // Start-up: the logo and the default cover, "TV版" and "日语" chosen with the length of
     // the Japanese-dubbed list, the preview picture moved into its frame.
     void showStartState();
-    // Start-up work handed to the movie page and the episode list.
+    // Start-up work handed to the movie page and the episode list. The movie page is hidden
+    // at start-up and is set up after the first paint; chosen before it is ready, it is
+    // finished at once.
     void setUpMoviePage();
     void startEpisodeListRefresh();
     // Chooses a category as the user does in its chooser: 0 "TV版", 1 "剧场版".

@@ -32,8 +32,7 @@ NavigationAdapter::NavigationAdapter(QWidget& main, QStackedWidget& pages,
       episodeList_(episodeList),
       context_(context),
       // Windows made without a run directory keep the page in the folder its path names.
-      navigator_(context.state, catalogue::Catalogue::builtIn(), *this,
-                 context.runDirectory.toStdString()) {
+      navigator_(context.state, context.catalogue(), *this, context.runDirectory.toStdString()) {
     connect(&listPanel, &EpisodeListPanel::dropDownClosed, this, [this](QComboBox* chooser) {
         closedDropDown_ = chooser;
         QTimer::singleShot(0, this, [this] { closedDropDown_ = nullptr; });

@@ -66,10 +66,24 @@ QWidget* PosterGrid::playButton() const {
 }
 
 void PosterGrid::setUp() {
+    if (stage_ != Stage::NotStarted) {
+        return;
+    }
+    stage_ = Stage::Building;
     layOutScrollArea();
     prepareOverlay();
     prepareButton();
     buildGrid();
+}
+
+void PosterGrid::setUpNow() {
+    hurried_ = true;
+    if (stage_ == Stage::NotStarted) {
+        setUp();
+    } else if (stage_ == Stage::Building) {
+        // Called from inside one of the set-up's pauses: the cells built so far stay.
+        buildRemainingCells();
+    }
 }
 
 void PosterGrid::layOutScrollArea() {
@@ -150,10 +164,15 @@ void PosterGrid::buildGrid() {
         posters::playButtonBox(c_.posterPlayButton->width(), c_.posterPlayButton->height());
     button_.move(buttonBox.left, buttonBox.top);
 
+    buildRemainingCells();
+}
+
+void PosterGrid::buildRemainingCells() {
     const QPointer<QWidget> container = c_.posterGrid;
     const posters::Box first = {c_.posterCell->x(), c_.posterCell->y(), c_.posterCell->width(),
                                 c_.posterCell->height()};
-    for (int k = 1; k <= posters::kCellCount; ++k) {
+    while (cellCount() < posters::kCellCount) {
+        const int k = cellCount() + 1;
         const Cell cell = cloneTemplateCell(k);
         cells_.push_back(cell);
         cell.poster->setProperty(kTag, QString::number(k));
@@ -161,12 +180,20 @@ void PosterGrid::buildGrid() {
         cell.frame->show();
         cell.poster->show();
         cell.title->show();
-        wait_(kCellPause);
-        if (container.isNull()) {
-            return;  // the window went away while we waited
+        if (!hurried_) {
+            wait_(kCellPause);
+            if (container.isNull()) {
+                return;  // the window went away while we waited
+            }
         }
     }
+    if (stage_ == Stage::Building) {
+        // Not yet filled by a call that finished the grid while this one waited.
+        fillGrid();
+    }
+}
 
+void PosterGrid::fillGrid() {
     const catalogue::Catalogue& catalogue = catalogue::Catalogue::builtIn();
     for (int i = 1; i <= cellCount(); ++i) {
         cells_[i - 1].poster->setPicture(pictures::poster(i));
@@ -192,7 +219,11 @@ void PosterGrid::buildGrid() {
     }
 
     releaseCapture();
-    wait_(kSettlePause);
+    stage_ = Stage::Done;
+    emit setUpFinished();
+    if (!hurried_) {
+        wait_(kSettlePause);
+    }
 }
 
 void PosterGrid::releaseCapture() {

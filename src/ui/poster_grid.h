@@ -39,9 +39,15 @@ public:
     // mouse meanwhile); waitPumpingEvents unless replaced.
     void setWait(Wait wait) { wait_ = std::move(wait); }
 
-    // Lays out the scroll area, prepares the overlay and its play button, builds the cells.
-    // Once, at start-up.
+    // Lays out the scroll area, prepares the overlay and its play button, builds the cells,
+    // pausing after each cell and at the end. Once: later calls do nothing.
     void setUp();
+    // The same, without pauses, for a page wanted before its set-up has finished: from
+    // nothing, or the rest of a set-up that is waiting in one of its pauses. That set-up then
+    // ends as soon as its pause does.
+    void setUpNow();
+    // All cells are built and filled, and the scroll bar is set.
+    bool isSetUp() const { return stage_ == Stage::Done; }
 
     int cellCount() const { return static_cast<int>(cells_.size()); }
     // Cell k = 1..cellCount(); null outside.
@@ -65,6 +71,8 @@ public:
 signals:
     // The play button was clicked over the movie in PlaybackState::hoveredMovie.
     void playRequested();
+    // The grid has its eighteen cells with their posters and titles.
+    void setUpFinished();
 
 private:
     struct Cell {
@@ -76,7 +84,12 @@ private:
     void layOutScrollArea();
     void prepareOverlay();
     void prepareButton();
+    enum class Stage { NotStarted, Building, Done };
+
     void buildGrid();
+    // Adds the cells still missing, then fills them.
+    void buildRemainingCells();
+    void fillGrid();
     Cell cloneTemplateCell(int k);
     void keepMouseToItself(QWidget* widget);
     void releaseCapture();
@@ -90,6 +103,9 @@ private:
     skinned::PngButton button_;
     std::vector<Cell> cells_;
     Wait wait_;
+    Stage stage_ = Stage::NotStarted;
+    // Wanted now: the pauses are skipped from here on.
+    bool hurried_ = false;
 };
 
 }  // namespace arlo::ui

@@ -60,6 +60,10 @@ void PosterPage::setUp() {
     grid_->setUp();
 }
 
+void PosterPage::setUpNow() {
+    grid_->setUpNow();
+}
+
 void PosterPage::mainWindowMouseMove() {
     grid_->mainWindowMouseMove();
 }

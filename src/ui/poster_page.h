@@ -13,7 +13,8 @@ class PosterGrid;
 
 // The movie page of the Main window: a scroll area holding the poster grid's template cell,
 // the hover overlay and its play button. It owns these controls and hands their events to
-// its poster grid, which builds the eighteen cells from the template at start-up.
+// its poster grid, which builds the eighteen cells from the template once the window is on
+// screen.
 class PosterPage final : public QWidget {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(PosterPage)
@@ -27,8 +28,10 @@ public:
     const Controls& controls() const { return c_; }
     PosterGrid& grid() { return *grid_; }
 
-    // Builds the cells; once, at start-up.
+    // Builds the cells, pausing between them; once, after the Main window's first paint.
     void setUp();
+    // Builds them, or the ones still missing, at once: the page is about to be shown.
+    void setUpNow();
     // The mouse moved over the Main window outside the page's own controls.
     void mainWindowMouseMove();
 

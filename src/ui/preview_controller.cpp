@@ -190,11 +190,13 @@ void PreviewController::showFrame(int d) {
     if (d >= 1 && static_cast<std::size_t>(d) <= frames_.size()) {
         const pictures::Frame& frame = frames_[static_cast<std::size_t>(d) - 1];
         if (!frame.empty()) {
-            // The frame's pixels where they are, in its sheet: the pixmap takes its copy.
+            // The frame's pixels where they are, in its sheet, copied: a pixmap made from an
+            // image of the same format may share the image's pixels, and the sheet's memory is
+            // reused for the next load or given back while the panel still shows the picture.
             const QImage image(reinterpret_cast<const uchar*>(frame.row(0)), frame.width(),
                                frame.height(), static_cast<qsizetype>(frame.stride() * 4),
                                QImage::Format_RGB32);
-            picture = QPixmap::fromImage(image);
+            picture = QPixmap::fromImage(image.copy());
         }
     }
     c().previewPicture->setBackgroundPicture(picture);

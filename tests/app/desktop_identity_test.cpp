@@ -40,6 +40,7 @@ private slots:
 
     void everyWindowCarriesTheIconOnceSet() {
         setDesktopIdentity();
+        setApplicationIcon();
         QCOMPARE(QGuiApplication::desktopFileName(), desktopFileName());
         QWidget window;
         QVERIFY(window.windowIcon().availableSizes().contains(QSize(256, 256)));

@@ -7,8 +7,11 @@
 #include <QStackedWidget>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
+#include <atomic>
 #include <chrono>
 #include <cstdlib>
+#include <functional>
 #include <optional>
 
 #include "app/program.h"
@@ -18,6 +21,7 @@
 #include "ui/episode_list_view.h"
 #include "ui/main_window.h"
 #include "ui/notices.h"
+#include "ui/poster_grid.h"
 #include "ui/ui_look.h"
 #include "ui/widgets/controls.h"
 
@@ -52,28 +56,108 @@ class ProgramTest : public QObject {
     // Each usage ping: whether the Main window had painted and the start-up sequence had run.
     std::vector<bool> pings_;
     bool painted_ = false;
+    // The start-up's steps as they were seen, each with what had happened before it.
+    std::vector<QString> steps_;
+    // Version checks run (on their workers, which may outlive the program) and whether each
+    // was handed the version read from the Settings file.
+    std::atomic<int> checks_ = 0;
+    std::atomic<bool> checkHadTheSettings_ = false;
     std::unique_ptr<app::Program> program_;
 
+    ui::PosterGrid& grid() { return *program_->mainWindow().posterGrid(); }
+
     bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Paint && !painted_) {
+            steps_.push_back(QStringLiteral("painted, %1 posters%2")
+                                 .arg(grid().cellCount())
+                                 .arg(QGuiApplication::windowIcon().isNull()
+                                          ? QString()
+                                          : QStringLiteral(", icon")));
+        }
         painted_ = painted_ || event->type() == QEvent::Paint;
         return false;
     }
 
-    void startProgram() {
+    // Waits for the whole start-up sequence unless told not to; the window is shown either
+    // way, and is on screen when it was waited for.
+    void startProgram(bool waitForStartUp = true) {
         painted_ = false;
+        steps_.clear();
+        checks_ = 0;
+        checkHadTheSettings_ = false;
         program_ = std::make_unique<app::Program>(
             notices_,
             app::ProgramOptions{
                 runDir_.path(), documents_.path().toStdString(),
                 [this](int code) { quitCodes_.push_back(code); },
                 [this] {
-                    pings_.push_back(painted_ && !program_->context().state.settingsPath.empty());
+                    const bool settingsRead = !program_->context().state.settingsPath.empty();
+                    pings_.push_back(painted_ && settingsRead);
+                    steps_.push_back(settingsRead ? QStringLiteral("usage ping, settings read")
+                                                  : QStringLiteral("usage ping"));
                 },
                 // No update is offered here: the offer has tests of its own.
-                [](online::VersionState&, const online::StopFlag*) { return false; }});
+                [this](online::VersionState& version, const online::StopFlag*) {
+                    checkHadTheSettings_ = version.current == "1.1";
+                    ++checks_;
+                    return false;
+                }});
+        connect(&grid(), &ui::PosterGrid::setUpFinished, this, [this] {
+            QString step = QStringLiteral("movie page set up");
+            if (!program_->context().state.settingsPath.empty()) {
+                step += QStringLiteral(", settings read");
+            }
+            if (checks_ > 0) {
+                step += QStringLiteral(", version checked");
+            }
+            steps_.push_back(step);
+        });
         program_->mainWindow().installEventFilter(this);
         program_->start();
-        QVERIFY(QTest::qWaitForWindowExposed(&program_->mainWindow()));
+        if (waitForStartUp) {
+            QVERIFY(QTest::qWaitForWindowExposed(&program_->mainWindow()));
+            QTRY_VERIFY(program_->hasStartedUp());
+        }
+    }
+
+    // Runs `act` from inside the movie page's set-up, once it has built its first cell and
+    // is pausing before the next; returns how many cells there were.
+    int duringTheMoviePageSetUp(const std::function<void()>& act) {
+        int seen = -1;
+        QTimer poll;
+        poll.setInterval(0);
+        connect(&poll, &QTimer::timeout, this, [&] {
+            const int cells = grid().cellCount();
+            if (cells >= 1 && seen < 0) {
+                seen = cells;
+                poll.stop();
+                act();
+            }
+        });
+        poll.start();
+        startProgram(false);
+        [&] { QTRY_VERIFY(seen >= 0); }();
+        return seen;
+    }
+
+    // Every poster cell built exactly once, in its place, with its picture.
+    void verifyTheFullGrid() {
+        const ui::PosterGrid& g = grid();
+        QVERIFY(g.isSetUp());
+        QCOMPARE(g.cellCount(), 18);
+        const QWidget* container = g.cell(1)->parentWidget();
+        QCOMPARE(container->findChildren<ui::FramePanel*>(Qt::FindDirectChildrenOnly).size(),
+                 qsizetype{18 + 1});  // and the template
+        for (int k = 1; k <= 18; ++k) {
+            QCOMPARE(g.cell(k)->geometry(),
+                     QRect(k % 2 == 1 ? 16 : 196, 16 + 288 * ((k - 1) / 2), 164, 272));
+            QCOMPARE(g.poster(k)->property("tag").toString(), QString::number(k));
+            QCOMPARE(g.poster(k)->picture().size(), QSize(162, 230));
+            QCOMPARE(g.title(k)->text(),
+                     QString::fromStdString(
+                         catalogue::Catalogue::builtIn().value(catalogue::List::MovieTitles, k)));
+        }
+        QCOMPARE(container->height(), 2608);
     }
 
     template <class T = QWidget>
@@ -87,6 +171,7 @@ class ProgramTest : public QObject {
 
 private slots:
     void init() {
+        QGuiApplication::setWindowIcon(QIcon());
         QVERIFY(runDir_.isValid());
         QVERIFY(documents_.isValid());
         quitCodes_.clear();
@@ -134,6 +219,63 @@ private slots:
         QCOMPARE(state.settingsPath, catalogue::settingsPathIn(documents_.path().toStdString()));
         QVERIFY(QFile::exists(QString::fromStdString(state.settingsPath)));
         QVERIFY(quitCodes_.empty());
+    }
+
+    // The first paint comes before anything it does not show: the hidden movie page is set
+    // up after it, then the Settings file is read, then the version check and the usage ping
+    // start.
+    void startUp_paintsFirst_thenSetsUpTheMoviePage_thenReadsSettings_thenStartsTheWorkers() {
+        startProgram();
+        QCOMPARE(steps_, (std::vector<QString>{QStringLiteral("painted, 0 posters"),
+                                               QStringLiteral("movie page set up"),
+                                               QStringLiteral("usage ping, settings read")}));
+        QTRY_COMPARE(checks_.load(), 1);
+        QVERIFY(checkHadTheSettings_.load());
+        verifyTheFullGrid();
+        // The task bar's icon came after the paint too.
+        QVERIFY(program_->mainWindow().windowIcon().availableSizes().contains(QSize(256, 256)));
+        // The page is still hidden, and the keyboard stayed where start-up put it.
+        QCOMPARE(control<QStackedWidget>(QStringLiteral("高级选择夹1"))->currentIndex(), 0);
+        QVERIFY(!control(QStringLiteral("多功能条1"))->hasFocus());
+    }
+
+    void choosingMoviesRightAfterStartUp_showsTheFullGridAtOnce() {
+        startProgram(false);
+        program_->mainWindow().chooseCategory(1);
+        verifyTheFullGrid();
+        QCOMPARE(control<QStackedWidget>(QStringLiteral("高级选择夹1"))->currentIndex(), 1);
+
+        // The rest of the start-up still runs, without building the grid again.
+        QTRY_VERIFY(program_->hasStartedUp());
+        verifyTheFullGrid();
+        QCOMPARE(pings_, std::vector<bool>{true});
+        QTRY_COMPARE(checks_.load(), 1);
+    }
+
+    void choosingMoviesWhileTheirPageIsBeingSetUp_finishesItAtOnce() {
+        int cellsAfter = -1;
+        const int cellsBefore = duringTheMoviePageSetUp([&] {
+            program_->mainWindow().chooseCategory(1);
+            cellsAfter = grid().cellCount();
+        });
+        QVERIFY2(cellsBefore >= 1 && cellsBefore < 18, qPrintable(QString::number(cellsBefore)));
+        QCOMPARE(cellsAfter, 18);
+        QTRY_VERIFY(program_->hasStartedUp());
+        verifyTheFullGrid();
+        QCOMPARE(steps_.front(), QStringLiteral("painted, 0 posters"));
+        QCOMPARE(steps_.back(), QStringLiteral("usage ping, settings read"));
+        QTRY_COMPARE(checks_.load(), 1);
+    }
+
+    // The set-up serves events while it pauses: a close then ends the program, and nothing
+    // that start-up would have started afterwards starts.
+    void closingMain_whileTheMoviePageIsBeingSetUp_startsNoWorkers() {
+        duringTheMoviePageSetUp([&] { QVERIFY(program_->mainWindow().close()); });
+        QTest::qWait(100);
+        QCOMPARE(quitCodes_, std::vector<int>{0});
+        QVERIFY(pings_.empty());
+        QCOMPARE(checks_.load(), 0);
+        QVERIFY(!program_->hasStartedUp());
     }
 
     void startUp_sendsOneUsagePingOnceTheMainWindowHasPainted() {

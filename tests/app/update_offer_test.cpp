@@ -83,6 +83,8 @@ class UpdateOfferTest : public QObject {
         program_->mainWindow().installEventFilter(this);
         program_->start();
         QVERIFY(QTest::qWaitForWindowExposed(&program_->mainWindow()));
+        // The check starts at the end of the start-up sequence, after the first paint.
+        QTRY_VERIFY(program_->hasStartedUp());
     }
 
     void offer(std::string_view version) {

@@ -5,6 +5,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
+#include <thread>
 #include <vector>
 
 namespace arlo::catalogue {
@@ -13,9 +14,31 @@ namespace {
 using namespace std::chrono_literals;
 
 RowSnapshot japaneseRows() {
-    static const RowSnapshot rows = std::make_shared<const std::vector<EpisodeRow>>(
-        buildEpisodeRows(Catalogue::builtIn(), false));
+    static const RowSnapshot rows =
+        std::make_shared<const EpisodeRows>(Catalogue::builtIn(), false);
     return rows;
+}
+
+TEST(EpisodeSearch, manyThreadsSearchingFirstAllSeeTheSameKeys) {
+    // The keys are laid out by whichever search comes first; every one must see them whole.
+    const EpisodeRows rows(Catalogue::builtIn(), true);
+    std::vector<std::size_t> expected;
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        if ((rows.cell(i, 1) + rows.cell(i, 2)).find("12") != std::string::npos) {
+            expected.push_back(i);
+        }
+    }
+    std::vector<std::vector<std::size_t>> results(4);
+    std::vector<std::thread> threads;
+    for (auto& result : results) {
+        threads.emplace_back([&rows, &result] { result = searchRows(rows, "12"); });
+    }
+    for (auto& thread : threads) {
+        thread.join();
+    }
+    for (const auto& result : results) {
+        EXPECT_EQ(result, expected);
+    }
 }
 
 RefreshInput searching(std::string query) {

@@ -275,5 +275,73 @@ TEST_F(SettingsFileTest, aDocumentsSettingThatCannotBeReadMeansTheDefaultFolder)
     EXPECT_TRUE(runsAndPasses([&] { return documentsFolder() == expected; }));
 }
 
+TEST_F(SettingsFileTest, aReadOnlyFileIsLeftAloneAndTheModeOfAWritableOneIsKept) {
+    const std::string old = gbk("[版本号]\r\n版本号=1.0\r\n");
+    writeBytes(settingsFile(), old);
+    fs::permissions(settingsFile(), fs::perms::owner_read | fs::perms::group_read);
+    PlaybackState state;
+    loadInstalledVersion(state, dir_.string());
+    EXPECT_EQ(state.installedVersion, "1.1");
+    EXPECT_EQ(readBytes(settingsFile()), old);
+    EXPECT_EQ(fs::status(settingsFile()).permissions(),
+              fs::perms::owner_read | fs::perms::group_read);
+    EXPECT_FALSE(writeProfileString(settingsFile(), "版本号", "版本号", "1.1"));
+
+    fs::permissions(settingsFile(), fs::perms::owner_read | fs::perms::owner_write);
+    loadInstalledVersion(state, dir_.string());
+    EXPECT_EQ(readBytes(settingsFile()), gbk("[版本号]\r\n版本号=1.1\r\n"));
+    EXPECT_EQ(fs::status(settingsFile()).permissions(),
+              fs::perms::owner_read | fs::perms::owner_write);
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()), 1);
+}
+
+TEST_F(SettingsFileTest, aLinkedSettingsFileIsWrittenThroughTheLink) {
+    fs::create_directory(dir_ / "synced");
+    const fs::path target = dir_ / "synced" / "arlo.ini";
+    writeBytes(target, gbk("[版本号]\r\n版本号=1.0\r\n"));
+    fs::create_symlink("synced/arlo.ini", settingsFile());
+    PlaybackState state;
+    loadInstalledVersion(state, dir_.string());
+    EXPECT_EQ(state.installedVersion, "1.1");
+    EXPECT_TRUE(fs::is_symlink(settingsFile()));
+    EXPECT_EQ(readBytes(target), gbk("[版本号]\r\n版本号=1.1\r\n"));
+}
+
+TEST_F(SettingsFileTest, aLeadingByteOrderMarkIsPassedOverAndKept) {
+    const std::string bom = "\xEF\xBB\xBF";
+    const std::string newer = bom + gbk("[版本号]\r\n版本号=1.2\r\n");
+    writeBytes(settingsFile(), newer);
+    PlaybackState state;
+    loadInstalledVersion(state, dir_.string());
+    EXPECT_EQ(state.installedVersion, "1.2");
+    EXPECT_EQ(readBytes(settingsFile()), newer);
+
+    writeBytes(settingsFile(), bom + gbk("[版本号]\r\n版本号=1.0\r\n"));
+    loadInstalledVersion(state, dir_.string());
+    EXPECT_EQ(state.installedVersion, "1.1");
+    EXPECT_EQ(readBytes(settingsFile()), bom + gbk("[版本号]\r\n版本号=1.1\r\n"));
+
+    // A mark alone, and a mark further on, which is part of the text.
+    writeBytes(settingsFile(), bom);
+    loadInstalledVersion(state, dir_.string());
+    EXPECT_EQ(readBytes(settingsFile()), bom + gbk("[版本号]\r\n版本号=1.1\r\n"));
+    const std::string path = (dir_ / "b.ini").string();
+    writeBytes(path, "[a]\r\n" + bom + "[s]\r\nk=1\r\n");
+    EXPECT_EQ(readProfileString(path, "s", "k", "?"), "?");
+}
+
+TEST_F(SettingsFileTest, temporariesOfARunThatEndedWhileWritingAreRemovedAtStartUp) {
+    const std::string settings = settingsFile();
+    writeBytes(settings + ".Xy12zW", "[版本号]\r\n版");
+    writeBytes(settings + ".a1b2c3", "");
+    writeBytes(dir_ / "mine.ini.a1b2c3", "not ours");
+    PlaybackState state;
+    loadInstalledVersion(state, dir_.string());
+    EXPECT_FALSE(fs::exists(settings + ".Xy12zW"));
+    EXPECT_FALSE(fs::exists(settings + ".a1b2c3"));
+    EXPECT_TRUE(fs::exists(dir_ / "mine.ini.a1b2c3"));
+    EXPECT_EQ(readBytes(settings), gbk("[版本号]\r\n版本号=1.1\r\n"));
+}
+
 }  // namespace
 }  // namespace arlo::catalogue

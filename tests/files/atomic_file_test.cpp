@@ -1,12 +1,19 @@
 #include "files/atomic_file.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
+#include <csignal>
 #include <filesystem>
 #include <fstream>
+#include <set>
 #include <sstream>
+#include <thread>
 
 namespace arlo::files {
 namespace {
@@ -74,6 +81,160 @@ TEST_F(AtomicFileTest, failuresSayWhyAndLeaveTheOldStateAndNoTemporaryFile) {
     EXPECT_TRUE(taken);
     EXPECT_TRUE(fs::is_directory(folder));
     EXPECT_EQ(read(folder / "inside"), "kept");
+    EXPECT_EQ(entries(), 1u);
+}
+
+mode_t modeOf(const fs::path& p) {
+    struct stat st {};
+    return ::stat(p.c_str(), &st) == 0 ? st.st_mode & 07777 : 0;
+}
+
+TEST_F(AtomicFileTest, aReplacedFileKeepsItsPermissionsAndAReadOnlyOneIsLeftAlone) {
+    const fs::path file = dir_ / "settings.ini";
+    for (const mode_t mode : {0600, 0640, 0755}) {
+        std::ofstream(file) << "old";
+        ASSERT_EQ(::chmod(file.c_str(), mode), 0);
+        EXPECT_FALSE(replaceFileAtomically(file.string(), "new"));
+        EXPECT_EQ(read(file), "new");
+        EXPECT_EQ(modeOf(file), mode);
+    }
+    // No write permission bit: not replaced, even by root.
+    for (const mode_t mode : {0444, 0400, 0}) {
+        std::ofstream(file) << "kept";
+        ASSERT_EQ(::chmod(file.c_str(), mode), 0);
+        EXPECT_EQ(replaceFileAtomically(file.string(), "new"), std::errc::permission_denied);
+        EXPECT_EQ(modeOf(file), mode);
+        ASSERT_EQ(::chmod(file.c_str(), 0600), 0);
+        EXPECT_EQ(read(file), "kept");
+        EXPECT_EQ(entries(), 1u);
+    }
+}
+
+TEST_F(AtomicFileTest, aSymbolicLinkIsWrittenThroughToTheFileItNames) {
+    fs::create_directories(dir_ / "real" / "deeper");
+    const fs::path target = dir_ / "real" / "deeper" / "settings.ini";
+    std::ofstream(target) << "old";
+    ASSERT_EQ(::chmod(target.c_str(), 0600), 0);
+    // A relative link to a relative link, each read from its own folder.
+    fs::create_symlink("deeper/settings.ini", dir_ / "real" / "middle.ini");
+    const fs::path link = dir_ / "link.ini";
+    fs::create_symlink("real/middle.ini", link);
+    EXPECT_FALSE(replaceFileAtomically(link.string(), "new"));
+    EXPECT_TRUE(fs::is_symlink(link));
+    EXPECT_TRUE(fs::is_symlink(dir_ / "real" / "middle.ini"));
+    EXPECT_EQ(read(target), "new");
+    EXPECT_EQ(modeOf(target), 0600u);
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir_ / "real" / "deeper"), {}), 1);
+
+    // A link to a file not there yet creates the file; a link to itself is an error.
+    const fs::path dangling = dir_ / "dangling.ini";
+    fs::create_symlink(dir_ / "real" / "made.ini", dangling);
+    EXPECT_FALSE(replaceFileAtomically(dangling.string(), "made"));
+    EXPECT_TRUE(fs::is_symlink(dangling));
+    EXPECT_EQ(read(dir_ / "real" / "made.ini"), "made");
+    const fs::path loop = dir_ / "loop.ini";
+    fs::create_symlink("loop.ini", loop);
+    EXPECT_EQ(replaceFileAtomically(loop.string(), "x"), std::errc::too_many_symbolic_link_levels);
+    EXPECT_TRUE(fs::is_symlink(loop));
+}
+
+// What an ended writer leaves: its temporary files are removed; anything else that looks
+// like one is not, nor is a temporary file that is being written.
+TEST_F(AtomicFileTest, staleTemporariesAreRemovedAndNothingElse) {
+    const fs::path file = dir_ / "Arlo迷_配置.ini";
+    std::ofstream(file) << "kept";
+    const std::set<std::string> stale = {"Arlo迷_配置.ini.aB3xZ9", "Arlo迷_配置.ini.000000"};
+    for (const std::string& name : stale) {
+        std::ofstream(dir_ / name) << "half";
+    }
+    const std::set<std::string> others = {"Arlo迷_配置.ini.aB3xZ",  "Arlo迷_配置.ini.aB3xZ9a",
+                                          "Arlo迷_配置.ini.aB-xZ9", "Arlo迷_配置.inI.aB3xZ9",
+                                          "other.ini.aB3xZ9",       "Arlo迷_配置.ini.folder",
+                                          "Arlo迷_配置.ini.linkk1", "Arlo迷_配置.ini.lockd1",
+                                          "Arlo迷_配置.ini.fifo01", "Arlo迷_配置.ini.empty1.x"};
+    for (const std::string& name : others) {
+        std::ofstream(dir_ / name) << "other";
+    }
+    fs::remove(dir_ / "Arlo迷_配置.ini.folder");
+    fs::create_directory(dir_ / "Arlo迷_配置.ini.folder");
+    fs::remove(dir_ / "Arlo迷_配置.ini.linkk1");
+    fs::create_symlink(file, dir_ / "Arlo迷_配置.ini.linkk1");
+    fs::remove(dir_ / "Arlo迷_配置.ini.fifo01");
+    ASSERT_EQ(::mkfifo((dir_ / "Arlo迷_配置.ini.fifo01").c_str(), 0600), 0);
+    // Being written: its writer holds the lock.
+    const int writer = ::open((dir_ / "Arlo迷_配置.ini.lockd1").c_str(), O_RDWR | O_CLOEXEC);
+    ASSERT_GE(writer, 0);
+    ASSERT_EQ(::flock(writer, LOCK_EX | LOCK_NB), 0);
+
+    EXPECT_EQ(removeStaleTemporaries(file.string()), 2);
+    std::set<std::string> left;
+    for (const auto& entry : fs::directory_iterator(dir_)) {
+        left.insert(entry.path().filename().string());
+    }
+    std::set<std::string> expected = others;
+    expected.insert(file.filename().string());
+    EXPECT_EQ(left, expected);
+    EXPECT_EQ(read(file), "kept");
+    // Once its writer is gone, it is stale too. Through a link, the target's folder is cleaned.
+    ::close(writer);
+    fs::create_directory(dir_ / "via");
+    fs::create_symlink(file, dir_ / "via" / "link.ini");
+    EXPECT_EQ(removeStaleTemporaries((dir_ / "via" / "link.ini").string()), 1);
+    EXPECT_FALSE(fs::exists(dir_ / "Arlo迷_配置.ini.lockd1"));
+    EXPECT_EQ(removeStaleTemporaries((dir_ / "no such folder" / "a.ini").string()), 0);
+}
+
+TEST_F(AtomicFileTest, anotherUsersTemporariesAreLeftAlone) {
+    if (::geteuid() != 0) {
+        GTEST_SKIP() << "making a file of another user takes root";
+    }
+    const fs::path file = dir_ / "page.htm";
+    const fs::path theirs = dir_ / "page.htm.Qw12Er";
+    std::ofstream(theirs) << "theirs";
+    ASSERT_EQ(::chown(theirs.c_str(), 65534, 65534), 0);
+    EXPECT_EQ(removeStaleTemporaries(file.string()), 0);
+    EXPECT_TRUE(fs::exists(theirs));
+}
+
+// Writers killed at any moment leave the old file or the new one, and temporaries that the
+// next clean-up removes; a clean-up running beside a live writer never makes a write fail.
+TEST_F(AtomicFileTest, killedWritersLeaveOnlyWhatTheCleanUpRemovesAndLiveWritersAreSpared) {
+    const fs::path file = dir_ / "Arlo迷_配置.ini";
+    const std::string first(256 * 1024, 'a'), second(256 * 1024, 'b');
+    ASSERT_FALSE(replaceFileAtomically(file.string(), first));
+    auto startWriter = [&](int rounds) {
+        const pid_t child = ::fork();
+        if (child == 0) {
+            for (int i = 0; rounds == 0 || i < rounds; ++i) {
+                if (replaceFileAtomically(file.string(), i % 2 ? first : second)) {
+                    ::_exit(1);
+                }
+            }
+            ::_exit(0);
+        }
+        return child;
+    };
+    for (int kill = 0; kill < 20; ++kill) {
+        const pid_t child = startWriter(0);
+        ASSERT_GT(child, 0);
+        std::this_thread::sleep_for(std::chrono::milliseconds(5 + kill * 3));
+        ::kill(child, SIGKILL);
+        int status = 0;
+        ::waitpid(child, &status, 0);
+        const std::string now = read(file);
+        EXPECT_TRUE(now == first || now == second);
+    }
+    removeStaleTemporaries(file.string());
+    EXPECT_EQ(entries(), 1u);
+
+    const pid_t writer = startWriter(60);
+    ASSERT_GT(writer, 0);
+    int status = 0;
+    while (::waitpid(writer, &status, WNOHANG) == 0) {
+        removeStaleTemporaries(file.string());
+    }
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "a write failed beside the clean-up";
     EXPECT_EQ(entries(), 1u);
 }
 

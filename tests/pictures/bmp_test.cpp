@@ -266,5 +266,42 @@ TEST(SheetCutting, bmpSheetsGiveTheDecodedCellsAndStopWhenEnoughExist) {
     EXPECT_FALSE(cutBmpSheet("not a picture", 150, frames, cut));
 }
 
+TEST(SheetCutting, sheetsFarLargerThanDocumentedAndLoadsPastTheirShareAreRefused) {
+    // A header that states 5600 x 5600 pixels in front of a few bytes.
+    std::string huge = makeBmp(40, 20, 24);
+    put32(huge, 18, 5600);
+    put32(huge, 22, 5600);
+    std::vector<Frame> frames;
+    SheetCut cut;
+    EXPECT_FALSE(cutBmpSheet(huge, 1000, frames, cut));
+    EXPECT_TRUE(frames.empty());
+    EXPECT_TRUE(sheetSizeAccepted(3200, 1800));
+    EXPECT_TRUE(sheetSizeAccepted(kMaxSheetPixels, 1));
+    EXPECT_FALSE(sheetSizeAccepted(3201, 1800));
+    EXPECT_FALSE(sheetSizeAccepted(kMaxSheetPixels + 1, 1));
+    EXPECT_FALSE(sheetSizeAccepted(0, 900));
+
+    // Ten documented sheets fit one load; cells of 320 x 180 fit up to 277 frames.
+    // One frame holds every pixel counted; the others are empty.
+    const auto pixelsHeld = [](int count) {
+        return Frame(
+            Picture{count, 1, std::vector<std::uint32_t>(static_cast<std::size_t>(count))});
+    };
+    std::vector<Frame> held(999);
+    held.front() = pixelsHeld(999 * 160 * 90);
+    EXPECT_TRUE(sheetFramesFit(held, 1000, 1600, 900));
+    held.resize(200);
+    held.front() = pixelsHeld(200 * 320 * 180);
+    EXPECT_TRUE(sheetFramesFit(held, 277, 3200, 1800));
+    EXPECT_FALSE(sheetFramesFit(held, 278, 3200, 1800));
+    EXPECT_FALSE(sheetFramesFit(held, 1000, 3200, 1800));
+    // A sheet always adds at least one frame.
+    held.resize(1);
+    held.front() = pixelsHeld(static_cast<int>(kMaxLoadFramePixels));
+    EXPECT_FALSE(sheetFramesFit(held, 0, 20, 20));
+    EXPECT_FALSE(cutBmpSheet(makeBmp(40, 20, 24), 1000, held, cut));
+    EXPECT_EQ(held.size(), 1u);
+}
+
 }  // namespace
 }  // namespace arlo::pictures

@@ -293,6 +293,30 @@ TEST(PlayerPageFolders, runDirectoryFirstThenTheUsersRuntimeAndCacheFolders) {
     }
 }
 
+TEST_F(PlayerPageFile, temporariesLeftByARunThatEndedWhileWritingAreRemovedEverywhere) {
+    const fs::path run = dir_ / "run";
+    const fs::path runtime = dir_ / "runtime";
+    const fs::path cache = dir_ / "cache";
+    fs::create_directories(run);
+    fs::create_directories(runtime / "Arlo迷");
+    const ScopedEnvironment runtimeFolder("XDG_RUNTIME_DIR", runtime.c_str());
+    const ScopedEnvironment cacheFolder("XDG_CACHE_HOME", cache.c_str());  // not there
+    const std::vector<fs::path> stale = {run / "Arlo目录.htm.k2Lm9Q",
+                                         runtime / "Arlo迷" / "Arlo目录.htm.000aaa"};
+    for (const fs::path& p : stale) {
+        std::ofstream(p) << "<html><bo";
+    }
+    std::ofstream(run / "Arlo目录.htm") << "page";
+    std::ofstream(run / "Arlo迷_配置.ini.k2Lm9Q") << "another file's";
+    EXPECT_EQ(removeStalePageTemporaries(run.string()), 2);
+    for (const fs::path& p : stale) {
+        EXPECT_FALSE(fs::exists(p)) << p;
+    }
+    EXPECT_TRUE(fs::exists(run / "Arlo目录.htm"));
+    EXPECT_TRUE(fs::exists(run / "Arlo迷_配置.ini.k2Lm9Q"));
+    EXPECT_FALSE(fs::exists(cache));
+}
+
 TEST_F(PlayerPageFile, aReadOnlyRunDirectorySendsTheSamePageToTheUsersOwnFolder) {
     const fs::path run = dir_ / "run";
     const fs::path user = dir_ / "user" / "Arlo迷";

@@ -1,10 +1,13 @@
 #include <QApplication>
 #include <QProgressBar>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTest>
 
 #include "catalogue/catalogue.h"
+#include "catalogue/episode_rows.h"
 #include "main_window_fixture.h"
+#include "support/catalogue_of.h"
 #include "text/gbk.h"
 #include "ui/app_context.h"
 #include "ui/episode_list_controller.h"
@@ -40,8 +43,8 @@ QStringList expectedNumbers(const QString& query, bool mandarin) {
 
 QStringList shownNumbers(const EpisodeListView* list) {
     QStringList numbers;
-    for (const EpisodeRow& row : list->episodes().rows()) {
-        numbers << row[kColumnNumber];
+    for (int row = 0; row < list->episodes().rowCount(); ++row) {
+        numbers << list->episodes().cell(row, kColumnNumber);
     }
     return numbers;
 }
@@ -92,6 +95,7 @@ private slots:
     void choosingAResultEqualsChoosingTheEpisodeInTheFullList();
     void mandarinChoiceAsksForItsPreviews();
     void burstOfKeystrokesEndsWithTheFinalTextsResults();
+    void aLongSeriesFromTheContextIsListedSearchedAndChosen();
 
 private:
     void focusSearchBox();
@@ -201,11 +205,11 @@ void EpisodeListTest::searchListsNumbersAndTitlesInListOrder() {
     QVERIFY(list_->resultCount->isVisible());
     QVERIFY(list_->nothingFound->isHidden());
     // Each result carries the whole row, ids included.
-    const EpisodeRow& first = list_->resultList->episodes().rows().front();
-    const int n = first[kColumnNumber].toInt();
-    QCOMPARE(first[kColumnTitle],
+    const EpisodeListModel& results = list_->resultList->episodes();
+    const int n = results.cell(0, kColumnNumber).toInt();
+    QCOMPARE(results.cell(0, kColumnTitle),
              QString::fromStdString(cat().value(catalogue::List::JapaneseTitles, n)));
-    QCOMPARE(first[kColumnSohuId],
+    QCOMPARE(results.cell(0, kColumnSohuId),
              QString::fromStdString(cat().value(catalogue::List::JapaneseSohuIds, n)));
     // The full list keeps its rows behind the results.
     QCOMPARE(list_->episodeList->episodes().rowCount(),
@@ -279,12 +283,10 @@ void EpisodeListTest::longTitlesWrapFrom31GbkBytes() {
     const QString thirtyOne = thirty + QStringLiteral("a");
     QCOMPARE(text::gbkByteLength(thirty.toStdString()), 30);
     QCOMPARE(text::gbkByteLength(thirtyOne.toStdString()), 31);
-    std::vector<EpisodeRow> rows(2);
-    rows[0][kColumnNumber] = QStringLiteral("1");
-    rows[0][kColumnTitle] = thirty;
-    rows[1][kColumnNumber] = QStringLiteral("2");
-    rows[1][kColumnTitle] = thirtyOne;
-    list_->episodeList->setRows(rows);
+    // Lives as long as the list that shows it.
+    static const auto listed = arlo::test_support::catalogueOf(
+        {{catalogue::List::JapaneseTitles, {thirty.toStdString(), thirtyOne.toStdString()}}});
+    list_->episodeList->setRows(std::make_shared<const catalogue::EpisodeRows>(*listed, false));
 
     clickRow(list_->episodeList, 1);
     QCOMPARE(episode_->episodeTitle->text(), thirtyOne);
@@ -368,6 +370,77 @@ void EpisodeListTest::burstOfKeystrokesEndsWithTheFinalTextsResults() {
     // Nothing older arrives afterwards.
     window_->episodeListController().settleRefreshes();
     QCOMPARE(shownNumbers(list_->resultList), expectedNumbers(text, false));
+}
+
+void EpisodeListTest::aLongSeriesFromTheContextIsListedSearchedAndChosen() {
+    // A catalogue of 20,000 episodes handed to the window instead of the built-in one.
+    using catalogue::List;
+    std::map<List, std::vector<std::string>> lists;
+    for (int n = 1; n <= 20000; ++n) {
+        const std::string number = std::to_string(n);
+        lists[List::JapaneseTitles].push_back("第" + number + "号仓库的怀表");
+        lists[List::JapaneseSohuIds].push_back("J" + number);
+        lists[List::MandarinTitles].push_back(n % 2 ? "钟楼" : "旧灯塔-码头");
+        for (const List ids : {List::MandarinSohuIds, List::MandarinLeTVIds, List::MandarinIqiyiIds,
+                               List::MandarinThumbnailUrls, List::MandarinPreviewCodes}) {
+            lists[ids].push_back(std::string(catalogue::listName(ids)) + number);
+        }
+    }
+    const auto series = arlo::test_support::catalogueOf(lists);
+    // The windows go before the catalogue they show, however the test ends.
+    const auto restore = qScopeGuard([this] {
+        fixture_.close();
+        context_->shownCatalogue = nullptr;
+    });
+    fixture_.close();
+    context_->shownCatalogue = series.get();
+    fixture_.open();
+    window_ = fixture_.window.get();
+    list_ = &fixture_.listControls();
+    episode_ = &fixture_.episodeControls();
+    window_->showStartState();
+    QCOMPARE(list_->episodeCount->text(), QStringLiteral("20000"));
+    window_->startEpisodeListRefresh();
+    QTRY_COMPARE(list_->episodeList->episodes().rowCount(), 20000);
+    QCOMPARE(list_->episodeList->episodes().cell(19999, kColumnTitle),
+             QStringLiteral("第20000号仓库的怀表"));
+
+    // "9号" ends the number in a title; a row's own number never runs into "号".
+    type(QStringLiteral("9号"));
+    QTRY_COMPARE(list_->resultCount->text(), QStringLiteral("搜索到 2000 个结果"));
+    const EpisodeListModel& results = list_->resultList->episodes();
+    QCOMPARE(results.rowCount(), 2000);
+    for (int row = 0; row < results.rowCount(); row += 111) {
+        const int n = results.cell(row, kColumnNumber).toInt();
+        QCOMPARE(n % 10, 9);
+        QCOMPARE(results.cell(row, kColumnTitle), QStringLiteral("第%1号仓库的怀表").arg(n));
+        QCOMPARE(results.cell(row, kColumnSohuId), QStringLiteral("J%1").arg(n));
+    }
+    clickRow(list_->resultList, 1999);
+    QCOMPARE(episode_->episodeHeading->text(), QStringLiteral("雾港侦探阿洛  第19999集"));
+    QCOMPARE(window_->episodeListController().chosenEpisode().ids,
+             std::vector<std::string>{"J19999"});
+
+    // The Mandarin list of the same catalogue, chosen as the language chooser does.
+    list_->searchBox->clear();
+    list_->languageChooser->setCurrentIndex(1);
+    window_->episodeListController().clearEpisodeList();
+    window_->episodeListController().refreshNow();
+    QCOMPARE(list_->episodeList->episodes().rowCount(), 20000);
+    QCOMPARE(list_->episodeList->episodes().cell(1, kColumnTitle), QStringLiteral("码头"));
+    type(QStringLiteral("13钟"));
+    QTRY_COMPARE(list_->resultCount->text(), QStringLiteral("搜索到 200 个结果"));
+    QCOMPARE(list_->resultList->episodes().cell(199, kColumnNumber), QStringLiteral("19913"));
+    QSignalSpy wanted(&window_->episodeListController(), &EpisodeListController::previewWanted);
+    clickRow(list_->resultList, 0);
+    const int n = list_->resultList->episodes().cell(0, kColumnNumber).toInt();
+    QCOMPARE(window_->episodeListController().chosenEpisode().ids,
+             (std::vector<std::string>{"MandarinSohuIds" + std::to_string(n),
+                                       "MandarinLeTVIds" + std::to_string(n),
+                                       "MandarinIqiyiIds" + std::to_string(n)}));
+    QCOMPARE(wanted.count(), 1);
+    QCOMPARE(n % 100, 13);
+    QCOMPARE(wanted[0][1].toString(), QStringLiteral("MandarinPreviewCodes%1").arg(n));
 }
 
 QTEST_MAIN(EpisodeListTest)

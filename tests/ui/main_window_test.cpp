@@ -10,7 +10,9 @@
 #include <map>
 
 #include "catalogue/catalogue.h"
+#include "catalogue/episode_rows.h"
 #include "main_window_fixture.h"
+#include "support/catalogue_of.h"
 #include "ui/about_window.h"
 #include "ui/app_context.h"
 #include "ui/episode_list_view.h"
@@ -35,16 +37,20 @@ T* control(QWidget* window, const QString& name) {
     return found;
 }
 
-std::vector<EpisodeRow> rows(int count) {
-    std::vector<EpisodeRow> result;
+// A list of `count` rows "标题n" with the Sohu ids 1000 + n, over a catalogue of its own.
+arlo::catalogue::RowSnapshot rows(int count) {
+    using arlo::catalogue::List;
+    std::vector<std::string> titles;
+    std::vector<std::string> ids;
     for (int n = 1; n <= count; ++n) {
-        EpisodeRow row;
-        row[kColumnNumber] = QString::number(n);
-        row[kColumnTitle] = QStringLiteral("标题%1").arg(n);
-        row[kColumnSohuId] = QString::number(1000 + n);
-        result.push_back(row);
+        titles.push_back("标题" + std::to_string(n));
+        ids.push_back(std::to_string(1000 + n));
     }
-    return result;
+    // The rows read their cells from the catalogue for as long as any list shows them.
+    static std::vector<std::unique_ptr<const arlo::catalogue::Catalogue>> catalogues;
+    catalogues.push_back(arlo::test_support::catalogueOf(
+        {{List::JapaneseTitles, titles}, {List::JapaneseSohuIds, ids}}));
+    return std::make_shared<const arlo::catalogue::EpisodeRows>(*catalogues.back(), false);
 }
 
 // Runs `inspect` on the modal window that `open` shows, then closes it.

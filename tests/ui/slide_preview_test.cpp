@@ -310,6 +310,33 @@ private slots:
         QCOMPARE(controller().previewFrames().size(), 100u);
     }
 
+    // A host serving sheets far larger than the documented 1600 x 900 pixels (5600 x 5600: a
+    // fifth of a megabyte of JPEG that decodes to 125 MB) gets no sheet decoded or cut, and
+    // sheets that are merely large are cut only up to one load's share of pixels.
+    void sheetsFarLargerThanDocumentedEndTheLoad() {
+        const std::string id = showIdOf("test-6000-5600x5600");
+        env_->server().clearRequests();
+        QVERIFY(!load(QStringLiteral("test-6000-5600x5600")));
+        QCOMPARE(c().previewStatus->text(), QStringLiteral("加载失败"));
+        QCOMPARE(textColour(c().previewStatus), QColor(0xFF, 0x00, 0x00));
+        QVERIFY(controller().previewFrames().empty());
+        QVERIFY(!controller().previewReady());
+        QVERIFY(!c().previewSlider->isEnabled());
+        const std::string pictures = standin::hostOf(deploy::kPptvPictureHost);
+        QCOMPARE(env_->server().requestsFor(pictures, preview::spriteSheetPath(id, 0)).size(), 1u);
+        QCOMPARE(env_->server().requestsFor(pictures, preview::spriteSheetPath(id, 1)).size(), 0u);
+
+        // Cells of 320 x 180: two sheets fit, the third would take the load past its share.
+        QVERIFY(!load(QStringLiteral("test-6000-3200x1800")));
+        QCOMPARE(c().previewStatus->text(), QStringLiteral("加载失败"));
+        QCOMPARE(controller().previewFrames().size(), 200u);
+
+        // Ten sheets of the documented size fit.
+        QVERIFY(load(QStringLiteral("test-6000")));
+        QCOMPARE(controller().previewFrames().size(), 999u);
+        QCOMPARE(c().previewStatus->text(), QStringLiteral("01:40:00"));
+    }
+
     void theSliderShowsTheFrameUnderTheCursor() {
         QVERIFY(load(QStringLiteral("test-1380")));
         QProgressBar* slider = c().previewSlider;

@@ -30,7 +30,9 @@ bool isAcceptedFormat(const QByteArray& format) {
     return false;
 }
 
-bool decodeInto(const QByteArray& picture, QImage& image,
+// `maxPixels` < 0: any size Qt's own allocation limit lets through. `prepare`, when given, makes
+// the image to decode into for the size the header states.
+bool decodeInto(const QByteArray& picture, QImage& image, qint64 maxPixels = -1,
                 const std::function<QImage(QSize)>& prepare = {}) {
     QBuffer buffer;
     buffer.setData(picture);
@@ -45,12 +47,21 @@ bool decodeInto(const QByteArray& picture, QImage& image,
     }
     buffer.seek(0);
     QImageReader reader(&buffer, format);
+    auto tooLarge = [maxPixels](QSize size) {
+        return maxPixels >= 0 &&
+               (!size.isValid() || qint64{size.width()} * size.height() > maxPixels);
+    };
+    // The size the header states decides before a pixel is decoded.
+    const QSize stated = reader.size();
+    if (tooLarge(stated)) {
+        image = QImage();
+        return false;
+    }
     if (prepare) {
-        const QSize size = reader.size();
-        image = size.isValid() ? prepare(size) : QImage();
+        image = stated.isValid() ? prepare(stated) : QImage();
     }
     // The readers write into an image of the right size and format as it is.
-    if (!reader.read(&image) || image.isNull()) {
+    if (!reader.read(&image) || image.isNull() || tooLarge(image.size())) {
         image = QImage();
         return false;
     }
@@ -349,13 +360,13 @@ bool decodePictureInto(const QByteArray& picture, QImage& image) {
     return decodeInto(picture, image);
 }
 
-bool decodePictureInto(const QByteArray& picture, QImage& image,
+bool decodePictureInto(const QByteArray& picture, QImage& image, qint64 maxPixels,
                        const std::function<QImage(QSize)>& prepare) {
     if (picture.size() < 3) {
         image = QImage();
         return false;
     }
-    return decodeInto(picture, image, prepare);
+    return decodeInto(picture, image, maxPixels, prepare);
 }
 
 int pictureBmpWidth(const QByteArray& picture) {

@@ -17,8 +17,9 @@
 namespace arlo::pictures {
 namespace {
 
-// Sheets of one load at most.
+// Sheets of one load at most, and no more bytes than the pixels one load may keep.
 constexpr std::size_t kMaxSpareSheets = 10;
+constexpr std::size_t kMaxSpareBytes = kMaxLoadFramePixels * 4;
 
 std::size_t pageSize() {
     static const std::size_t size = static_cast<std::size_t>(sysconf(_SC_PAGESIZE));
@@ -64,7 +65,17 @@ void releaseMapping(Mapping mapping) {
     if (keepers == 0) {
         giveBackPages(mapping.base, mapping.length);
     }
-    if (spareMappings.size() >= kMaxSpareSheets) {
+    if (mapping.length > kMaxSpareBytes) {
+        munmap(mapping.base, mapping.length);
+        return;
+    }
+    std::size_t kept = mapping.length;
+    for (const Mapping& spare : spareMappings) {
+        kept += spare.length;
+    }
+    while (!spareMappings.empty() &&
+           (spareMappings.size() >= kMaxSpareSheets || kept > kMaxSpareBytes)) {
+        kept -= spareMappings.front().length;
         munmap(spareMappings.front().base, spareMappings.front().length);
         spareMappings.erase(spareMappings.begin());
     }
@@ -123,7 +134,7 @@ bool cutSpriteSheet(const std::string& sheet, long wanted, std::vector<Frame>& f
         QByteArray::fromRawData(sheet.data(), static_cast<qsizetype>(sheet.size()));
     std::shared_ptr<SheetPixels> pixels;
     QImage image;
-    if (!decodePictureInto(bytes, image,
+    if (!decodePictureInto(bytes, image, kMaxSheetPixels,
                            [&pixels](QSize size) { return sheetImageOver(size, pixels); })) {
         return false;
     }
@@ -146,6 +157,10 @@ bool cutSpriteSheet(const std::string& sheet, long wanted, std::vector<Frame>& f
             image.convertTo(QImage::Format_RGB32);
         }
         storage = std::make_shared<const QImage>(image);
+    }
+    if (!sheetSizeAccepted(image.width(), image.height()) ||
+        !sheetFramesFit(frames, wanted, image.width(), image.height())) {
+        return false;
     }
     // Qt's RGB32 pixels are 0xFFRRGGBB, as a BMP's pixels are shown: opaque.
     const auto* first = reinterpret_cast<const std::uint32_t*>(image.constBits());

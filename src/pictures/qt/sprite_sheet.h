@@ -10,7 +10,9 @@ namespace arlo::pictures {
 // Cuts a sprite sheet in any picture format convertImage reads into its 10 x 10 frames with
 // one decode: each frame shows the pixels cropBmp cuts from convertImage's BMP of the sheet,
 // without that BMP ever being encoded and without a frame's pixels being copied: the frames
-// point into the decoded sheet, which they share.
+// point into the decoded sheet, which they share. False, with `frames` untouched, when the sheet
+// cannot be decoded, when its header states more than kMaxSheetPixels (it is then never decoded),
+// or when its frames would take `frames` past kMaxLoadFramePixels.
 bool cutSpriteSheet(const std::string& sheet, long wanted, std::vector<Frame>& frames,
                     SheetCut& cut);
 

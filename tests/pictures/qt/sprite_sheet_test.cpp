@@ -2,6 +2,7 @@
 
 #include <QBuffer>
 #include <QImage>
+#include <QImageReader>
 #include <QtTest>
 #include <string>
 #include <vector>
@@ -168,6 +169,47 @@ private slots:
         QVERIFY(cutSpriteSheet(sheet, 1000, frames, cut));
         frames.clear();
         QCOMPARE(spareSheetBytes(), std::size_t(0));
+    }
+
+    // A small file that states a huge picture is never decoded; a sheet is cut only when it
+    // is at most four times the documented 1600 x 900 pixels, and only as far as one load's
+    // share of frame pixels reaches.
+    void sheetsFarLargerThanDocumentedAreRefusedBeforeDecoding() {
+        QImage small(160, 90, QImage::Format_RGB32);
+        small.fill(qRgb(20, 90, 160));
+        QByteArray lying = encoded(small, "jpeg");
+        const qsizetype sof = lying.indexOf(QByteArray("\xFF\xC0", 2));
+        QVERIFY(sof > 0);
+        for (int field : {5, 7}) {  // height, then width: 5600 each, big-endian
+            lying[sof + field] = char(5600 >> 8);
+            lying[sof + field + 1] = char(5600 & 0xFF);
+        }
+        QBuffer buffer(&lying);
+        QCOMPARE(QImageReader(&buffer).size(), QSize(5600, 5600));
+        std::vector<Frame> frames;
+        SheetCut cut;
+        QVERIFY(!cutSpriteSheet(bytesOf(lying), 1000, frames, cut));
+        QVERIFY(frames.empty());
+
+        QImage atLimit(2400, 2400, QImage::Format_RGB32);
+        atLimit.fill(qRgb(200, 30, 60));
+        QVERIFY(cutSpriteSheet(bytesOf(encoded(atLimit, "png")), 1000, frames, cut));
+        QCOMPARE(frames.size(), 100u);
+        QCOMPARE(frames.back().width(), 240);
+        QImage over(2401, 2400, QImage::Format_RGB32);
+        over.fill(qRgb(200, 30, 60));
+        QVERIFY(!cutSpriteSheet(bytesOf(encoded(over, "png")), 1000, frames, cut));
+        QCOMPARE(frames.size(), 100u);
+
+        // 240 x 240 cells: two sheets and 77 frames of a third fit one load, no more.
+        const std::string sheet = bytesOf(encoded(atLimit, "png"));
+        QVERIFY(cutSpriteSheet(sheet, 1000, frames, cut));
+        QCOMPARE(frames.size(), 200u);
+        QVERIFY(!cutSpriteSheet(sheet, 1000, frames, cut));
+        QCOMPARE(frames.size(), 200u);
+        QVERIFY(cutSpriteSheet(sheet, 277, frames, cut));
+        QCOMPARE(frames.size(), 277u);
+        QVERIFY(!cut.moreWanted);
     }
 };
 

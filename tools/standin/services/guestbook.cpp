@@ -9,6 +9,7 @@
 #include "deploy/deploy.h"
 #include "standin/picture_canvas.h"
 #include "standin/services.h"
+#include "standin/services/hosting_pages.h"
 #include "text/gbk.h"
 
 namespace arlo::standin {
@@ -35,20 +36,6 @@ std::shared_ptr<Guestbook> guestbookOf(const Server& server) {
     const std::lock_guard lock(registryMutex);
     const auto found = registry().find(&server);
     return found == registry().end() ? nullptr : found->second.lock();
-}
-
-// The hosting service writes GBK.
-Response gbkPage(const std::string& utf8, int status = 200) {
-    Response r;
-    r.status = status;
-    r.headers.push_back({"Content-Type", "text/html; charset=gb2312"});
-    r.body = text::utf8ToGbk(utf8).value_or(utf8);
-    return r;
-}
-
-Response sessionExpired() {
-    return gbkPage(
-        "<html><head><title>错误</title></head><body>会话已过期，请刷新页面。</body></html>", 500);
 }
 
 // Four digits in colours of their own, each a little up or down, over a pale ground crossed
@@ -95,18 +82,19 @@ std::map<std::string, std::string> formFields(std::string_view body) {
 
 // A message is shown on the board as posted.
 Response messageBoard(const GuestbookMessage& message) {
-    return gbkPage("<html><head><title>留言板</title></head><body>\n<div class=\"ly\"><b>" +
-                   message.nickname + "</b>\n<p>" + message.text + "</p></div>\n</body></html>\n");
+    return hosting::gbkPage(
+        "<html><head><title>留言板</title></head><body>\n<div class=\"ly\"><b>" + message.nickname +
+        "</b>\n<p>" + message.text + "</p></div>\n</body></html>\n");
 }
 
 Response takeMessage(Server& server, Guestbook& book, const Request& request) {
     std::map<std::string, std::string> fields = formFields(request.body);
     if (fields["Yz0"] != "lytj" || fields["Yz1"] != "n1") {
-        return sessionExpired();
+        return hosting::sessionExpiredPage();
     }
     const std::string session = hostingSessionOf(server, request);
     if (session.empty()) {
-        return sessionExpired();
+        return hosting::sessionExpiredPage();
     }
     std::function<void(const GuestbookMessage&)> tell;
     GuestbookMessage message{fields["Yz2"], fields["Yz3"]};
@@ -119,7 +107,7 @@ Response takeMessage(Server& server, Guestbook& book, const Request& request) {
             book.codes.erase(code);
         }
         if (!right) {
-            return gbkPage(
+            return hosting::gbkPage(
                 "<html><head><title>留言</title></head><body><script>"
                 "alert('验证码不正确,请重新输入');history.go(-1);</script></body></html>\n");
         }
@@ -144,26 +132,27 @@ void addGuestbook(Server& server) {
     const std::string captchaPath =
         captchaAddress.substr(captchaAddress.find('/', captchaAddress.find("://") + 3));
     const std::string account = std::string(deploy::kHostingAccount) + "ly";
-    server.route(hostOf(captchaAddress), captchaPath.substr(0, captchaPath.find('?')),
-                 [&server, book, account](const Request& request) {
-                     if (request.queryValue("lx") != account) {
-                         return gbkPage("<html><body>空间不存在</body></html>", 404);
-                     }
-                     const std::string session = hostingSessionOf(server, request);
-                     if (session.empty()) {
-                         return gbkPage("<html><body>验证码加载失败：会话无效</body></html>", 403);
-                     }
-                     const std::lock_guard lock(book->mutex);
-                     const std::string code = std::to_string(
-                         std::uniform_int_distribution<int>(1000, 9999)(book->random));
-                     book->codes[session] = code;
-                     book->latestCode = code;
-                     Response r;
-                     r.headers.push_back({"Content-Type", "image/jpeg"});
-                     r.headers.push_back({"Cache-Control", "no-cache"});
-                     r.body = drawCaptcha(code, book->random);
-                     return r;
-                 });
+    server.route(
+        hostOf(captchaAddress), captchaPath.substr(0, captchaPath.find('?')),
+        [&server, book, account](const Request& request) {
+            if (request.queryValue("lx") != account) {
+                return hosting::gbkPage("<html><body>空间不存在</body></html>", 404);
+            }
+            const std::string session = hostingSessionOf(server, request);
+            if (session.empty()) {
+                return hosting::gbkPage("<html><body>验证码加载失败：会话无效</body></html>", 403);
+            }
+            const std::lock_guard lock(book->mutex);
+            const std::string code =
+                std::to_string(std::uniform_int_distribution<int>(1000, 9999)(book->random));
+            book->codes[session] = code;
+            book->latestCode = code;
+            Response r;
+            r.headers.push_back({"Content-Type", "image/jpeg"});
+            r.headers.push_back({"Cache-Control", "no-cache"});
+            r.body = drawCaptcha(code, book->random);
+            return r;
+        });
     setHostingFormHandler(server, [&server, book](const Request& request) {
         return takeMessage(server, *book, request);
     });

@@ -9,7 +9,7 @@
 #include "deploy/deploy.h"
 #include "standin/picture_canvas.h"
 #include "standin/services.h"
-#include "text/gbk.h"
+#include "standin/services/hosting_pages.h"
 
 namespace arlo::standin {
 namespace {
@@ -51,20 +51,6 @@ std::string pathOf(std::string_view address) {
     const auto scheme = address.find("://");
     const auto slash = address.find('/', scheme == std::string_view::npos ? 0 : scheme + 3);
     return slash == std::string_view::npos ? std::string("/") : std::string(address.substr(slash));
-}
-
-// The hosting service writes GBK.
-Response gbkPage(const std::string& utf8, int status = 200) {
-    Response r;
-    r.status = status;
-    r.headers.push_back({"Content-Type", "text/html; charset=gb2312"});
-    r.body = text::utf8ToGbk(utf8).value_or(utf8);
-    return r;
-}
-
-Response errorPage() {
-    return gbkPage(
-        "<html><head><title>错误</title></head><body>会话已过期，请刷新页面。</body></html>", 500);
 }
 
 // "ASP.NET_SessionId" must come back, and the space cookie with it: the session, or empty.
@@ -184,7 +170,7 @@ void addReleaseOffer(Server& server) {
 
     server.route(hostOf(deploy::kHostingSpaceHome), "/", [space](const Request&) {
         const std::lock_guard lock(space->mutex);
-        return gbkPage(
+        return hosting::gbkPage(
             "<html><head><title>Arlo迷的空间</title></head><body>\n"
             "<div id=\"menu\"><a href=\"/\">首页</a> <a href=\"" +
             std::string(deploy::kHostingEndpointPrefix) + space->token +
@@ -195,12 +181,12 @@ void addReleaseOffer(Server& server) {
         hostOf(deploy::kHostingEndpointPrefix), "/Ccenter.aspx", [space](const Request& request) {
             std::unique_lock lock(space->mutex);
             if (request.queryValue("z") != space->token) {
-                return gbkPage("<html><body>空间不存在</body></html>", 404);
+                return hosting::gbkPage("<html><body>空间不存在</body></html>", 404);
             }
             if (request.method == "GET") {
                 const std::string session = space->randomHex(24);
                 space->sessions.insert(session);
-                Response r = gbkPage(
+                Response r = hosting::gbkPage(
                     "<html><body><form method=\"post\">"
                     "</form></body></html>");
                 r.headers.push_back(
@@ -218,9 +204,9 @@ void addReleaseOffer(Server& server) {
             }
             if (request.method != "POST" || !listingAsked ||
                 !carriesSession(request, space->sessions)) {
-                return errorPage();
+                return hosting::sessionExpiredPage();
             }
-            return gbkPage(space->offer.listing);
+            return hosting::gbkPage(space->offer.listing);
         });
 }
 
