@@ -169,6 +169,22 @@ private slots:
         QVERIFY(cutSpriteSheet(sheet, 1000, frames, cut));
         frames.clear();
         QCOMPARE(spareSheetBytes(), std::size_t(0));
+
+        // However many large sheets a load goes through, the memory kept for reuse stays
+        // within what one load's frames may hold.
+        QImage large(3200, 1800, QImage::Format_RGB32);
+        large.fill(qRgb(90, 140, 30));
+        const std::string largeSheet = bytesOf(encoded(large, "jpeg"));
+        {
+            const KeepSpareSheets reuse;
+            std::vector<std::vector<Frame>> loads(5);
+            for (std::vector<Frame>& load : loads) {
+                QVERIFY(cutSpriteSheet(largeSheet, 100, load, cut));
+            }
+            loads.clear();
+            QVERIFY(spareSheetBytes() >= 3200u * 1800u * 4u);
+            QVERIFY(spareSheetBytes() <= std::size_t(kMaxLoadFramePixels) * 4u);
+        }
     }
 
     // A small file that states a huge picture is never decoded; a sheet is cut only when it
