@@ -60,8 +60,8 @@ struct PreviewHosts {
 // `frames` holds `wanted` entries. False when the sheet cannot be decoded.
 // pictures::cutBmpSheet is the cutter for sheets that already are BMP files.
 using SheetCutter =
-    std::function<bool(const std::string& sheet, long wanted,
-                       std::vector<pictures::Picture>& frames, pictures::SheetCut& cut)>;
+    std::function<bool(const std::string& sheet, long wanted, std::vector<pictures::Frame>& frames,
+                       pictures::SheetCut& cut)>;
 
 // How a load reaches the network and decodes pictures; called on the loader's thread.
 struct PreviewSources {
@@ -73,10 +73,10 @@ struct PreviewSources {
 };
 
 struct SlidePreview {
-    int duration = 0;                       // seconds, from the show page
-    int expected = -1;                      // frames wanted: the slider's maximum
-    std::vector<pictures::Picture> frames;  // decoded, ready to show; frame d at index d - 1
-    int sheetWidth = 0;  // pixel size of the last sheet cut, which sizes the popup
+    int duration = 0;                     // seconds, from the show page
+    int expected = -1;                    // frames wanted: the slider's maximum
+    std::vector<pictures::Frame> frames;  // decoded, ready to show; frame d at index d - 1
+    int sheetWidth = 0;                   // pixel size of the last sheet cut, which sizes the popup
     int sheetHeight = 0;
     int sheetsFetched = 0;
     bool succeeded = false;

@@ -121,6 +121,8 @@ void PreviewController::runPreviewLoad(const std::atomic<bool>& stopping) {
         return stopping.load() || !selection_.isCurrent(n);
     };
     const net::CancelScope scope(closing_, ended);
+    // The sheets of the episode shown until now are decoded into again once its frames go.
+    const pictures::KeepSpareSheets reuse;
     postIfCurrent(choice.number, [this] { showLoading(); });
     preview::SlidePreview result =
         preview::loadSlidePreview(choice.previewCode, hosts_, sources_, ended);
@@ -136,7 +138,6 @@ void PreviewController::showLoading() {
     setTextColour(c().previewStatus, kLoadingRed);
     // The old episode's frames go now; until the new ones arrive the popup shows no picture.
     // Their memory is reused by the load that is starting.
-    pictures::recycleFrames(std::move(frames_));
     frames_.clear();
     shownFrame_ = 0;
     c().previewPicture->setBackgroundPicture(QPixmap());
@@ -187,13 +188,14 @@ void PreviewController::showFrame(int d) {
     // is not there (yet) shows no picture.
     QPixmap picture;
     if (d >= 1 && static_cast<std::size_t>(d) <= frames_.size()) {
-        const pictures::Picture& frame = frames_[static_cast<std::size_t>(d) - 1];
+        const pictures::Frame& frame = frames_[static_cast<std::size_t>(d) - 1];
         if (!frame.empty()) {
-            // The frame's pixels as they are, copied: a pixmap made from an image of the same
-            // format may share the image's pixels, and the frames' memory is recycled for the
-            // next load or freed with this controller while the panel still shows the picture.
-            const QImage image(reinterpret_cast<const uchar*>(frame.pixels.data()), frame.width,
-                               frame.height, frame.width * 4, QImage::Format_RGB32);
+            // The frame's pixels where they are, in its sheet, copied: a pixmap made from an
+            // image of the same format may share the image's pixels, and the sheet's memory is
+            // reused for the next load or given back while the panel still shows the picture.
+            const QImage image(reinterpret_cast<const uchar*>(frame.row(0)), frame.width(),
+                               frame.height(), static_cast<qsizetype>(frame.stride() * 4),
+                               QImage::Format_RGB32);
             picture = QPixmap::fromImage(image.copy());
         }
     }

@@ -46,7 +46,7 @@ public:
     void onPopupMouseMove(QPoint globalPos);
 
     // Frames of the last load, decoded; frame d at index d - 1.
-    const std::vector<pictures::Picture>& previewFrames() const { return frames_; }
+    const std::vector<pictures::Frame>& previewFrames() const { return frames_; }
     bool previewReady() const { return ready_; }
 
     // Waits for every load started so far (their results are then posted, not yet shown).
@@ -80,7 +80,7 @@ private:
     preview::PreviewSources sources_;
     preview::PreviewSelection selection_;
     // PreviewFrames and PreviewReady: user-interface thread only.
-    std::vector<pictures::Picture> frames_;
+    std::vector<pictures::Frame> frames_;
     bool ready_ = false;
     int shownFrame_ = 0;
     // Thrown by stop(): cuts the loads' requests off.

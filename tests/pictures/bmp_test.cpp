@@ -251,7 +251,7 @@ TEST(DecodeBmp, rejectsWhatCropBmpRejects) {
 
 TEST(SheetCutting, bmpSheetsGiveTheDecodedCellsAndStopWhenEnoughExist) {
     const std::string sheet = makeBmp(40, 20, 24);
-    std::vector<Picture> frames;
+    std::vector<Frame> frames;
     SheetCut cut;
     ASSERT_TRUE(cutBmpSheet(sheet, 150, frames, cut));
     EXPECT_EQ(cut.width, 40);
@@ -262,7 +262,7 @@ TEST(SheetCutting, bmpSheetsGiveTheDecodedCellsAndStopWhenEnoughExist) {
     ASSERT_EQ(frames.size(), 150u);
     // Frame 150 is the second sheet's cell 49: row 4, column 9, 4 x 2 pixels.
     EXPECT_EQ(frames[149], decodeBmp(cropBmp(sheet, 36, 8, 4, 2)));
-    EXPECT_EQ(frames[149].pixels[0], patternPixel(36, 8));
+    EXPECT_EQ(frames[149].row(0)[0], patternPixel(36, 8));
     EXPECT_FALSE(cutBmpSheet("not a picture", 150, frames, cut));
 }
 
@@ -271,7 +271,7 @@ TEST(SheetCutting, sheetsFarLargerThanDocumentedAndLoadsPastTheirShareAreRefused
     std::string huge = makeBmp(40, 20, 24);
     put32(huge, 18, 5600);
     put32(huge, 22, 5600);
-    std::vector<Picture> frames;
+    std::vector<Frame> frames;
     SheetCut cut;
     EXPECT_FALSE(cutBmpSheet(huge, 1000, frames, cut));
     EXPECT_TRUE(frames.empty());
@@ -282,17 +282,22 @@ TEST(SheetCutting, sheetsFarLargerThanDocumentedAndLoadsPastTheirShareAreRefused
     EXPECT_FALSE(sheetSizeAccepted(0, 900));
 
     // Ten documented sheets fit one load; cells of 320 x 180 fit up to 277 frames.
-    std::vector<Picture> held(999);
-    held.front().pixels.resize(999 * 160 * 90);
+    // One frame holds every pixel counted; the others are empty.
+    const auto pixelsHeld = [](int count) {
+        return Frame(
+            Picture{count, 1, std::vector<std::uint32_t>(static_cast<std::size_t>(count))});
+    };
+    std::vector<Frame> held(999);
+    held.front() = pixelsHeld(999 * 160 * 90);
     EXPECT_TRUE(sheetFramesFit(held, 1000, 1600, 900));
     held.resize(200);
-    held.front().pixels.resize(200 * 320 * 180);
+    held.front() = pixelsHeld(200 * 320 * 180);
     EXPECT_TRUE(sheetFramesFit(held, 277, 3200, 1800));
     EXPECT_FALSE(sheetFramesFit(held, 278, 3200, 1800));
     EXPECT_FALSE(sheetFramesFit(held, 1000, 3200, 1800));
     // A sheet always adds at least one frame.
     held.resize(1);
-    held.front().pixels.resize(kMaxLoadFramePixels);
+    held.front() = pixelsHeld(static_cast<int>(kMaxLoadFramePixels));
     EXPECT_FALSE(sheetFramesFit(held, 0, 20, 20));
     EXPECT_FALSE(cutBmpSheet(makeBmp(40, 20, 24), 1000, held, cut));
     EXPECT_EQ(held.size(), 1u);

@@ -43,11 +43,10 @@ QImage decode(const std::string& bytes) {
     return image.convertToFormat(QImage::Format_RGB32);
 }
 
-QImage decode(const pictures::Picture& frame) {
-    QImage image(frame.width, frame.height, QImage::Format_RGB32);
-    for (int y = 0; y < frame.height; ++y) {
-        std::memcpy(image.scanLine(y), frame.pixels.data() + y * frame.width,
-                    static_cast<std::size_t>(frame.width) * 4);
+QImage decode(const pictures::Frame& frame) {
+    QImage image(frame.width(), frame.height(), QImage::Format_RGB32);
+    for (int y = 0; y < frame.height(); ++y) {
+        std::memcpy(image.scanLine(y), frame.row(y), static_cast<std::size_t>(frame.width()) * 4);
     }
     return image;
 }

@@ -30,8 +30,10 @@ bool isAcceptedFormat(const QByteArray& format) {
     return false;
 }
 
-// `maxPixels` < 0: any size Qt's own allocation limit lets through.
-bool decodeInto(const QByteArray& picture, QImage& image, qint64 maxPixels = -1) {
+// `maxPixels` < 0: any size Qt's own allocation limit lets through. `prepare`, when given, makes
+// the image to decode into for the size the header states.
+bool decodeInto(const QByteArray& picture, QImage& image, qint64 maxPixels = -1,
+                const std::function<QImage(QSize)>& prepare = {}) {
     QBuffer buffer;
     buffer.setData(picture);
     if (!buffer.open(QIODevice::ReadOnly)) {
@@ -50,9 +52,13 @@ bool decodeInto(const QByteArray& picture, QImage& image, qint64 maxPixels = -1)
                (!size.isValid() || qint64{size.width()} * size.height() > maxPixels);
     };
     // The size the header states decides before a pixel is decoded.
-    if (tooLarge(reader.size())) {
+    const QSize stated = reader.size();
+    if (tooLarge(stated)) {
         image = QImage();
         return false;
+    }
+    if (prepare) {
+        image = stated.isValid() ? prepare(stated) : QImage();
     }
     // The readers write into an image of the right size and format as it is.
     if (!reader.read(&image) || image.isNull() || tooLarge(image.size())) {
@@ -354,12 +360,13 @@ bool decodePictureInto(const QByteArray& picture, QImage& image) {
     return decodeInto(picture, image);
 }
 
-bool decodePictureInto(const QByteArray& picture, QImage& image, qint64 maxPixels) {
+bool decodePictureInto(const QByteArray& picture, QImage& image, qint64 maxPixels,
+                       const std::function<QImage(QSize)>& prepare) {
     if (picture.size() < 3) {
         image = QImage();
         return false;
     }
-    return decodeInto(picture, image, maxPixels);
+    return decodeInto(picture, image, maxPixels, prepare);
 }
 
 int pictureBmpWidth(const QByteArray& picture) {

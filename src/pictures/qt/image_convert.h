@@ -2,7 +2,9 @@
 
 #include <QByteArray>
 #include <QImage>
+#include <QSize>
 #include <QString>
+#include <functional>
 
 // Re-encoding pictures held in memory. Safe to call from several threads at once: nothing is
 // shared between calls.
@@ -37,9 +39,13 @@ QImage decodePicture(const QByteArray& picture);
 // format (a series of equal pictures is decoded without allocating). False, and `image`
 // null, when the picture cannot be read.
 bool decodePictureInto(const QByteArray& picture, QImage& image);
-// The same for a picture of at most `maxPixels` pixels: one whose header states more, or
-// whose reader cannot tell its size before decoding, is refused without being decoded.
-bool decodePictureInto(const QByteArray& picture, QImage& image, qint64 maxPixels);
+// The same for a picture of at most `maxPixels` pixels (< 0: no limit of ours): one whose header
+// states more, or whose reader cannot tell its size before decoding, is refused without being
+// decoded. `prepare`, when given, makes the image to decode into for the picture's pixel size once
+// the header is read (an image over memory of the caller's, say); a reader that wants another size
+// or format replaces it with an image of its own.
+bool decodePictureInto(const QByteArray& picture, QImage& image, qint64 maxPixels,
+                       const std::function<QImage(QSize)>& prepare = {});
 
 // Pixel width and height of a picture as its BMP form states them; a picture in another
 // format is converted first. 0 when it cannot be read.

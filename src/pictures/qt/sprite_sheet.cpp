@@ -1,8 +1,13 @@
 #include "pictures/qt/sprite_sheet.h"
 
+#include <sys/mman.h>
+#include <unistd.h>
+
 #include <QImage>
+#include <QImageReader>
 #include <cstdint>
 #include <cstring>
+#include <memory>
 #include <mutex>
 #include <utility>
 
@@ -12,54 +17,125 @@
 namespace arlo::pictures {
 namespace {
 
-// Frames of one load at most: ten sheets, and no more pixels than one load may keep.
-constexpr std::size_t kSpareFrames = 10 * kSheetRows * kSheetColumns;
-constexpr std::size_t kSparePixels = kMaxLoadFramePixels;
+// Sheets of one load at most, and no more bytes than the pixels one load may keep.
+constexpr std::size_t kMaxSpareSheets = 10;
+constexpr std::size_t kMaxSpareBytes = kMaxLoadFramePixels * 4;
 
-// Frames handed back by recycleFrames, and the pixels their memory holds.
-std::mutex spareMutex;
-std::vector<Picture> spareFrames;
-std::size_t sparePixels = 0;
-
-std::vector<Picture> takeSpareFrames() {
-    std::lock_guard lock(spareMutex);
-    sparePixels = 0;
-    return std::exchange(spareFrames, {});
+std::size_t pageSize() {
+    static const std::size_t size = static_cast<std::size_t>(sysconf(_SC_PAGESIZE));
+    return size;
 }
 
-// The rectangle's pixels, copied row by row out of a 32-bit RGB sheet.
-Picture cell(const QImage& sheet, int left, int top, int width, int height,
-             std::vector<Picture>& spares) {
-    Picture out;
-    if (!spares.empty()) {
-        out = std::move(spares.back());
-        spares.pop_back();
+// Pages mapped for one decoded sheet. A sheet's megabytes are mapped from the system directly
+// rather than taken from the heap, so that giving them back really returns them: a long run of
+// previews leaves no heap behind that only grows.
+struct Mapping {
+    void* base = nullptr;
+    std::size_t length = 0;
+};
+
+std::mutex spareMutex;
+std::vector<Mapping> spareMappings;  // oldest first
+int keepers = 0;                     // KeepSpareSheets alive
+
+void giveBackPages(void* from, std::size_t length) {
+    if (length > 0) {
+        // Anonymous private pages: freed at once, and read as zero when touched again.
+        madvise(from, length, MADV_DONTNEED);
     }
-    out.width = width;
-    out.height = height;
-    out.pixels.resize(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
-    static_assert(sizeof(QRgb) == sizeof(std::uint32_t));
-    for (int y = 0; y < height; ++y) {
-        const auto* src = reinterpret_cast<const QRgb*>(sheet.constScanLine(top + y)) + left;
-        std::uint32_t* dst = out.pixels.data() + static_cast<std::size_t>(y) * width;
-        // A BMP has no alpha for these pixels: they are shown opaque.
-        for (int x = 0; x < width; ++x) {
-            dst[x] = src[x] | 0xFF000000u;
+}
+
+Mapping takeMapping(std::size_t length) {
+    {
+        std::lock_guard lock(spareMutex);
+        for (auto it = spareMappings.begin(); it != spareMappings.end(); ++it) {
+            if (it->length == length) {
+                const Mapping found = *it;
+                spareMappings.erase(it);
+                return found;
+            }
         }
     }
-    return out;
+    void* base = mmap(nullptr, length, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    return base == MAP_FAILED ? Mapping() : Mapping{base, length};
+}
+
+void releaseMapping(Mapping mapping) {
+    std::lock_guard lock(spareMutex);
+    if (keepers == 0) {
+        giveBackPages(mapping.base, mapping.length);
+    }
+    if (mapping.length > kMaxSpareBytes) {
+        munmap(mapping.base, mapping.length);
+        return;
+    }
+    std::size_t kept = mapping.length;
+    for (const Mapping& spare : spareMappings) {
+        kept += spare.length;
+    }
+    while (!spareMappings.empty() &&
+           (spareMappings.size() >= kMaxSpareSheets || kept > kMaxSpareBytes)) {
+        kept -= spareMappings.front().length;
+        munmap(spareMappings.front().base, spareMappings.front().length);
+        spareMappings.erase(spareMappings.begin());
+    }
+    spareMappings.push_back(mapping);
+}
+
+// The decoded pixels of one sheet, shared by the frames cut from it.
+class SheetPixels final {
+public:
+    explicit SheetPixels(std::size_t length) : mapping_(takeMapping(length)) {}
+    ~SheetPixels() {
+        if (mapping_.base != nullptr) {
+            releaseMapping(mapping_);
+        }
+    }
+    SheetPixels(const SheetPixels&) = delete;
+    SheetPixels& operator=(const SheetPixels&) = delete;
+
+    bool ok() const { return mapping_.base != nullptr; }
+    uchar* data() const { return static_cast<uchar*>(mapping_.base); }
+    // Gives the pages after the first `used` bytes back to the system: no frame shows them.
+    void keepOnly(std::size_t used) {
+        const std::size_t from = (used + pageSize() - 1) / pageSize() * pageSize();
+        if (from < mapping_.length) {
+            giveBackPages(data() + from, mapping_.length - from);
+        }
+    }
+
+private:
+    Mapping mapping_;
+};
+
+// An RGB32 image over pages of its own for a picture of `size`, or a null image when the
+// picture is beyond what the readers would allocate.
+QImage sheetImageOver(QSize size, std::shared_ptr<SheetPixels>& pixels) {
+    const qint64 bytesPerLine = qint64(size.width()) * 4;
+    const qint64 length = bytesPerLine * size.height();
+    const qint64 limit = qint64(QImageReader::allocationLimit()) * 1024 * 1024;
+    if (size.isEmpty() || (limit > 0 && length > limit)) {
+        return {};
+    }
+    pixels = std::make_shared<SheetPixels>(static_cast<std::size_t>(length));
+    if (!pixels->ok()) {
+        pixels.reset();
+        return {};
+    }
+    return QImage(pixels->data(), size.width(), size.height(), static_cast<qsizetype>(bytesPerLine),
+                  QImage::Format_RGB32);
 }
 
 }  // namespace
 
-bool cutSpriteSheet(const std::string& sheet, long wanted, std::vector<Picture>& frames,
+bool cutSpriteSheet(const std::string& sheet, long wanted, std::vector<Frame>& frames,
                     SheetCut& cut) {
     const QByteArray bytes =
         QByteArray::fromRawData(sheet.data(), static_cast<qsizetype>(sheet.size()));
-    // The sheets of a load are alike in size and format: each thread decodes into the same
-    // pixels, instead of having fresh megabytes mapped and cleared for every sheet.
-    thread_local QImage image;
-    if (!decodePictureInto(bytes, image, kMaxSheetPixels)) {
+    std::shared_ptr<SheetPixels> pixels;
+    QImage image;
+    if (!decodePictureInto(bytes, image, kMaxSheetPixels,
+                           [&pixels](QSize size) { return sheetImageOver(size, pixels); })) {
         return false;
     }
     if (image.hasAlphaChannel()) {
@@ -70,51 +146,77 @@ bool cutSpriteSheet(const std::string& sheet, long wanted, std::vector<Picture>&
                cutBmpSheet(std::string_view(bmp.constData(), static_cast<std::size_t>(bmp.size())),
                            wanted, frames, cut);
     }
-    if (image.format() != QImage::Format_RGB32) {
-        image.convertTo(QImage::Format_RGB32);
+    // JPEG sheets decode into the pages prepared for them. A reader that made a picture of
+    // its own (a grey one, say) gives it converted, and the frames share that.
+    std::shared_ptr<const void> storage;
+    if (pixels && image.constBits() == pixels->data() && image.format() == QImage::Format_RGB32) {
+        storage = pixels;
+    } else {
+        pixels.reset();
+        if (image.format() != QImage::Format_RGB32) {
+            image.convertTo(QImage::Format_RGB32);
+        }
+        storage = std::make_shared<const QImage>(image);
     }
     if (!sheetSizeAccepted(image.width(), image.height()) ||
         !sheetFramesFit(frames, wanted, image.width(), image.height())) {
-        image = QImage();
         return false;
     }
+    // Qt's RGB32 pixels are 0xFFRRGGBB, as a BMP's pixels are shown: opaque.
+    const auto* first = reinterpret_cast<const std::uint32_t*>(image.constBits());
+    const std::ptrdiff_t stride = image.bytesPerLine() / 4;
     cut.width = image.width();
     cut.height = image.height();
     const double cellWidth = cut.width / 10.0, cellHeight = cut.height / 10.0;
     const int width = text::truncToInt(cellWidth), height = text::truncToInt(cellHeight);
-    std::vector<Picture> spares = takeSpareFrames();
-    for (int row = 0; row < kSheetRows; ++row) {
+    cut.moreWanted = true;
+    int rowsUsed = cut.height;
+    for (int row = 0; row < kSheetRows && cut.moreWanted; ++row) {
+        const int top = text::truncToInt(row * cellHeight);
         for (int column = 0; column < kSheetColumns; ++column) {
             // A sheet narrower or lower than 10 pixels has empty cells, as cropBmp would.
-            frames.push_back(width >= 1 && height >= 1
-                                 ? cell(image, text::truncToInt(column * cellWidth),
-                                        text::truncToInt(row * cellHeight), width, height, spares)
-                                 : Picture());
+            const int left = text::truncToInt(column * cellWidth);
+            frames.emplace_back(storage, first + top * stride + left, width, height, stride);
             if (static_cast<long>(frames.size()) >= wanted) {
                 cut.moreWanted = false;
-                recycleFrames(std::move(spares));
-                return true;
+                rowsUsed = top + height;
+                break;
             }
         }
     }
-    cut.moreWanted = true;
-    recycleFrames(std::move(spares));
+    if (pixels) {
+        pixels->keepOnly(static_cast<std::size_t>(rowsUsed) * image.bytesPerLine());
+    }
     return true;
 }
 
-void recycleFrames(std::vector<Picture>&& frames) {
+KeepSpareSheets::KeepSpareSheets() {
     std::lock_guard lock(spareMutex);
-    for (Picture& frame : frames) {
-        const std::size_t pixels = frame.pixels.capacity();
-        if (spareFrames.size() >= kSpareFrames || sparePixels + pixels > kSparePixels) {
-            break;
-        }
-        if (!frame.empty()) {  // an empty frame has no memory worth keeping
-            sparePixels += pixels;
-            spareFrames.push_back(std::move(frame));
+    ++keepers;
+}
+
+KeepSpareSheets::~KeepSpareSheets() {
+    std::lock_guard lock(spareMutex);
+    if (--keepers == 0) {
+        for (const Mapping& mapping : spareMappings) {
+            giveBackPages(mapping.base, mapping.length);
         }
     }
-    frames.clear();
+}
+
+std::size_t spareSheetBytes() {
+    std::lock_guard lock(spareMutex);
+    std::size_t resident = 0;
+    std::vector<unsigned char> pages;
+    for (const Mapping& mapping : spareMappings) {
+        pages.resize((mapping.length + pageSize() - 1) / pageSize());
+        if (mincore(mapping.base, mapping.length, pages.data()) == 0) {
+            for (const unsigned char page : pages) {
+                resident += (page & 1) * pageSize();
+            }
+        }
+    }
+    return resident;
 }
 
 }  // namespace arlo::pictures

@@ -88,7 +88,7 @@ private slots:
     void cuttingFromOneDecodeMatchesCroppingTheConvertedSheet() {
         QFETCH(QByteArray, picture);
         QFETCH(long, wanted);
-        std::vector<Picture> direct;
+        std::vector<Frame> direct;
         SheetCut cut;
         QVERIFY(cutSpriteSheet(bytesOf(picture), wanted, direct, cut));
         QByteArray bmp;
@@ -104,15 +104,87 @@ private slots:
             expected.push_back(decodeBmp(cropped[i]));
             QVERIFY2(direct[i] == expected[i], qPrintable(QString::number(i)));
         }
-        // Frames cut into recycled memory (smaller, larger and stale pixels) are the same.
-        std::vector<Picture> spares = direct;
-        spares.push_back(Picture{1, 5, std::vector<std::uint32_t>(5, 0x12345678u)});
-        spares.push_back(Picture{400, 500, std::vector<std::uint32_t>(200000, 0x12345678u)});
-        recycleFrames(std::move(spares));
-        std::vector<Picture> again;
-        QVERIFY(cutSpriteSheet(bytesOf(picture), wanted, again, cut));
-        QVERIFY(again == expected);
+        // A sheet decoded into the memory of an earlier one (its old pixels still there) gives
+        // the same frames.
+        {
+            const KeepSpareSheets reuse;
+            direct.clear();
+            std::vector<Frame> again;
+            QVERIFY(cutSpriteSheet(bytesOf(picture), wanted, again, cut));
+            QCOMPARE(again.size(), expected.size());
+            for (std::size_t i = 0; i < again.size(); ++i) {
+                QVERIFY2(again[i] == expected[i], qPrintable(QString::number(i)));
+            }
+        }
         QVERIFY(!cutSpriteSheet("not a picture", wanted, direct, cut));
+    }
+
+    // The frames share their decoded sheet and keep it alive on their own. Once they are all
+    // dropped its memory serves the next sheet while a load runs, and goes back to the system
+    // when none does; the rows of a sheet that no frame shows are given back at once.
+    void sheetMemoryIsKeptOnlyForFramesShownAndLoadsRunning() {
+        QImage photo(1600, 900, QImage::Format_RGB32);
+        for (int y = 0; y < photo.height(); ++y) {
+            for (int x = 0; x < photo.width(); ++x) {
+                photo.setPixel(x, y, qRgb(x & 0xFF, y & 0xFF, (x + y) & 0xFF));
+            }
+        }
+        const std::string sheet = bytesOf(encoded(photo, "jpeg"));
+        const QImage decoded =
+            QImage::fromData(encoded(photo, "jpeg")).convertToFormat(QImage::Format_RGB32);
+        const auto cellOf = [&decoded](int column, int row) {
+            const QImage cell = decoded.copy(column * 160, row * 90, 160, 90);
+            Picture p{160, 90, {}};
+            for (int y = 0; y < 90; ++y) {
+                const auto* line = reinterpret_cast<const QRgb*>(cell.constScanLine(y));
+                p.pixels.insert(p.pixels.end(), line, line + 160);
+            }
+            return p;
+        };
+        const std::size_t sheetBytes = 1600u * 900u * 4u;
+        SheetCut cut;
+        {
+            const KeepSpareSheets reuse;
+            std::vector<Frame> frames;
+            QVERIFY(cutSpriteSheet(sheet, 1000, frames, cut));
+            Frame kept = frames[57];
+            frames.clear();
+            QVERIFY(kept == cellOf(7, 5));
+            QCOMPARE(spareSheetBytes(), std::size_t(0));
+            kept = Frame();
+            QVERIFY(spareSheetBytes() >= sheetBytes);
+
+            // 29 frames use three rows of cells: the other seven go back at once.
+            QVERIFY(cutSpriteSheet(sheet, 29, frames, cut));
+            QCOMPARE(spareSheetBytes(), std::size_t(0));
+            QVERIFY(!cut.moreWanted);
+            QVERIFY(frames[28] == cellOf(8, 2));
+            frames.clear();
+            QVERIFY(spareSheetBytes() <= 3 * 90 * 1600 * 4 + 4096);
+            QVERIFY(spareSheetBytes() >= 3 * 90 * 1600 * 4);
+        }
+        QCOMPARE(spareSheetBytes(), std::size_t(0));
+        // Without a load running, dropped frames give their memory back at once.
+        std::vector<Frame> frames;
+        QVERIFY(cutSpriteSheet(sheet, 1000, frames, cut));
+        frames.clear();
+        QCOMPARE(spareSheetBytes(), std::size_t(0));
+
+        // However many large sheets a load goes through, the memory kept for reuse stays
+        // within what one load's frames may hold.
+        QImage large(3200, 1800, QImage::Format_RGB32);
+        large.fill(qRgb(90, 140, 30));
+        const std::string largeSheet = bytesOf(encoded(large, "jpeg"));
+        {
+            const KeepSpareSheets reuse;
+            std::vector<std::vector<Frame>> loads(5);
+            for (std::vector<Frame>& load : loads) {
+                QVERIFY(cutSpriteSheet(largeSheet, 100, load, cut));
+            }
+            loads.clear();
+            QVERIFY(spareSheetBytes() >= 3200u * 1800u * 4u);
+            QVERIFY(spareSheetBytes() <= std::size_t(kMaxLoadFramePixels) * 4u);
+        }
     }
 
     // A small file that states a huge picture is never decoded; a sheet is cut only when it
@@ -130,7 +202,7 @@ private slots:
         }
         QBuffer buffer(&lying);
         QCOMPARE(QImageReader(&buffer).size(), QSize(5600, 5600));
-        std::vector<Picture> frames;
+        std::vector<Frame> frames;
         SheetCut cut;
         QVERIFY(!cutSpriteSheet(bytesOf(lying), 1000, frames, cut));
         QVERIFY(frames.empty());
@@ -139,7 +211,7 @@ private slots:
         atLimit.fill(qRgb(200, 30, 60));
         QVERIFY(cutSpriteSheet(bytesOf(encoded(atLimit, "png")), 1000, frames, cut));
         QCOMPARE(frames.size(), 100u);
-        QCOMPARE(frames.back().width, 240);
+        QCOMPARE(frames.back().width(), 240);
         QImage over(2401, 2400, QImage::Format_RGB32);
         over.fill(qRgb(200, 30, 60));
         QVERIFY(!cutSpriteSheet(bytesOf(encoded(over, "png")), 1000, frames, cut));

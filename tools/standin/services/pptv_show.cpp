@@ -3,6 +3,7 @@
 #include <mutex>
 #include <string>
 #include <string_view>
+#include <tuple>
 
 #include "deploy/deploy.h"
 #include "standin/picture_canvas.h"
@@ -166,10 +167,12 @@ void addPptvShows(Server& server) {
         return r;
     });
 
-    // Drawing and encoding a sheet takes a while; each is drawn once per server.
+    // Drawing and encoding a sheet takes a while; each is drawn once per server. What a
+    // sheet shows depends on its number and size only, so every show shares one drawing of
+    // each: a long run through many shows keeps a handful of sheets, not three per show.
     struct Cache {
         std::mutex mutex;
-        std::map<std::string, std::string> sheets;
+        std::map<std::tuple<long, long, long>, std::string> sheets;
     };
     auto cache = std::make_shared<Cache>();
     server.route(hostOf(deploy::kPptvPictureHost), "/0/*", [cache](const Request& request) {
@@ -184,7 +187,7 @@ void addPptvShows(Server& server) {
             return jpegResponse("\xFF\xD8\xFF\xE0 this sheet is damaged");
         }
         std::lock_guard lock(cache->mutex);
-        std::string& jpeg = cache->sheets[request.path];
+        std::string& jpeg = cache->sheets[{sheet.sheet, sheet.width, sheet.height}];
         if (jpeg.empty()) {
             jpeg = drawSheet(sheet);
         }
