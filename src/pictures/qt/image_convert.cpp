@@ -31,7 +31,8 @@ bool isAcceptedFormat(const QByteArray& format) {
 }
 
 // `maxPixels` < 0: any size Qt's own allocation limit lets through. `prepare`, when given, makes
-// the image to decode into for the size the header states.
+// the image to decode into for the size the header states; one of that width and fewer rows
+// gets the picture's top rows only.
 bool decodeInto(const QByteArray& picture, QImage& image, qint64 maxPixels = -1,
                 const std::function<QImage(QSize)>& prepare = {}) {
     QBuffer buffer;
@@ -59,6 +60,11 @@ bool decodeInto(const QByteArray& picture, QImage& image, qint64 maxPixels = -1,
     }
     if (prepare) {
         image = stated.isValid() ? prepare(stated) : QImage();
+        // An image for the top rows only: the rows below are never decoded.
+        if (!image.isNull() && image.width() == stated.width() &&
+            image.height() < stated.height()) {
+            reader.setClipRect(QRect(0, 0, image.width(), image.height()));
+        }
     }
     // The readers write into an image of the right size and format as it is.
     if (!reader.read(&image) || image.isNull() || tooLarge(image.size())) {

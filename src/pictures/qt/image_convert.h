@@ -43,7 +43,8 @@ bool decodePictureInto(const QByteArray& picture, QImage& image);
 // states more, or whose reader cannot tell its size before decoding, is refused without being
 // decoded. `prepare`, when given, makes the image to decode into for the picture's pixel size once
 // the header is read (an image over memory of the caller's, say); a reader that wants another size
-// or format replaces it with an image of its own.
+// or format replaces it with an image of its own. An image of the picture's width and fewer rows
+// asks for the top rows only: the rest of the picture is not decoded, and `image` holds those rows.
 bool decodePictureInto(const QByteArray& picture, QImage& image, qint64 maxPixels,
                        const std::function<QImage(QSize)>& prepare = {});
 

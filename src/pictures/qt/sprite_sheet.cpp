@@ -48,12 +48,19 @@ void giveBackPages(void* from, std::size_t length) {
 Mapping takeMapping(std::size_t length) {
     {
         std::lock_guard lock(spareMutex);
+        // The smallest that is large enough; what the sheet leaves unused goes back with
+        // the rows no frame shows.
+        auto best = spareMappings.end();
         for (auto it = spareMappings.begin(); it != spareMappings.end(); ++it) {
-            if (it->length == length) {
-                const Mapping found = *it;
-                spareMappings.erase(it);
-                return found;
+            if (it->length >= length &&
+                (best == spareMappings.end() || it->length < best->length)) {
+                best = it;
             }
+        }
+        if (best != spareMappings.end()) {
+            const Mapping found = *best;
+            spareMappings.erase(best);
+            return found;
         }
     }
     void* base = mmap(nullptr, length, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
@@ -126,6 +133,21 @@ QImage sheetImageOver(QSize size, std::shared_ptr<SheetPixels>& pixels) {
                   QImage::Format_RGB32);
 }
 
+// The rows of a sheet `sheetHeight` pixels high that hold its first `cells` cells (at least one
+// cell, at most all): the frames are cut from those rows only.
+int rowsHoldingCells(int sheetHeight, long cells) {
+    const long rowsOfCells =
+        (std::clamp(cells, 1L, long{kSheetRows * kSheetColumns}) + kSheetColumns - 1) /
+        kSheetColumns;
+    if (rowsOfCells >= kSheetRows) {
+        return sheetHeight;
+    }
+    const double cellHeight = sheetHeight / 10.0;
+    const int bottom = text::truncToInt(static_cast<double>(rowsOfCells - 1) * cellHeight) +
+                       text::truncToInt(cellHeight);
+    return bottom >= 1 ? bottom : sheetHeight;
+}
+
 }  // namespace
 
 bool cutSpriteSheet(const std::string& sheet, long wanted, std::vector<Frame>& frames,
@@ -134,10 +156,24 @@ bool cutSpriteSheet(const std::string& sheet, long wanted, std::vector<Frame>& f
         QByteArray::fromRawData(sheet.data(), static_cast<qsizetype>(sheet.size()));
     std::shared_ptr<SheetPixels> pixels;
     QImage image;
-    if (!decodePictureInto(bytes, image, kMaxSheetPixels,
-                           [&pixels](QSize size) { return sheetImageOver(size, pixels); })) {
+    // Only the rows of the cells still wanted are decoded: the last sheet of a load is often
+    // cut a few rows down.
+    const long cellsWanted = wanted - static_cast<long>(frames.size());
+    QSize stated;
+    auto prepare = [&](QSize size) {
+        stated = size;
+        return sheetImageOver(QSize(size.width(), rowsHoldingCells(size.height(), cellsWanted)),
+                              pixels);
+    };
+    if (!decodePictureInto(bytes, image, kMaxSheetPixels, prepare)) {
         return false;
     }
+    // The sheet's size as its header states it when the reader kept to it; the size decoded
+    // otherwise.
+    const bool topRowsOnly = stated.isValid() && image.width() == stated.width() &&
+                             image.height() < stated.height() &&
+                             image.height() >= rowsHoldingCells(stated.height(), cellsWanted);
+    const QSize sheetSize = topRowsOnly ? stated : image.size();
     if (image.hasAlphaChannel()) {
         // Pictures with transparency become 32-bit BMPs, which decide how each pixel is
         // shown; rare for sheets, so they take the long way.
@@ -158,21 +194,24 @@ bool cutSpriteSheet(const std::string& sheet, long wanted, std::vector<Frame>& f
         }
         storage = std::make_shared<const QImage>(image);
     }
-    if (!sheetSizeAccepted(image.width(), image.height()) ||
-        !sheetFramesFit(frames, wanted, image.width(), image.height())) {
+    if (!sheetSizeAccepted(sheetSize.width(), sheetSize.height()) ||
+        !sheetFramesFit(frames, wanted, sheetSize.width(), sheetSize.height())) {
         return false;
     }
     // Qt's RGB32 pixels are 0xFFRRGGBB, as a BMP's pixels are shown: opaque.
     const auto* first = reinterpret_cast<const std::uint32_t*>(image.constBits());
     const std::ptrdiff_t stride = image.bytesPerLine() / 4;
-    cut.width = image.width();
-    cut.height = image.height();
+    cut.width = sheetSize.width();
+    cut.height = sheetSize.height();
     const double cellWidth = cut.width / 10.0, cellHeight = cut.height / 10.0;
     const int width = text::truncToInt(cellWidth), height = text::truncToInt(cellHeight);
     cut.moreWanted = true;
-    int rowsUsed = cut.height;
+    int rowsUsed = image.height();
     for (int row = 0; row < kSheetRows && cut.moreWanted; ++row) {
         const int top = text::truncToInt(row * cellHeight);
+        if (top + height > image.height()) {
+            return false;  // rows that were not decoded: never the case for the cells wanted
+        }
         for (int column = 0; column < kSheetColumns; ++column) {
             // A sheet narrower or lower than 10 pixels has empty cells, as cropBmp would.
             const int left = text::truncToInt(column * cellWidth);

@@ -158,6 +158,7 @@ private slots:
             QVERIFY(cutSpriteSheet(sheet, 29, frames, cut));
             QCOMPARE(spareSheetBytes(), std::size_t(0));
             QVERIFY(!cut.moreWanted);
+            QCOMPARE(QSize(cut.width, cut.height), QSize(1600, 900));
             QVERIFY(frames[28] == cellOf(8, 2));
             frames.clear();
             QVERIFY(spareSheetBytes() <= 3 * 90 * 1600 * 4 + 4096);
