@@ -70,7 +70,10 @@ private slots:
         }
         const QByteArray sheet1603 = encoded(photo, "jpeg");
         QTest::newRow("jpeg 1603x907") << sheet1603 << 1000L;
+        // Only the rows of the cells wanted are decoded: one row, four, the last row.
+        QTest::newRow("jpeg, 1 wanted") << sheet1603 << 1L;
         QTest::newRow("jpeg, 37 wanted") << sheet1603 << 37L;
+        QTest::newRow("jpeg, 91 wanted") << sheet1603 << 91L;
         QImage grey(253, 141, QImage::Format_Grayscale8);
         for (int y = 0; y < grey.height(); ++y) {
             for (int x = 0; x < grey.width(); ++x) {
@@ -78,6 +81,7 @@ private slots:
             }
         }
         QTest::newRow("grey png 253x141") << encoded(grey, "png") << 1000L;
+        QTest::newRow("grey png, 23 wanted") << encoded(grey, "png") << 23L;
         QImage alpha(98, 55, QImage::Format_ARGB32);
         alpha.fill(qRgba(10, 200, 30, 128));
         QTest::newRow("png with transparency") << encoded(alpha, "png") << 1000L;
