@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QSignalBlocker>
 #include <QSortFilterProxyModel>
+#include <QStyledItemDelegate>
 #include <QTableView>
 #include <algorithm>
 #include <chrono>
@@ -113,11 +114,16 @@ struct Window {
 
 // From a change of the search text to its results painted in the results list: the worker's
 // search, the hand-over to the UI thread, the model reset and the paint.
-void BM_KeystrokeToResultsOnScreen(benchmark::State& state) {
+void keystrokeToResultsOnScreen(benchmark::State& state, bool stylesOwnDelegate) {
     const catalogue::Catalogue& catalogue = generated(static_cast<int>(state.range(0)));
     const std::vector<QString> typed = queries(catalogue);
     Window w(catalogue);
     const auto& c = w.main->episodeListPanel().controls();
+    QStyledItemDelegate styles;
+    if (stylesOwnDelegate) {
+        c.episodeList->setItemDelegate(&styles);
+        c.resultList->setItemDelegate(&styles);
+    }
     w.main->startEpisodeListRefresh();
     w.waitForRefresh();
     c.searchBox->setFocus();
@@ -135,7 +141,16 @@ void BM_KeystrokeToResultsOnScreen(benchmark::State& state) {
     }
     reportLatencies(state, std::move(micros));
 }
+void BM_KeystrokeToResultsOnScreen(benchmark::State& state) {
+    keystrokeToResultsOnScreen(state, false);
+}
 BENCHMARK(BM_KeystrokeToResultsOnScreen)->Arg(742)->Arg(10000)->Arg(100000)->UseRealTime();
+
+// The same with the style's own item delegate, which lays out every cell's text as it paints.
+void BM_KeystrokeStylesOwnDelegate(benchmark::State& state) {
+    keystrokeToResultsOnScreen(state, true);
+}
+BENCHMARK(BM_KeystrokeStylesOwnDelegate)->Arg(10000)->UseRealTime();
 
 // The same on the UI thread alone: no worker, no hand-over; what is left is showing the rows.
 void BM_ResultsShownWithoutWorker(benchmark::State& state) {
@@ -227,6 +242,9 @@ void BM_ProxyFilterReference(benchmark::State& state) {
     proxy.setSourceModel(&model);
     auto* view = new ui::EpisodeListView(&window);
     view->setModel(&proxy);
+    // Plain Qt paints with the style's own item delegate.
+    QStyledItemDelegate styles;
+    view->setItemDelegate(&styles);
     view->setGeometry(0, 113, 393, 315);
     view->setFont(ui::uiFont(17));
     QObject::connect(box, &QLineEdit::textChanged, &proxy,

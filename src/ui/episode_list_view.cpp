@@ -1,8 +1,13 @@
 #include "ui/episode_list_view.h"
 
+#include <QApplication>
+#include <QFontMetrics>
+#include <QHash>
 #include <QHeaderView>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QScrollBar>
+#include <QTextLayout>
 #include <algorithm>
 #include <limits>
 
@@ -93,8 +98,158 @@ QVariant EpisodeListModel::headerData(int section, Qt::Orientation orientation, 
     return episodeColumnHeading(section);
 }
 
+namespace {
+
+// What the laid-out text of a cell depends on.
+struct CellTextKey {
+    QString text;
+    QFont font;
+    QSize size;  // of the text's rectangle
+    int alignment = 0;
+    int elideMode = 0;
+    int direction = 0;
+
+    friend bool operator==(const CellTextKey& a, const CellTextKey& b) {
+        return a.size == b.size && a.alignment == b.alignment && a.elideMode == b.elideMode &&
+               a.direction == b.direction && a.text == b.text && a.font == b.font;
+    }
+    friend size_t qHash(const CellTextKey& k, size_t seed = 0) {
+        return qHashMulti(seed, k.text, k.font, k.size.width(), k.size.height(), k.alignment,
+                          k.elideMode, k.direction);
+    }
+};
+
+// One line of text laid out for a rectangle of the key's size, and where it is drawn in it.
+struct CellText {
+    QTextLayout layout;
+    QPointF offset;
+};
+
+// Cells of a few screens of both lists; past that the kept layouts start over.
+constexpr qsizetype kMaxKeptLayouts = 512;
+
+void layOutLine(QTextLayout& layout, int width) {
+    layout.beginLayout();
+    QTextLine line = layout.createLine();
+    if (line.isValid()) {
+        line.setLineWidth(width);
+        line.setPosition(QPointF(0, 0));
+    }
+    layout.endLayout();
+}
+
+// The text as the style's item delegate draws it on one line: elided when it is wider than
+// the rectangle, placed at the rectangle's left edge and aligned vertically in it.
+void layOutCellText(CellText& cell, const CellTextKey& key) {
+    QTextOption option;
+    option.setWrapMode(QTextOption::ManualWrap);
+    const auto direction = static_cast<Qt::LayoutDirection>(key.direction);
+    option.setTextDirection(direction);
+    const auto alignment = static_cast<Qt::Alignment>(key.alignment);
+    option.setAlignment(QStyle::visualAlignment(direction, alignment));
+    const int width = key.size.width();
+
+    QTextLayout whole(key.text, key.font);
+    whole.setTextOption(option);
+    layOutLine(whole, width);
+    const bool tooWide = whole.lineCount() > 0 && whole.lineAt(0).naturalTextWidth() > width;
+    const QString shown = tooWide
+                              ? QFontMetrics(key.font).elidedText(
+                                    key.text, static_cast<Qt::TextElideMode>(key.elideMode), width)
+                              : key.text;
+    const QRect placed =
+        QStyle::alignedRect(Qt::LayoutDirectionAuto, alignment,
+                            whole.boundingRect().size().toSize(), QRect(QPoint(0, 0), key.size));
+    cell.offset = QPointF(0, placed.top());
+    cell.layout.setText(shown);
+    cell.layout.setFont(key.font);
+    cell.layout.setTextOption(option);
+    layOutLine(cell.layout, width);
+}
+
+// The styles whose item views draw a cell's text as layOutCellText lays it out, in the cell's
+// whole rectangle less the focus frame's margin; the list looks the same with this delegate.
+bool drawsItemsLikeTheCommonStyle(const QStyle& style) {
+    const QString name = style.name();
+    return name == QLatin1String("fusion") || name == QLatin1String("windows");
+}
+
+}  // namespace
+
+struct EpisodeCellDelegate::Kept {
+    QHash<CellTextKey, std::shared_ptr<CellText>> texts;
+};
+
+EpisodeCellDelegate::EpisodeCellDelegate(QObject* parent)
+    : QStyledItemDelegate(parent), kept_(std::make_unique<Kept>()) {}
+
+EpisodeCellDelegate::~EpisodeCellDelegate() = default;
+
+int EpisodeCellDelegate::keptLayouts() const {
+    return static_cast<int>(kept_->texts.size());
+}
+
+void EpisodeCellDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
+                                const QModelIndex& index) const {
+    QStyleOptionViewItem cell = option;
+    initStyleOption(&cell, index);
+    // What the style lays out around or across the text takes its own way: the focus frame
+    // (drawn around the text), icons, check boxes, wrapped or multi-line text.
+    const QWidget* widget = cell.widget;
+    QStyle* style = widget != nullptr ? widget->style() : QApplication::style();
+    const bool plain =
+        drawsItemsLikeTheCommonStyle(*style) && !cell.text.isEmpty() &&
+        !(cell.state & QStyle::State_HasFocus) && !(cell.state & QStyle::State_Editing) &&
+        !(cell.features &
+          (QStyleOptionViewItem::WrapText | QStyleOptionViewItem::HasCheckIndicator |
+           QStyleOptionViewItem::HasDecoration)) &&
+        !cell.text.contains(QLatin1Char('\n')) && !cell.text.contains(QChar::LineSeparator);
+    if (!plain) {
+        QStyledItemDelegate::paint(painter, option, index);
+        return;
+    }
+    // A cell with neither icon nor check box gives its text the whole cell.
+    QRect textRect = cell.rect;
+    const int margin = style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, widget) + 1;
+    textRect.adjust(margin, 0, -margin, 0);
+
+    CellTextKey key{cell.text,
+                    cell.font,
+                    textRect.size(),
+                    static_cast<int>(cell.displayAlignment),
+                    static_cast<int>(cell.textElideMode),
+                    static_cast<int>(cell.direction)};
+    auto found = kept_->texts.constFind(key);
+    if (found == kept_->texts.cend()) {
+        if (kept_->texts.size() >= kMaxKeptLayouts) {
+            kept_->texts.clear();
+        }
+        auto laidOut = std::make_shared<CellText>();
+        layOutCellText(*laidOut, key);
+        found = kept_->texts.insert(key, std::move(laidOut));
+    }
+    const CellText& text = **found;
+
+    // The background and the selection, as the style draws them, then the text in the pen
+    // the style takes for it.
+    cell.text.clear();
+    style->drawControl(QStyle::CE_ItemViewItem, &cell, painter, widget);
+    QPalette::ColorGroup group =
+        (cell.state & QStyle::State_Enabled) ? QPalette::Normal : QPalette::Disabled;
+    if (group == QPalette::Normal && !(cell.state & QStyle::State_Active)) {
+        group = QPalette::Inactive;
+    }
+    painter->save();
+    painter->setClipRect(cell.rect);
+    painter->setPen(cell.palette.color(
+        group, (cell.state & QStyle::State_Selected) ? QPalette::HighlightedText : QPalette::Text));
+    text.layout.draw(painter, QPointF(textRect.topLeft()) + text.offset);
+    painter->restore();
+}
+
 EpisodeListView::EpisodeListView(QWidget* parent) : QTableView(parent), model_(this) {
     setModel(&model_);
+    setItemDelegate(&cells_);
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);

@@ -2,8 +2,10 @@
 
 #include <QAbstractTableModel>
 #include <QString>
+#include <QStyledItemDelegate>
 #include <QTableView>
 #include <cstddef>
+#include <memory>
 #include <vector>
 
 #include "catalogue/list_refresh.h"
@@ -56,6 +58,29 @@ private:
     int count_ = 0;
 };
 
+// Paints the list's cells as the style's own item delegate does, keeping the laid-out text of
+// the cells it painted: a cell shown again (the same text, font and size) is drawn from its
+// layout instead of being shaped and elided anew. The cell with the focus frame and text over
+// several lines take the style's own way.
+class EpisodeCellDelegate final : public QStyledItemDelegate {
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(EpisodeCellDelegate)
+
+public:
+    explicit EpisodeCellDelegate(QObject* parent = nullptr);
+    ~EpisodeCellDelegate() override;
+
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override;
+
+    // Texts laid out and kept (for tests).
+    int keptLayouts() const;
+
+private:
+    struct Kept;
+    std::unique_ptr<Kept> kept_;
+};
+
 class EpisodeListView final : public QTableView {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(EpisodeListView)
@@ -83,6 +108,7 @@ protected:
 
 private:
     EpisodeListModel model_;
+    EpisodeCellDelegate cells_;
     bool leftPressed_ = false;
 };
 

@@ -1,4 +1,5 @@
 #include <QApplication>
+#include <QFontMetrics>
 #include <QProgressBar>
 #include <QScopeGuard>
 #include <QSignalSpy>
@@ -96,6 +97,7 @@ private slots:
     void mandarinChoiceAsksForItsPreviews();
     void burstOfKeystrokesEndsWithTheFinalTextsResults();
     void aLongSeriesFromTheContextIsListedSearchedAndChosen();
+    void cellsLookAsTheStylesOwnDelegatePaintsThem();
 
 private:
     void focusSearchBox();
@@ -445,3 +447,56 @@ void EpisodeListTest::aLongSeriesFromTheContextIsListedSearchedAndChosen() {
 
 QTEST_MAIN(EpisodeListTest)
 #include "episode_list_test.moc"
+
+// The list keeps the layouts of the texts it painted; what it paints is pixel for pixel what
+// the style's own item delegate paints: plain rows, selected rows, titles too long for their
+// column, the focused cell, a disabled list, the Mandarin list and a list of results.
+void EpisodeListTest::cellsLookAsTheStylesOwnDelegatePaintsThem() {
+    QStyledItemDelegate styles;
+    const auto compare = [&styles](EpisodeListView* list, const char* what) {
+        auto* own = qobject_cast<EpisodeCellDelegate*>(list->itemDelegate());
+        QVERIFY2(own != nullptr, what);
+        const QImage first = list->viewport()->grab().toImage();
+        const int kept = own->keptLayouts();
+        const QImage again = list->viewport()->grab().toImage();  // from the kept layouts
+        QCOMPARE(own->keptLayouts(), kept);
+        list->setItemDelegate(&styles);
+        const QImage reference = list->viewport()->grab().toImage();
+        list->setItemDelegate(own);
+        QVERIFY2(kept > 0, what);
+        QVERIFY2(first == reference, what);
+        QVERIFY2(again == reference, what);
+    };
+    EpisodeListView* list = list_->episodeList;
+    compare(list, "top of the list");
+
+    // The first row whose title is elided in its column.
+    const QFontMetrics metrics(list->font());
+    int elided = -1;
+    for (int row = 0; row < list->episodes().rowCount() && elided < 0; ++row) {
+        if (metrics.horizontalAdvance(list->episodes().cell(row, kColumnTitle)) >
+            list->columnWidth(kColumnTitle) - 6) {
+            elided = row;
+        }
+    }
+    QVERIFY(elided >= 0);
+    list->scrollTo(list->model()->index(elided, kColumnTitle), QAbstractItemView::PositionAtTop);
+    compare(list, "a title too long for its column");
+    list->setCurrentRow(elided);
+    compare(list, "a selected row, the list without the focus");
+    list->setFocus(Qt::MouseFocusReason);
+    QTRY_VERIFY(list->hasFocus());
+    compare(list, "a selected row with the focused cell");
+    list->setEnabled(false);
+    compare(list, "a disabled list");
+    list->setEnabled(true);
+    list->scrollToBottom();
+    compare(list, "the end of the list");
+
+    switchToMandarin();
+    compare(list, "the Mandarin list");
+    type(QStringLiteral("2"));
+    waitForResults(QStringLiteral("2"));
+    list_->resultList->setCurrentRow(1);
+    compare(list_->resultList, "results");
+}
