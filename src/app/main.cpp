@@ -7,15 +7,21 @@
 #include "app/program.h"
 #include "app/snapshot.h"
 #include "ui/notices.h"
+#include "ui/program_style.h"
+#include "ui/widgets/load_picture.h"
 
 namespace {
 
 int run(int argc, char** argv) {
     QApplication application(argc, argv);
+    // The first picture read loads every image format plugin: another core does that while
+    // the windows are built.
+    const arlo::ui::PictureFormatsLoader pictureFormats;
     QApplication::setApplicationName(QStringLiteral("Arlo迷"));
     // The task bar matches the windows to the installed desktop entry; start-up gives them
     // the icon once the Main window has painted.
     arlo::app::setDesktopIdentity();
+    arlo::ui::useProgramStyle();
     // The program ends when the Main window closes, whatever other window is still open.
     QApplication::setQuitOnLastWindowClosed(false);
 

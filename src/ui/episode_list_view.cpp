@@ -11,6 +11,8 @@
 #include <algorithm>
 #include <limits>
 
+#include "ui/program_style.h"
+
 namespace arlo::ui {
 
 QString episodeColumnHeading(int column) {
@@ -170,7 +172,7 @@ void layOutCellText(CellText& cell, const CellTextKey& key) {
 // The styles whose item views draw a cell's text as layOutCellText lays it out, in the cell's
 // whole rectangle less the focus frame's margin; the list looks the same with this delegate.
 bool drawsItemsLikeTheCommonStyle(const QStyle& style) {
-    const QString name = style.name();
+    const QString name = drawingStyle(style).name();
     return name == QLatin1String("fusion") || name == QLatin1String("windows");
 }
 

@@ -1,5 +1,9 @@
 #include "ui/widgets/load_picture.h"
 
+#include <QBuffer>
+#include <QByteArray>
+#include <QImageReader>
+
 namespace arlo::ui {
 
 QPixmap loadPicture(const QString& path) {
@@ -8,6 +12,20 @@ QPixmap loadPicture(const QString& path) {
         picture.load(path);
     }
     return picture;
+}
+
+PictureFormatsLoader::PictureFormatsLoader()
+    : thread_([] {
+          // Asking whether a PNG signature can be read goes through every plugin.
+          QByteArray signature("\x89PNG\r\n\x1a\n", 8);
+          QBuffer buffer(&signature);
+          buffer.open(QIODevice::ReadOnly);
+          QImageReader reader(&buffer, "png");
+          reader.canRead();
+      }) {}
+
+PictureFormatsLoader::~PictureFormatsLoader() {
+    thread_.join();
 }
 
 }  // namespace arlo::ui
