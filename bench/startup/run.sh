@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Times the program from process start to its Main window painted with its list filled, in
-# one hyperfine run beside two yardsticks: a program that paints one empty window, and the
-# text floor (a plain Qt window with the same kind of text). Prints the medians and the
-# program's ratio to each. Without a display it runs on Xvfb.
+# one run beside two yardsticks that take turns with it (bench/startup/interleave.py): a
+# program that paints one empty window, and the text floor (a plain Qt window with the same
+# kind of text). Prints the medians and the program's ratio to each. Without a display it runs
+# on Xvfb.
 #   bench/startup/run.sh [build-dir]     (default build/default; build/release for figures)
 # ARLO_EXIT_WHEN_SHOWN=1 times the first paint without waiting for the list.
 set -euo pipefail
@@ -14,10 +15,10 @@ export ARLO_EXIT_WHEN_SHOWN=${ARLO_EXIT_WHEN_SHOWN:-filled}
 export HOME=${BENCH_HOME:-$(mktemp -d)}
 results=$(mktemp)
 trap 'rm -f "$results"' EXIT
-run=(hyperfine -N --warmup 3 --runs "${BENCH_RUNS:-30}" --export-json "$results"
-  -n "empty window" "$build/bench/startup/startup_baseline"
-  -n "text floor" "$build/bench/startup/startup_text_floor"
-  -n "Arlo迷" "$build/src/app/Arlo迷")
+run=(python3 bench/startup/interleave.py --warmup 3 --runs "${BENCH_RUNS:-30}" --json "$results"
+  "empty window=$build/bench/startup/startup_baseline"
+  "text floor=$build/bench/startup/startup_text_floor"
+  "Arlo迷=$build/src/app/Arlo迷")
 if [[ -z ${DISPLAY:-} ]]; then
   xvfb-run -a -s "-screen 0 1280x1024x24" "${run[@]}"
 else
