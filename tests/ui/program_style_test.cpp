@@ -5,11 +5,10 @@
 #include <QTest>
 #include <memory>
 
-#include "ui/program_style.h"
 #include "image_format_plugins.h"
+#include "ui/program_style.h"
 
 using namespace arlo::ui;
-
 
 class ProgramStyleTest : public QObject {
     Q_OBJECT
@@ -19,7 +18,8 @@ private slots:
     // is loaded; its overflow button's icon is still the platform style's, made when asked for.
     // Under the platform style itself, building one loads them.
     void menuBarsAreBuiltWithoutReadingPictures() {
-        QVERIFY2(arlo::testing::imageFormatPluginsLoaded() == 0, "the test must start with no plugin loaded");
+        QVERIFY2(arlo::testing::imageFormatPluginsLoaded() == 0,
+                 "the test must start with no plugin loaded");
         const QString platform = QApplication::style()->name();
         useProgramStyle();
         QVERIFY(qobject_cast<ProgramStyle*>(QApplication::style()) != nullptr);
