@@ -12,6 +12,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <functional>
+#include <memory>
 #include <optional>
 
 #include "app/program.h"
@@ -59,9 +60,13 @@ class ProgramTest : public QObject {
     // The start-up's steps as they were seen, each with what had happened before it.
     std::vector<QString> steps_;
     // Version checks run (on their workers, which may outlive the program) and whether each
-    // was handed the version read from the Settings file.
-    std::atomic<int> checks_ = 0;
-    std::atomic<bool> checkHadTheSettings_ = false;
+    // was handed the version read from the Settings file. Each start gets its own: a worker
+    // of an earlier test's program may still be running and must not count in this one.
+    struct Checks {
+        std::atomic<int> count = 0;
+        std::atomic<bool> hadTheSettings = false;
+    };
+    std::shared_ptr<Checks> checks_ = std::make_shared<Checks>();
     std::unique_ptr<app::Program> program_;
 
     ui::PosterGrid& grid() { return *program_->mainWindow().posterGrid(); }
@@ -83,8 +88,7 @@ class ProgramTest : public QObject {
     void startProgram(bool waitForStartUp = true) {
         painted_ = false;
         steps_.clear();
-        checks_ = 0;
-        checkHadTheSettings_ = false;
+        checks_ = std::make_shared<Checks>();
         program_ = std::make_unique<app::Program>(
             notices_,
             app::ProgramOptions{
@@ -97,9 +101,9 @@ class ProgramTest : public QObject {
                                                   : QStringLiteral("usage ping"));
                 },
                 // No update is offered here: the offer has tests of its own.
-                [this](online::VersionState& version, const online::StopFlag*) {
-                    checkHadTheSettings_ = version.current == "1.1";
-                    ++checks_;
+                [checks = checks_](online::VersionState& version, const online::StopFlag*) {
+                    checks->hadTheSettings = version.current == "1.1";
+                    ++checks->count;
                     return false;
                 }});
         connect(&grid(), &ui::PosterGrid::setUpFinished, this, [this] {
@@ -107,7 +111,7 @@ class ProgramTest : public QObject {
             if (!program_->context().state.settingsPath.empty()) {
                 step += QStringLiteral(", settings read");
             }
-            if (checks_ > 0) {
+            if (checks_->count > 0) {
                 step += QStringLiteral(", version checked");
             }
             steps_.push_back(step);
@@ -229,8 +233,8 @@ private slots:
         QCOMPARE(steps_, (std::vector<QString>{QStringLiteral("painted, 0 posters"),
                                                QStringLiteral("movie page set up"),
                                                QStringLiteral("usage ping, settings read")}));
-        QTRY_COMPARE(checks_.load(), 1);
-        QVERIFY(checkHadTheSettings_.load());
+        QTRY_COMPARE(checks_->count.load(), 1);
+        QVERIFY(checks_->hadTheSettings.load());
         verifyTheFullGrid();
         // The task bar's icon came after the paint too.
         QVERIFY(program_->mainWindow().windowIcon().availableSizes().contains(QSize(256, 256)));
@@ -249,7 +253,7 @@ private slots:
         QTRY_VERIFY(program_->hasStartedUp());
         verifyTheFullGrid();
         QCOMPARE(pings_, std::vector<bool>{true});
-        QTRY_COMPARE(checks_.load(), 1);
+        QTRY_COMPARE(checks_->count.load(), 1);
     }
 
     void choosingMoviesWhileTheirPageIsBeingSetUp_finishesItAtOnce() {
@@ -264,7 +268,7 @@ private slots:
         verifyTheFullGrid();
         QCOMPARE(steps_.front(), QStringLiteral("painted, 0 posters"));
         QCOMPARE(steps_.back(), QStringLiteral("usage ping, settings read"));
-        QTRY_COMPARE(checks_.load(), 1);
+        QTRY_COMPARE(checks_->count.load(), 1);
     }
 
     // The set-up serves events while it pauses: a close then ends the program, and nothing
@@ -274,7 +278,7 @@ private slots:
         QTest::qWait(100);
         QCOMPARE(quitCodes_, std::vector<int>{0});
         QVERIFY(pings_.empty());
-        QCOMPARE(checks_.load(), 0);
+        QCOMPARE(checks_->count.load(), 0);
         QVERIFY(!program_->hasStartedUp());
     }
 
