@@ -96,8 +96,15 @@ void onGuestbookMessage(Server& server, std::function<void(const GuestbookMessag
 // templates: a small Flash movie whose moving square shows it plays and whose text shows the
 // play id (id, vid or definitionID). Allowed across origins. The play ids "test-404",
 // "test-html" and "test-no-cors" get a 404, an HTML page, and a movie without the
-// cross-origin header.
+// cross-origin header. The play id "test-hostile" gets the movie of a player that turns on
+// the page (kHostile...): its first frame asks for a javascript: address in the page's own
+// window, whose script reads "secret.txt" beside the page and sends it to
+// kHostileCollectHost and opens a frame of kHostileFrameHost, and it loads a movie of
+// kHostileMovieHost into level 1.
 void addFlashPlayers(Server& server);
+inline constexpr std::string_view kHostileCollectHost = "collect.arlohostile.invalid";
+inline constexpr std::string_view kHostileFrameHost = "frames.arlohostile.invalid";
+inline constexpr std::string_view kHostileMovieHost = "movies.arlohostile.invalid";
 
 // What the hosting space serves at every download address (downloadAddressFor), for GET and
 // HEAD: the executable, or one of these faults instead.

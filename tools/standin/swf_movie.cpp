@@ -175,9 +175,26 @@ int squareX(int frame) {
     return step * ((kSwfStageWidth * kTwips - kSquare) / half);
 }
 
+// DoAction: one GetURL action for each call, then the end of the actions.
+std::string urlCalls(const std::vector<SwfUrlCall>& calls) {
+    SwfWriter w;
+    for (const SwfUrlCall& call : calls) {
+        w.u8(0x83);
+        w.u16(static_cast<unsigned>(call.url.size() + call.target.size() + 2));
+        w.text(call.url);
+        w.text(call.target);
+    }
+    w.u8(0);
+    return w.bytes();
+}
+
 }  // namespace
 
 std::string swfMovieShowing(std::string_view variable) {
+    return swfMovieShowing(variable, {});
+}
+
+std::string swfMovieShowing(std::string_view variable, const std::vector<SwfUrlCall>& calls) {
     SwfWriter body;
     rect(body, 0, kSwfStageWidth * kTwips, 0, kSwfStageHeight * kTwips);
     body.u16(static_cast<unsigned>(kSwfFrameRate << 8));
@@ -189,6 +206,9 @@ std::string swfMovieShowing(std::string_view variable) {
     tag(body, 26, place(2, 2, 3 * 0x10000, 20 * kTwips, 30 * kTwips));
     for (int frame = 0; frame < kSwfFrameCount; ++frame) {
         tag(body, 26, place(1, frame == 0 ? 1 : 0, 0x10000, squareX(frame), kSquareTop));
+        if (frame == 0 && !calls.empty()) {
+            tag(body, 12, urlCalls(calls));
+        }
         tag(body, 1, {});  // show frame
     }
     tag(body, 0, {});  // end

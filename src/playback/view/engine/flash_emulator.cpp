@@ -19,9 +19,10 @@ constexpr char kEmulatorScriptName[] = "ruffle.js";
 
 // The emulator's settings: it starts the player at once, shows no menu of its own (right
 // clicks are refused on the player), no splash picture, no overlay asking for a click before
-// sound, and no warning about content it cannot fully run; it logs errors only. Its other
-// files are fetched from `folder`: an injected script has no address of its own to find
-// them from.
+// sound, and no warning about content it cannot fully run; it logs errors only. A player
+// file may neither script the page (no javascript: addresses, no calls into the page) nor
+// open or navigate any window. Its other files are fetched from `folder`: an injected
+// script has no address of its own to find them from.
 QByteArray configuration(const QString& folder) {
     QJsonObject config;
     config.insert(QStringLiteral("publicPath"),
@@ -33,12 +34,19 @@ QByteArray configuration(const QString& folder) {
     config.insert(QStringLiteral("splashScreen"), false);
     config.insert(QStringLiteral("warnOnUnsupportedContent"), false);
     config.insert(QStringLiteral("logLevel"), QStringLiteral("error"));
+    config.insert(QStringLiteral("allowScriptAccess"), false);
+    config.insert(QStringLiteral("allowNetworking"), QStringLiteral("internal"));
+    config.insert(QStringLiteral("openUrlMode"), QStringLiteral("deny"));
     return QJsonDocument(config).toJson(QJsonDocument::Compact);
 }
 
 // Defines window.arloShowPlaybackFailure, which covers the page with the failure message,
 // and watches every player element the emulator makes: its shadow root is open, and the
 // emulator's error panel (id "panic") appearing there means the player will not play.
+// Every Flash element added to the page, and each of its parameters, says that its player
+// may not script the page and may not navigate, whatever the page wrote: the emulator takes
+// an element's own settings over its configuration, and this observer, made before the
+// emulator's, sees each element first.
 QString failureWatchScript() {
     const QJsonArray message{QString::fromUtf16(kPlaybackFailureMessage)};
     return QStringLiteral(R"JS(
@@ -73,8 +81,19 @@ QString failureWatchScript() {
     new MutationObserver(check).observe(shadow, {childList: true, subtree: true});
     check();
   };
+  const confine = (node) => {
+    if (node.tagName === 'EMBED' || node.tagName === 'OBJECT') {
+      node.setAttribute('allowscriptaccess', 'never');
+      node.setAttribute('allownetworking', 'internal');
+    } else if (node.tagName === 'PARAM') {
+      const name = (node.getAttribute('name') || '').toLowerCase();
+      if (name === 'allowscriptaccess') node.setAttribute('value', 'never');
+      if (name === 'allownetworking') node.setAttribute('value', 'internal');
+    }
+  };
   const visit = (node) => {
     if (node.nodeType !== Node.ELEMENT_NODE) return;
+    confine(node);
     if (node.tagName.startsWith('RUFFLE-')) watch(node);
     for (const child of node.children) visit(child);
   };

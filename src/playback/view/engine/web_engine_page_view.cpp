@@ -9,34 +9,75 @@
 #include <QWebEngineScript>
 #include <QWebEngineScriptCollection>
 #include <QWebEngineSettings>
+#include <QWebEngineUrlRequestInterceptor>
 #include <QWebEngineView>
 
+#include <cstdio>
+
 #include "playback/view/engine/flash_emulator.h"
+#include "playback/view/engine/page_rules.h"
 #include "playback/view/page_view.h"
 
 namespace arlo::pageview {
 namespace {
 
-// The emulator's script text, read once per process.
+// The emulator's folder and script text, found and read once per process.
+const QString& emulatorFolder() {
+    static const QString folder = findFlashEmulatorFolder();
+    return folder;
+}
+
 const QString& emulatorScript() {
-    static const QString script = flashEmulatorScript(findFlashEmulatorFolder());
+    static const QString script = flashEmulatorScript(emulatorFolder());
     return script;
 }
 
+bool debugOutput() {
+    static const bool on = qEnvironmentVariableIntValue("ARLO_PAGEVIEW_DEBUG") != 0;
+    return on;
+}
+
+// Holds back every request of the page that its rules do not allow, before it goes out.
+class RequestGate final : public QWebEngineUrlRequestInterceptor {
+public:
+    explicit RequestGate(QObject* parent)
+        : QWebEngineUrlRequestInterceptor(parent),
+          rules_(emulatorFolder(), configuredPlayerOrigins()) {}
+
+    void setPage(const QUrl& page) { rules_.setPage(page); }
+
+    void interceptRequest(QWebEngineUrlRequestInfo& info) override {
+        if (!rules_.allows(info.requestUrl())) {
+            info.block(true);
+            if (debugOutput()) {
+                std::fprintf(stderr, "page view: refused %s\n",
+                             info.requestUrl().toDisplayString().toLocal8Bit().constData());
+            }
+        }
+    }
+
+private:
+    PageRequestRules rules_;
+};
+
 // The page that shows the Player page: the Flash emulator is injected into it before any of
 // the page's own content runs, it never opens another window (pop-ups, window.open and
-// target=_blank links are refused) and never leaves the page the program asked for (a link,
-// including those in the emulator's own panels, leaves the view where it is).
+// target=_blank links are refused), holds no frames, never leaves the page the program asked
+// for (a link, including those in the emulator's own panels, leaves the view where it is),
+// and reaches only what its request rules allow.
 class PlayerPage final : public QWebEnginePage {
 public:
-    explicit PlayerPage(QObject* parent) : QWebEnginePage(parent) {
+    explicit PlayerPage(QObject* parent) : QWebEnginePage(parent), gate_(new RequestGate(this)) {
         QWebEngineSettings* s = settings();
         s->setAttribute(QWebEngineSettings::JavascriptCanOpenWindows, false);
         // The emulator's core and WebAssembly module are local files; the player files it
-        // fetches are on the players' hosts, which must allow such reads across origins.
+        // fetches are on the players' hosts, which must allow such reads across origins. The
+        // gate narrows both to those files and hosts.
         s->setAttribute(QWebEngineSettings::LocalContentCanAccessFileUrls, true);
         s->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, true);
         s->setAttribute(QWebEngineSettings::PlaybackRequiresUserGesture, false);
+        s->setAttribute(QWebEngineSettings::NavigateOnDropEnabled, false);
+        setUrlRequestInterceptor(gate_);
 
         QWebEngineScript emulator;
         emulator.setName(QStringLiteral("flash-emulator"));
@@ -48,14 +89,17 @@ public:
     }
 
     // The one address this page may show; set before each load.
-    void expect(const QUrl& url) { expected_ = url; }
+    void expect(const QUrl& url) {
+        expected_ = url;
+        gate_->setPage(url);
+    }
 
 protected:
     QWebEnginePage* createWindow(WebWindowType) override { return nullptr; }
 
     bool acceptNavigationRequest(const QUrl& url, NavigationType, bool isMainFrame) override {
         if (!isMainFrame) {
-            return true;  // frames inside the page never take the view away from it
+            return false;  // the page holds no frames
         }
         return url.adjusted(QUrl::RemoveFragment) == expected_.adjusted(QUrl::RemoveFragment);
     }
@@ -72,11 +116,7 @@ protected:
     }
 
 private:
-    static bool debugOutput() {
-        static const bool on = qEnvironmentVariableIntValue("ARLO_PAGEVIEW_DEBUG") != 0;
-        return on;
-    }
-
+    RequestGate* gate_;
     QUrl expected_;
 };
 
