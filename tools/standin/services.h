@@ -96,9 +96,10 @@ void onGuestbookMessage(Server& server, std::function<void(const GuestbookMessag
 // templates: a small Flash movie whose moving square shows it plays and whose text shows the
 // play id (id, vid or definitionID). Allowed across origins. The play ids "test-404",
 // "test-html" and "test-no-cors" get a 404, an HTML page, and a movie without the
-// cross-origin header. The play id "test-hostile" gets the movie of a player that turns on
-// the page (kHostile...): its first frame asks for a javascript: address in the page's own
-// window, whose script reads "secret.txt" beside the page and sends it to
+// cross-origin header; "test-silent" no answer at all, "test-stall" a third of the movie and
+// then silence, "test-trickle" the movie one byte every 100 ms. The play id "test-hostile" gets the
+// movie of a player that turns on the page (kHostile...): its first frame asks for a javascript:
+// address in the page's own window, whose script reads "secret.txt" beside the page and sends it to
 // kHostileCollectHost and opens a frame of kHostileFrameHost, and it loads a movie of
 // kHostileMovieHost into level 1.
 void addFlashPlayers(Server& server);

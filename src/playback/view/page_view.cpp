@@ -7,9 +7,11 @@
 #include <QLibrary>
 #include <QStringList>
 
+#include <algorithm>
 #include <optional>
 
 #include "net/host_map.h"
+#include "net/transport.h"
 #include "playback/view/build_tree.h"
 #if QT_CONFIG(opengl)
 #include <QOpenGLContext>
@@ -199,7 +201,10 @@ std::unique_ptr<PageView> createPageView(QWidget* parent) {
             quiet.emplace();
             started = true;
         }
-        if (PageView* view = create(parent)) {
+        const PlayerFileBounds bounds{
+            static_cast<int>(std::min<long>(net::stallSeconds(), 24L * 3600) * 1000),
+            static_cast<int>(std::min<long long>(net::pageDeadline().count(), 24LL * 3600 * 1000))};
+        if (PageView* view = create(parent, bounds)) {
             return std::unique_ptr<PageView>(view);
         }
     }

@@ -46,9 +46,16 @@ std::unique_ptr<PageView> createPageView(QWidget* parent);
 // Where the engine library was looked for and why loading failed; empty once it loaded.
 QString engineLoadError();
 
+// How long a page's request for a player file may wait for its next bytes, and take in all:
+// the program's own bounds of network requests.
+struct PlayerFileBounds {
+    int stallMs = 0;
+    int deadlineMs = 0;
+};
+
 // The function that the engine library exports, under the name `kEngineEntryPoint`, to make
-// a view inside `parent`.
-using CreateEngineViewFunction = PageView* (*)(QWidget* parent);
+// a view inside `parent` whose player files are held to `bounds`.
+using CreateEngineViewFunction = PageView* (*)(QWidget* parent, const PlayerFileBounds& bounds);
 inline constexpr const char* kEngineEntryPoint = "arlo_create_page_view";
 
 }  // namespace arlo::pageview

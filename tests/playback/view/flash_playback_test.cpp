@@ -161,6 +161,9 @@ private:
 
 void FlashPlaybackTest::initTestCase() {
     QVERIFY(dir_.isValid());
+    // Player files are held to the program's network bounds, shortened here.
+    qputenv("ARLO_NET_STALL_SECONDS", "5");
+    qputenv("ARLO_NET_DEADLINE_SECONDS", "15");
     // Before the first view: the engine takes its host mapping when it starts.
     standin_ = std::make_unique<arlo::standin::StandinEnvironment>();
     QVERIFY(standin_->ok());
@@ -256,6 +259,10 @@ void FlashPlaybackTest::japaneseEpisodePlaysAndShowsItsId() {
     QCOMPARE(evaluate(*view_, QStringLiteral("!!document.getElementById('arlo-playback-failure')"))
                  .toBool(),
              false);
+    QCOMPARE(evaluate(*view_, QStringLiteral("document.querySelectorAll('.arlo-player-loading')"
+                                             ".length"))
+                 .toInt(),
+             0);
 }
 
 void FlashPlaybackTest::mandarinLeTVPagePlaysThroughItsObjectElement() {
@@ -296,25 +303,39 @@ void FlashPlaybackTest::trailerPlays() {
 void FlashPlaybackTest::playerThatCannotLoadShowsOneChineseMessage_data() {
     QTest::addColumn<int>("which");
     QTest::addColumn<QString>("id");
-    QTest::newRow("404") << int(PageTemplate::SohuId) << QStringLiteral("test-404");
-    QTest::newRow("html reply") << int(PageTemplate::LeTV) << QStringLiteral("test-html");
+    QTest::addColumn<bool>("slow");
+    QTest::newRow("404") << int(PageTemplate::SohuId) << QStringLiteral("test-404") << false;
+    QTest::newRow("html reply") << int(PageTemplate::LeTV) << QStringLiteral("test-html") << false;
     QTest::newRow("no cross-origin read")
-        << int(PageTemplate::Iqiyi) << QStringLiteral("test-no-cors");
+        << int(PageTemplate::Iqiyi) << QStringLiteral("test-no-cors") << false;
+    QTest::newRow("no answer") << int(PageTemplate::SohuId) << QStringLiteral("test-silent")
+                               << true;
+    QTest::newRow("stalls") << int(PageTemplate::SohuVid) << QStringLiteral("test-stall") << true;
+    QTest::newRow("trickles past the deadline")
+        << int(PageTemplate::LeTV) << QStringLiteral("test-trickle") << true;
 }
 
 void FlashPlaybackTest::playerThatCannotLoadShowsOneChineseMessage() {
     QFETCH(int, which);
     QFETCH(QString, id);
+    QFETCH(bool, slow);
     openView();
     QVERIFY(loadAndWait(writePage(static_cast<PageTemplate>(which), id.toStdString())));
+    const QString rings =
+        QStringLiteral("document.querySelectorAll('.arlo-player-loading').length");
+    if (slow) {
+        // While the player file is on its way, the page shows that it loads.
+        QTRY_COMPARE_WITH_TIMEOUT(evaluate(*view_, rings).toInt(), 1, 10000);
+    }
     QTRY_COMPARE_WITH_TIMEOUT(
         evaluate(*view_, QStringLiteral("(e => e ? e.innerText : '')("
                                         "document.getElementById('arlo-playback-failure'))"))
             .toString(),
         kFailureMessage, 30000);
-    // Nothing of the emulator's own panel shows through.
+    // Nothing of the emulator's own panel shows through, nor the loading ring.
     QCOMPARE(evaluate(*view_, QStringLiteral("document.body.innerText.trim()")).toString(),
              kFailureMessage);
+    QCOMPARE(evaluate(*view_, rings).toInt(), 0);
 }
 
 void FlashPlaybackTest::rightClicksOnThePlayerOpenNoMenu() {

@@ -39,6 +39,23 @@ Response playerFile(const Request& request, std::string_view variable) {
         r.body = "<html><body>404 Not Found</body></html>";
         return r;
     }
+    if (id == "test-silent") {
+        r.silent = true;
+        r.hangAfterSending = true;
+        return r;
+    }
+    if (id == "test-stall" || id == "test-trickle") {
+        r.headers.push_back({"Content-Type", "application/x-shockwave-flash"});
+        r.body = swfMovieShowing(variable);
+        if (id == "test-stall") {
+            r.contentLength = r.body.size();
+            r.body.resize(r.body.size() / 3);
+            r.hangAfterSending = true;
+        } else {
+            r.trickle = std::chrono::milliseconds(100);
+        }
+        return r;
+    }
     if (id == "test-html") {
         r.headers.push_back({"Content-Type", "text/html"});
         r.body =

@@ -47,6 +47,53 @@ QByteArray configuration(const QString& folder) {
 // may not script the page and may not navigate, whatever the page wrote: the emulator takes
 // an element's own settings over its configuration, and this observer, made before the
 // emulator's, sees each element first.
+// Bounds every request of the page for something on the network (the player files: the
+// page reaches no other host) as the program bounds its own requests: it fails when nothing
+// arrives for `bounds.stallMs`, headers or body, and when it is not done after
+// `bounds.deadlineMs`. The emulator then gives the player up, and the failure message shows.
+QString playerFileBoundsScript(const PlayerFileBounds& bounds) {
+    return QStringLiteral(R"JS(
+(() => {
+  const stallMs = %1, deadlineMs = %2;
+  const fetchWithoutBounds = window.fetch.bind(window);
+  const boundedFetch = (input, init) => {
+    const address = typeof input === 'string' ? input : String(input && input.url || input);
+    if (!/^https?:/i.test(address)) return fetchWithoutBounds(input, init);
+    const controller = new AbortController();
+    const asked = init && init.signal;
+    if (asked) asked.addEventListener('abort', () => controller.abort(), {once: true});
+    const deadline = setTimeout(() => controller.abort(), deadlineMs);
+    let stall = setTimeout(() => controller.abort(), stallMs);
+    const rearm = () => {
+      clearTimeout(stall);
+      stall = setTimeout(() => controller.abort(), stallMs);
+    };
+    const done = () => { clearTimeout(stall); clearTimeout(deadline); };
+    return fetchWithoutBounds(input, Object.assign({}, init, {signal: controller.signal}))
+      .then((response) => {
+        if (!response.body) { done(); return response; }
+        rearm();
+        const reader = response.body.getReader();
+        const body = new ReadableStream({
+          pull: (out) => reader.read().then(({done: end, value}) => {
+            if (end) { done(); out.close(); } else { rearm(); out.enqueue(value); }
+          }, (error) => { done(); throw error; }),
+          cancel: (reason) => { done(); return reader.cancel(reason); },
+        });
+        const bounded = new Response(body, {status: response.status,
+            statusText: response.statusText, headers: response.headers});
+        Object.defineProperty(bounded, 'url', {value: response.url});
+        Object.defineProperty(bounded, 'redirected', {value: response.redirected});
+        return bounded;
+      }, (error) => { done(); throw error; });
+  };
+  Object.defineProperty(window, 'fetch', {value: boundedFetch});
+})();
+)JS")
+        .arg(bounds.stallMs)
+        .arg(bounds.deadlineMs);
+}
+
 QString failureWatchScript() {
     const QJsonArray message{QString::fromUtf16(kPlaybackFailureMessage)};
     return QStringLiteral(R"JS(
@@ -57,6 +104,7 @@ QString failureWatchScript() {
     const root = document.body || document.documentElement;
     if (shown || !root) return;
     shown = true;
+    for (const ring of document.querySelectorAll('.arlo-player-loading')) ring.remove();
     for (const node of document.querySelectorAll('*')) {
       if (node.tagName === 'EMBED' || node.tagName === 'OBJECT' ||
           node.tagName.startsWith('RUFFLE-')) {
@@ -72,12 +120,35 @@ QString failureWatchScript() {
     root.appendChild(notice);
   };
   Object.defineProperty(window, 'arloShowPlaybackFailure', {value: show});
+  // While a player loads, a ring turns over it; it goes when the player has its movie, or
+  // gives up.
+  const loading = (player) => {
+    const ring = document.createElement('div');
+    ring.className = 'arlo-player-loading';
+    ring.style.cssText = 'position:absolute;width:36px;height:36px;margin:-18px 0 0 -18px;' +
+        'border:4px solid rgba(160,160,160,0.35);border-top-color:#a0a0a0;border-radius:50%;' +
+        'pointer-events:none;z-index:2147483646';
+    const place = () => {
+      const box = player.getBoundingClientRect();
+      ring.style.left = (window.scrollX + box.left + box.width / 2) + 'px';
+      ring.style.top = (window.scrollY + box.top + box.height / 2) + 'px';
+    };
+    place();
+    ring.animate([{transform: 'rotate(0deg)'}, {transform: 'rotate(360deg)'}],
+                 {duration: 900, iterations: Infinity});
+    (document.body || document.documentElement).appendChild(ring);
+    window.addEventListener('resize', place);
+    const end = () => { ring.remove(); window.removeEventListener('resize', place); };
+    player.addEventListener('loadeddata', end, {once: true});
+    return end;
+  };
   const watched = new WeakSet();
   const watch = (player) => {
     const shadow = player.shadowRoot;
     if (!shadow || watched.has(player)) return;
     watched.add(player);
-    const check = () => { if (shadow.getElementById('panic')) show(); };
+    const loaded = loading(player);
+    const check = () => { if (shadow.getElementById('panic')) { loaded(); show(); } };
     new MutationObserver(check).observe(shadow, {childList: true, subtree: true});
     check();
   };
@@ -133,8 +204,8 @@ QString findFlashEmulatorFolder() {
     return {};
 }
 
-QString flashEmulatorScript(const QString& folder) {
-    QString script = failureWatchScript();
+QString flashEmulatorScript(const QString& folder, const PlayerFileBounds& bounds) {
+    QString script = playerFileBoundsScript(bounds) + failureWatchScript();
     QFile emulator(QDir(folder).filePath(QLatin1String(kEmulatorScriptName)));
     if (folder.isEmpty() || !emulator.open(QIODevice::ReadOnly)) {
         // Without the emulator a Flash element shows nothing at all: say so instead.

@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include "playback/view/page_view.h"
+
 // The Flash emulator that presents the Player page's player element: its files are found on
 // disk and its script is injected into every page the view shows. The page file itself stays
 // as written.
@@ -16,11 +18,12 @@ inline constexpr char16_t kPlaybackFailureMessage[] = u"无法播放：播放器
 // folder, where the build put them. Empty when none holds the emulator's script.
 QString findFlashEmulatorFolder();
 
-// The script injected at document creation: the emulator's configuration, the emulator
-// itself (read from `folder`), and the watch that replaces the emulator's error panel with
-// the failure message. With an empty `folder`, or one whose script cannot be read, a page
-// holding a Flash element shows the failure message straight away.
-QString flashEmulatorScript(const QString& folder);
+// The script injected at document creation: the bounds of the player files' requests, the
+// emulator's configuration, the emulator itself (read from `folder`), the loading ring shown
+// over a player until it has its movie, and the watch that replaces the emulator's error
+// panel with the failure message. With an empty `folder`, or one whose script cannot be read,
+// a page holding a Flash element shows the failure message straight away.
+QString flashEmulatorScript(const QString& folder, const PlayerFileBounds& bounds);
 
 // Whether a console message of the page says that the player could not be loaded.
 bool isPlaybackFailureMessage(const QString& message);

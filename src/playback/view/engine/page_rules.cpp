@@ -41,8 +41,8 @@ bool PageRequestRules::allows(const QUrl& url) const {
     if (scheme == QLatin1String("file")) {
         const QString path = localPathOf(url);
         return !path.isEmpty() &&
-               (path == pagePath_ ||
-                (!emulatorFolder_.isEmpty() && path.startsWith(emulatorFolder_ + QLatin1Char('/'))));
+               (path == pagePath_ || (!emulatorFolder_.isEmpty() &&
+                                      path.startsWith(emulatorFolder_ + QLatin1Char('/'))));
     }
     if (scheme != QLatin1String("http") && scheme != QLatin1String("https")) {
         return false;

@@ -27,8 +27,15 @@ const QString& emulatorFolder() {
     return folder;
 }
 
-const QString& emulatorScript() {
-    static const QString script = flashEmulatorScript(emulatorFolder());
+// The emulator's script text for views whose player files are held to `bounds`.
+QString emulatorScript(const PlayerFileBounds& bounds) {
+    static const QString folder = emulatorFolder();
+    static QString script;
+    static PlayerFileBounds madeFor{-1, -1};
+    if (madeFor.stallMs != bounds.stallMs || madeFor.deadlineMs != bounds.deadlineMs) {
+        script = flashEmulatorScript(folder, bounds);
+        madeFor = bounds;
+    }
     return script;
 }
 
@@ -67,7 +74,8 @@ private:
 // and reaches only what its request rules allow.
 class PlayerPage final : public QWebEnginePage {
 public:
-    explicit PlayerPage(QObject* parent) : QWebEnginePage(parent), gate_(new RequestGate(this)) {
+    PlayerPage(QObject* parent, const PlayerFileBounds& bounds)
+        : QWebEnginePage(parent), gate_(new RequestGate(this)) {
         QWebEngineSettings* s = settings();
         s->setAttribute(QWebEngineSettings::JavascriptCanOpenWindows, false);
         // The emulator's core and WebAssembly module are local files; the player files it
@@ -84,7 +92,7 @@ public:
         emulator.setInjectionPoint(QWebEngineScript::DocumentCreation);
         emulator.setWorldId(QWebEngineScript::MainWorld);
         emulator.setRunsOnSubFrames(false);
-        emulator.setSourceCode(emulatorScript());
+        emulator.setSourceCode(emulatorScript(bounds));
         scripts().insert(emulator);
     }
 
@@ -122,8 +130,9 @@ private:
 
 class WebEnginePageView final : public PageView {
 public:
-    explicit WebEnginePageView(QWidget* parent) : view_(new QWebEngineView(parent)) {
-        page_ = new PlayerPage(view_);
+    WebEnginePageView(QWidget* parent, const PlayerFileBounds& bounds)
+        : view_(new QWebEngineView(parent)) {
+        page_ = new PlayerPage(view_, bounds);
         // The page's own colour: nothing flashes between one page and the next.
         page_->setBackgroundColor(Qt::white);
         view_->setPage(page_);
@@ -178,6 +187,7 @@ private:
 }  // namespace
 }  // namespace arlo::pageview
 
-extern "C" Q_DECL_EXPORT arlo::pageview::PageView* arlo_create_page_view(QWidget* parent) {
-    return new arlo::pageview::WebEnginePageView(parent);
+extern "C" Q_DECL_EXPORT arlo::pageview::PageView* arlo_create_page_view(
+    QWidget* parent, const arlo::pageview::PlayerFileBounds& bounds) {
+    return new arlo::pageview::WebEnginePageView(parent, bounds);
 }
