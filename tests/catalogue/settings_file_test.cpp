@@ -106,6 +106,19 @@ TEST_F(SettingsFileTest, keyIsAddedToAnExistingSectionAndNamesIgnoreAsciiCase) {
     EXPECT_EQ(readBytes(path), "[Main]\r\nOne=1\r\ntwo=2\r\n\r\n[Next]\r\nz=9\r\nw=5\r\n");
 }
 
+TEST_F(SettingsFileTest, matchedQuotesAroundAValueAreRemovedAndOthersKept) {
+    const std::string path = (dir_ / "q.ini").string();
+    const std::pair<std::string, std::string> rows[] = {
+        {R"("1.2")", "1.2"},  {"'1.2'", "1.2"},       {R"("")", ""},
+        {R"(")", R"(")"},     {R"("1.2)", R"("1.2)"}, {R"(1.2")", R"(1.2")"},
+        {R"('x")", R"('x")"}, {R"("x')", R"("x')"},   {R"(" a ")", " a "},
+    };
+    for (const auto& [written, read] : rows) {
+        writeBytes(path, "[s]\r\nk=" + written + "\r\n");
+        EXPECT_EQ(readProfileString(path, "s", "k", "?"), read) << written;
+    }
+}
+
 TEST_F(SettingsFileTest, longValuesAreCutAtTheReadLimit) {
     const std::string path = (dir_ / "b.ini").string();
     writeBytes(path, "[s]\r\nk=" + std::string(20000, '7') + "\r\n");

@@ -6,13 +6,29 @@ namespace arlo::text {
 namespace {
 
 TEST(Markers, findsFromStartOrPosition) {
-    EXPECT_EQ(findText("abcabc", "bc"), 2);
-    EXPECT_EQ(findText("abcabc", "bc", 3), 5);
-    EXPECT_EQ(findText("abcabc", "x"), -1);
-    EXPECT_EQ(findText("abc", "", 1), -1);
-    EXPECT_EQ(findText("abc", "a", 0), -1);
-    EXPECT_EQ(findText("abc", "a", 4), -1);
-    EXPECT_EQ(findText("abc", "abcd"), -1);
+    struct Row {
+        std::string_view hay;
+        std::string_view needle;
+        long from;
+        Charset charset;
+        long found;
+    };
+    const Row rows[] = {
+        {"abcabc", "bc", 1, Charset::Utf8, 2},
+        {"abcabc", "bc", 3, Charset::Utf8, 5},
+        {"abcabc", "x", 1, Charset::Utf8, -1},
+        {"abc", "", 1, Charset::Utf8, -1},
+        {"abc", "a", 0, Charset::Utf8, -1},
+        {"abc", "c", 3, Charset::Utf8, 3},  // the last position is still inside
+        {"abc", "c", 3, Charset::Gbk, 3},
+        {"abc", "a", 4, Charset::Utf8, -1},
+        {"abc", "abc", 1, Charset::Utf8, 1},
+        {"abc", "abcd", 1, Charset::Utf8, -1},
+    };
+    for (const Row& c : rows) {
+        EXPECT_EQ(findText(c.hay, c.needle, c.from, Case::Sensitive, c.charset), c.found)
+            << c.hay << " / " << c.needle << " from " << c.from;
+    }
 }
 
 TEST(Markers, textBetweenSearchesCloseAfterOpen) {
