@@ -175,14 +175,7 @@ int RequestPort(std::string_view address) {
 }
 
 std::string RequestPath(std::string_view address) {
-    const std::string host = RequestHost(address);
-    const std::string lower = text::toLowerAscii(address);
-    const auto at = host.empty() ? std::string::npos : lower.find(host);
-    if (at == std::string::npos) {
-        return "/";
-    }
-    const auto slash = address.find('/', at);
-    return slash == std::string_view::npos ? std::string("/") : std::string(address.substr(slash));
+    return UrlPath(address);
 }
 
 // One request under way: the libcurl handles and what its callbacks collect.

@@ -107,6 +107,30 @@ TEST_F(RequestCancelTest, anAbandonedRequestEndsWithoutTheSwitch) {
     EXPECT_FALSE(cancel.cancelled());
 }
 
+// Scopes nest and every one counts: an inner scope whose own switch stays down still ends its
+// request when an outer scope calls it off.
+TEST_F(RequestCancelTest, anOuterScopeEndsTheRequestsOfAnInnerOne) {
+    RequestCancel outerSwitch;
+    RequestCancel innerSwitch;
+    std::atomic<bool> done{false};
+    Bytes body = "untouched";
+    std::thread fetcher([&] {
+        const CancelScope outer(outerSwitch);
+        const CancelScope inner(innerSwitch, [] { return false; });
+        body = FetchPage("http://stall.arlo.invalid/test/stall");
+        done = true;
+    });
+    ASSERT_TRUE(standin_.server().waitForRequests(1, milliseconds(10000)));
+    std::this_thread::sleep_for(milliseconds(100));
+    EXPECT_FALSE(done.load());
+    const auto thrown = Clock::now();
+    outerSwitch.cancel();
+    fetcher.join();
+    EXPECT_LT(Clock::now() - thrown, kWellBeforeTheStallLimit);
+    EXPECT_TRUE(body.empty());
+    EXPECT_FALSE(innerSwitch.cancelled());
+}
+
 // One switch ends every request made under it, on any number of threads.
 TEST_F(RequestCancelTest, oneSwitchEndsTheRequestsOfSeveralThreads) {
     RequestCancel cancel;

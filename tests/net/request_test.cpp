@@ -83,6 +83,7 @@ TEST(RequestAddress, hostPortAndPathFollowTheObjectsOwnRules) {
     EXPECT_EQ(RequestPort("http://h.org:/x"), 0);
     EXPECT_EQ(RequestPath("http://H.org:81/A/b?C=1"), "/A/b?C=1");
     EXPECT_EQ(RequestPath("http://h.org"), "/");
+    EXPECT_EQ(RequestPath("http://tp/index.htm"), "/index.htm");
 }
 
 TEST(RequestUpload, aBodyGoesOutAsItsRemainderThenPiecesOf2048) {
@@ -112,6 +113,8 @@ TEST_F(RequestObject, aHeaderSetTwiceIsReplacedAndUnsafeLinesAreRefused) {
     ASSERT_TRUE(request.Open("GET", "http://dl.arlo.invalid/test/echo"));
     EXPECT_TRUE(request.SetRequestHeader("X-Kind", "one"));
     EXPECT_TRUE(request.SetRequestHeader("x-kind", "two"));
+    EXPECT_TRUE(request.SetRequestHeader("User-Agent", "first"));
+    EXPECT_TRUE(request.SetRequestHeader("User-Agent", "second"));
     EXPECT_FALSE(request.SetRequestHeader("X-Bad", "a\r\nX-Injected: 1"));
     EXPECT_FALSE(request.SetRequestHeader("X-Bad", "a\rX-Injected: 1"));
     EXPECT_FALSE(request.SetRequestHeader("X-Bad", std::string("a\0X-Injected: 1", 15)));
@@ -120,7 +123,9 @@ TEST_F(RequestObject, aHeaderSetTwiceIsReplacedAndUnsafeLinesAreRefused) {
     ASSERT_TRUE(request.Send());
     const std::string echo = request.GetText();
     EXPECT_THAT(echo, HasSubstr("\r\nx-kind:two\r\n"));
+    EXPECT_THAT(echo, HasSubstr("\r\nUser-Agent:second\r\n"));
     EXPECT_THAT(echo, Not(HasSubstr("one")));
+    EXPECT_THAT(echo, Not(HasSubstr("first")));
     EXPECT_THAT(echo, Not(HasSubstr("Injected")));
 }
 
