@@ -16,6 +16,18 @@ bool stopped(const StopFlag* stop) {
     return stop != nullptr && stop->load();
 }
 
+// `text` (valid UTF-8) cut to at most `limit` bytes, never inside a character.
+void cutAtCharacter(std::string& text, std::size_t limit) {
+    if (text.size() <= limit) {
+        return;
+    }
+    std::size_t end = limit;
+    while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) {
+        --end;
+    }
+    text.resize(end);
+}
+
 }  // namespace
 
 std::string unescapeAmpersands(std::string_view text) {
@@ -40,7 +52,11 @@ std::string unescapeAmpersands(std::string_view text) {
 
 void readUpdateNotice(std::string_view notice, VersionState& state) {
     state.latest = text::textBetween(notice, "版本=[", "];");
+    if (state.latest.size() > kMaxVersionBytes) {
+        state.latest.clear();
+    }
     state.releaseNotes = text::textBetween(notice, "更新说明=[", "];");
+    cutAtCharacter(state.releaseNotes, kMaxReleaseNotesBytes);
     state.signature = text::textBetween(notice, "签名=[", "];");
 }
 
@@ -103,7 +119,11 @@ void findDownloadAddress(VersionState& state, const StopFlag* stop) {
 bool checkForUpdate(VersionState& state, const StopFlag* stop) {
     net::RequestCancel unused;
     const net::CancelScope scope(unused, [stop] { return stopped(stop); });
-    const std::string notice = unescapeAmpersands(net::FetchPageUtf8(deploy::kUpdateNoticeAddress));
+    const net::PageResult page = net::Fetch({
+        .url = std::string(deploy::kUpdateNoticeAddress),
+        .maxBodyBytes = kMaxNoticeBytes,
+    });
+    const std::string notice = unescapeAmpersands(net::utf8PageText(page.body));
     readUpdateNotice(notice, state);
     if (!offersNewerVersion(state) || stopped(stop)) {
         return false;

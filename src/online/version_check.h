@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -24,11 +25,19 @@ struct VersionState {
     bool operator==(const VersionState&) const = default;
 };
 
+// What the update notice may hold. The page is fetched up to kMaxNoticeBytes (a larger one is
+// no notice at all); its notes are cut to kMaxReleaseNotesBytes at a character boundary, and
+// a version text longer than kMaxVersionBytes is no version (nothing is offered).
+inline constexpr std::size_t kMaxNoticeBytes = std::size_t{1} << 20;
+inline constexpr std::size_t kMaxReleaseNotesBytes = std::size_t{64} << 10;
+inline constexpr std::size_t kMaxVersionBytes = 32;
+
 // The notice's text with every "&amp;" turned into "&", whatever the letters' case.
 std::string unescapeAmpersands(std::string_view text);
 
 // Reads the latest version, the release notes and the file's signature from the notice's
-// text (already unescaped). All replace the previous values, also when the notice lacks them.
+// text (already unescaped, valid UTF-8), within the limits above. All replace the previous
+// values, also when the notice lacks them.
 void readUpdateNotice(std::string_view notice, VersionState& state);
 
 // True when the latest version is newer than the current one, both read as decimal numbers
