@@ -1,8 +1,11 @@
 #include "online/version_check.h"
 
+#include <algorithm>
+
 #include "deploy/deploy.h"
 #include "net/cancel.h"
 #include "net/page_fetcher.h"
+#include "text/ascii.h"
 #include "text/markers.h"
 #include "text/numbers.h"
 #include "text/trim.h"
@@ -97,6 +100,19 @@ void takeDownloadAddress(const std::vector<std::string>& entries, VersionState& 
             return;
         }
     }
+}
+
+bool isWebAddress(std::string_view address) {
+    const std::string lower = text::toLowerAscii(address.substr(0, 8));
+    const std::size_t scheme = lower.starts_with("http://")    ? 7
+                               : lower.starts_with("https://") ? 8
+                                                               : 0;
+    const std::string_view rest = address.substr(scheme);
+    const bool hasHost = scheme != 0 && !rest.empty() && rest.find_first_of("/?#") != 0;
+    const auto control = [](char c) {
+        return static_cast<unsigned char>(c) < 0x20 || static_cast<unsigned char>(c) == 0x7F;
+    };
+    return hasHost && std::none_of(address.begin(), address.end(), control);
 }
 
 void findDownloadAddress(VersionState& state, const StopFlag* stop) {

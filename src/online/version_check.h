@@ -53,6 +53,11 @@ std::vector<std::string> listingEntries(std::string_view listing);
 // for byte; later entries are not looked at. Without such an entry it stays as it was.
 void takeDownloadAddress(const std::vector<std::string>& entries, VersionState& state);
 
+// True for an address the desktop may open in a browser for the manual download: "http://"
+// or "https://" (any letter case) and a host, without control characters. Anything else a
+// listing may name (a local file, a network share, a script) is not opened.
+bool isWebAddress(std::string_view address);
+
 // Looks the latest version up in the hosting space's download listing: the space's home page
 // gives the endpoint token, a GET of the endpoint gives the session cookies, and a POST with
 // them returns the listing. Blocks; the token and cookies live for this one lookup.

@@ -93,6 +93,19 @@ TEST(VersionText, aTooLongVersionIsNone_andLongNotesAreCutBeforeACharacter) {
     }
 }
 
+TEST(DownloadListing, onlyWebAddressesMayBeOpened) {
+    for (const std::string web :
+         {"http://h/a.exe", "https://h/a.exe", "HTTP://h", "hTTpS://h:81/x?y"}) {
+        EXPECT_TRUE(isWebAddress(web)) << web;
+    }
+    for (const std::string other :
+         {"file:///etc/passwd", "smb://host/share/a.exe", "javascript:alert(1)", "", "/note/a.exe",
+          "h/a.exe", "http:/x", "http://", "http:///x", " http://h", "http://h/a\nb", "httpx://h",
+          "ftp://h/a"}) {
+        EXPECT_FALSE(isWebAddress(other)) << other;
+    }
+}
+
 TEST(DownloadListing, entriesAreTrimmedAndTheirMarkersMatchInAnyCase) {
     EXPECT_EQ(listingEntries("<ul><LI> a </Li>\n<li>\xE3\x80\x80"
                              "b c\xE3\x80\x80</LI></ul>"),
