@@ -62,8 +62,23 @@ std::error_code flushFolderOf(const std::string& path) {
     return error;
 }
 
+// A link is followed only where nobody else can have planted it or swapped it: it is this
+// user's, in a folder that is neither sticky nor writable by everyone (a shared run folder of
+// mode 1777 above all). Any other link is refused, and what it names is left alone.
+std::error_code mayFollow(const std::string& link, const struct stat& info) {
+    struct stat folder {};
+    if (::stat(folderOf(link).c_str(), &folder) != 0) {
+        return lastError();
+    }
+    if (info.st_uid != ::geteuid() || (folder.st_mode & (S_ISVTX | S_IWOTH)) != 0) {
+        return std::make_error_code(std::errc::operation_not_permitted);
+    }
+    return {};
+}
+
 // The path a write to `path` lands on: symbolic links in its last part followed to the file
-// they name, which need not exist yet. Links in the folders are the kernel's to follow.
+// they name, which need not exist yet, as far as mayFollow allows. Links in the folders are
+// the kernel's to follow.
 std::error_code followLinks(const std::string& path, std::string& target) {
     target = path;
     for (int hops = 0; hops <= kMaxLinks; ++hops) {
@@ -73,6 +88,9 @@ std::error_code followLinks(const std::string& path, std::string& target) {
         }
         if (!S_ISLNK(info.st_mode)) {
             return {};
+        }
+        if (const std::error_code refused = mayFollow(target, info)) {
+            return refused;
         }
         std::vector<char> link(static_cast<std::size_t>(info.st_size > 0 ? info.st_size : 4095) +
                                1);

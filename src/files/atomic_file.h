@@ -14,7 +14,9 @@ namespace arlo::files {
 // no error when the file was replaced.
 //
 // What the file is stays as it was: a symbolic link is written through to the file it names
-// (which is created when missing), a file that exists keeps its permission bits (and, where
+// (which is created when missing) when the link is this user's and its folder is neither
+// sticky nor writable by everyone; any other link is refused (operation_not_permitted) and
+// what it names is left alone. A file that exists keeps its permission bits (and, where
 // the system allows it, its owner and group), a new file gets rw-r--r--. A file that exists
 // and is read-only (no write permission bit at all, or none for this process) is not
 // replaced: the error is permission_denied, also for root.

@@ -1,5 +1,6 @@
 #include "net/page_fetcher.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "net/cookies.h"
@@ -21,6 +22,7 @@ constexpr std::string_view kCrLf = "\r\n";
 // What libcurl hands us while the transfer runs.
 struct Received {
     Bytes body;
+    std::size_t maxBodyBytes = kMaxBodyBytes;
     bool bodyTooLarge = false;
     HeaderBlocks headers;  // the final response's header block
 };
@@ -28,7 +30,7 @@ struct Received {
 std::size_t onBody(char* data, std::size_t size, std::size_t count, void* user) {
     auto* received = static_cast<Received*>(user);
     const std::size_t length = size * count;
-    if (received->body.size() + length > kMaxBodyBytes) {
+    if (received->body.size() + length > received->maxBodyBytes) {
         received->bodyTooLarge = true;
         return 0;  // makes libcurl abort the transfer
     }
@@ -201,6 +203,7 @@ PageResult Fetch(const PageRequest& request) {
     }
     CURL* h = curl.get();
     Received received;
+    received.maxBodyBytes = std::min(request.maxBodyBytes, kMaxBodyBytes);
     received.headers.setFollowing(!noRedirect);
     bool ok = curlapi::easySetopt(h, CURLOPT_URL, target.c_str()) == CURLE_OK;
     // Direct unless a proxy is given; an empty string also stops libcurl reading the proxy

@@ -27,7 +27,8 @@ inline constexpr std::string_view kDefaultUserAgent =
     "Mozilla/4.0 (compatible; MSIE 9.0; Windows NT 6.1; 2Pac; .NET CLR 2.0.50727; "
     ".NET CLR 3.0.04506.648; .NET CLR 3.5.21022)";
 
-// Response bodies larger than this end the read with an empty result.
+// Response bodies larger than this (or than the request's own lower limit) end the read with
+// an empty result.
 inline constexpr std::size_t kMaxBodyBytes = std::size_t{64} << 20;
 
 enum class Method {
@@ -59,12 +60,15 @@ struct PageRequest {
     // How long the whole request may take, connection to last body byte; zero: the deadline
     // of pages and pictures (net::pageDeadline). A request that runs out of time fails.
     std::chrono::milliseconds deadline{0};
+    // A body larger than this fails like one larger than kMaxBodyBytes (the higher of the two
+    // never applies): for answers that are small when they are what they should be.
+    std::size_t maxBodyBytes = kMaxBodyBytes;
 };
 
 struct PageResult {
     // Empty when the request cannot be made, fails or is cut off, or the body exceeds
-    // kMaxBodyBytes. HTTP error statuses are not failures: their bodies come back like any
-    // other.
+    // kMaxBodyBytes or the request's maxBodyBytes. HTTP error statuses are not failures: their
+    // bodies come back like any other.
     Bytes body{};
     // The final response's header block, status line first, each line ended by CR LF, then
     // an empty line; empty when nothing was received. The trailer fields of a chunked body

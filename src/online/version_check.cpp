@@ -1,8 +1,11 @@
 #include "online/version_check.h"
 
+#include <algorithm>
+
 #include "deploy/deploy.h"
 #include "net/cancel.h"
 #include "net/page_fetcher.h"
+#include "text/ascii.h"
 #include "text/markers.h"
 #include "text/numbers.h"
 #include "text/trim.h"
@@ -14,6 +17,18 @@ constexpr std::string_view kAmpersandEntity = "&amp;";
 
 bool stopped(const StopFlag* stop) {
     return stop != nullptr && stop->load();
+}
+
+// `text` (valid UTF-8) cut to at most `limit` bytes, never inside a character.
+void cutAtCharacter(std::string& text, std::size_t limit) {
+    if (text.size() <= limit) {
+        return;
+    }
+    std::size_t end = limit;
+    while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) {
+        --end;
+    }
+    text.resize(end);
 }
 
 }  // namespace
@@ -40,7 +55,11 @@ std::string unescapeAmpersands(std::string_view text) {
 
 void readUpdateNotice(std::string_view notice, VersionState& state) {
     state.latest = text::textBetween(notice, "版本=[", "];");
+    if (state.latest.size() > kMaxVersionBytes) {
+        state.latest.clear();
+    }
     state.releaseNotes = text::textBetween(notice, "更新说明=[", "];");
+    cutAtCharacter(state.releaseNotes, kMaxReleaseNotesBytes);
     state.signature = text::textBetween(notice, "签名=[", "];");
 }
 
@@ -83,6 +102,19 @@ void takeDownloadAddress(const std::vector<std::string>& entries, VersionState& 
     }
 }
 
+bool isWebAddress(std::string_view address) {
+    const std::string lower = text::toLowerAscii(address.substr(0, 8));
+    const std::size_t scheme = lower.starts_with("http://")    ? 7
+                               : lower.starts_with("https://") ? 8
+                                                               : 0;
+    const std::string_view rest = address.substr(scheme);
+    const bool hasHost = scheme != 0 && !rest.empty() && rest.find_first_of("/?#") != 0;
+    const auto control = [](char c) {
+        return static_cast<unsigned char>(c) < 0x20 || static_cast<unsigned char>(c) == 0x7F;
+    };
+    return hasHost && std::none_of(address.begin(), address.end(), control);
+}
+
 void findDownloadAddress(VersionState& state, const StopFlag* stop) {
     // A request under way ends as soon as the check is no longer wanted.
     net::RequestCancel unused;
@@ -103,7 +135,11 @@ void findDownloadAddress(VersionState& state, const StopFlag* stop) {
 bool checkForUpdate(VersionState& state, const StopFlag* stop) {
     net::RequestCancel unused;
     const net::CancelScope scope(unused, [stop] { return stopped(stop); });
-    const std::string notice = unescapeAmpersands(net::FetchPageUtf8(deploy::kUpdateNoticeAddress));
+    const net::PageResult page = net::Fetch({
+        .url = std::string(deploy::kUpdateNoticeAddress),
+        .maxBodyBytes = kMaxNoticeBytes,
+    });
+    const std::string notice = unescapeAmpersands(net::utf8PageText(page.body));
     readUpdateNotice(notice, state);
     if (!offersNewerVersion(state) || stopped(stop)) {
         return false;

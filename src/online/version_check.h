@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -24,11 +25,19 @@ struct VersionState {
     bool operator==(const VersionState&) const = default;
 };
 
+// What the update notice may hold. The page is fetched up to kMaxNoticeBytes (a larger one is
+// no notice at all); its notes are cut to kMaxReleaseNotesBytes at a character boundary, and
+// a version text longer than kMaxVersionBytes is no version (nothing is offered).
+inline constexpr std::size_t kMaxNoticeBytes = std::size_t{1} << 20;
+inline constexpr std::size_t kMaxReleaseNotesBytes = std::size_t{64} << 10;
+inline constexpr std::size_t kMaxVersionBytes = 32;
+
 // The notice's text with every "&amp;" turned into "&", whatever the letters' case.
 std::string unescapeAmpersands(std::string_view text);
 
 // Reads the latest version, the release notes and the file's signature from the notice's
-// text (already unescaped). All replace the previous values, also when the notice lacks them.
+// text (already unescaped, valid UTF-8), within the limits above. All replace the previous
+// values, also when the notice lacks them.
 void readUpdateNotice(std::string_view notice, VersionState& state);
 
 // True when the latest version is newer than the current one, both read as decimal numbers
@@ -43,6 +52,11 @@ std::vector<std::string> listingEntries(std::string_view listing);
 // Sets the download address from the first entry whose "<font>" text equals `latest` byte
 // for byte; later entries are not looked at. Without such an entry it stays as it was.
 void takeDownloadAddress(const std::vector<std::string>& entries, VersionState& state);
+
+// True for an address the desktop may open in a browser for the manual download: "http://"
+// or "https://" (any letter case) and a host, without control characters. Anything else a
+// listing may name (a local file, a network share, a script) is not opened.
+bool isWebAddress(std::string_view address);
 
 // Looks the latest version up in the hosting space's download listing: the space's home page
 // gives the endpoint token, a GET of the endpoint gives the session cookies, and a POST with

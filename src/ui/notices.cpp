@@ -12,6 +12,7 @@ QMessageBox::StandardButton showBox(QMessageBox::Icon icon, const QString& capti
                                     const QString& text, QMessageBox::StandardButtons buttons) {
     auto show = [&] {
         QMessageBox box(icon, caption, text, buttons);
+        box.setTextFormat(Qt::PlainText);  // a notice's text is shown as it is, never as markup
         box.setWindowModality(Qt::ApplicationModal);
         return static_cast<QMessageBox::StandardButton>(box.exec());
     };

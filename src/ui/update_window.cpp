@@ -135,6 +135,11 @@ void UpdateWindow::onClosing() {
 }
 
 void UpdateWindow::onManualDownloadPressed() {
+    // Only a web address goes to the desktop's opener; for anything else the listing named,
+    // nothing is opened and the window stays.
+    if (!online::isWebAddress(version_.downloadAddress)) {
+        return;
+    }
     environment_.openUrl(QUrl::fromEncoded(QByteArray::fromStdString(version_.downloadAddress)));
     endProgram();
 }

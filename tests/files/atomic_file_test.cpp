@@ -14,6 +14,7 @@
 #include <set>
 #include <sstream>
 #include <thread>
+#include <tuple>
 
 namespace arlo::files {
 namespace {
@@ -136,6 +137,33 @@ TEST_F(AtomicFileTest, aSymbolicLinkIsWrittenThroughToTheFileItNames) {
     fs::create_symlink("loop.ini", loop);
     EXPECT_EQ(replaceFileAtomically(loop.string(), "x"), std::errc::too_many_symbolic_link_levels);
     EXPECT_TRUE(fs::is_symlink(loop));
+}
+
+TEST_F(AtomicFileTest, onlyOurOwnLinksInFoldersNobodyElseCanWriteAreFollowed) {
+    if (::geteuid() != 0) {
+        GTEST_SKIP() << "giving a link to another user takes root";
+    }
+    const fs::path named = dir_ / "named.ini";
+    const fs::path link = dir_ / "run" / "page.htm";
+    // The folder's mode, the link's owner, whether it is followed.
+    const std::tuple<mode_t, uid_t, bool> cases[] = {
+        {0755, 0, true},       {0775, 0, true},  {0755, 65534, false}, {01777, 0, false},
+        {01777, 65534, false}, {0777, 0, false}, {01755, 0, false},    {0757, 0, false},
+    };
+    for (const auto& [folder, owner, followed] : cases) {
+        std::ofstream(named) << "theirs";
+        fs::remove_all(link.parent_path());
+        fs::create_directory(link.parent_path());
+        ASSERT_EQ(::chmod(link.parent_path().c_str(), folder), 0);
+        fs::create_symlink(named, link);
+        ASSERT_EQ(::lchown(link.c_str(), owner, owner), 0);
+        EXPECT_EQ(
+            replaceFileAtomically(link.string(), "ours"),
+            followed ? std::error_code() : std::make_error_code(std::errc::operation_not_permitted))
+            << std::oct << folder << " " << std::dec << owner;
+        EXPECT_EQ(read(named), followed ? "ours" : "theirs");
+        EXPECT_TRUE(fs::is_symlink(link));
+    }
 }
 
 // What an ended writer leaves: its temporary files are removed; anything else that looks

@@ -5,6 +5,7 @@
 #include <atomic>
 #include <chrono>
 #include <future>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -14,6 +15,7 @@
 #include "standin/standin_environment.h"
 #include "support/held_answers.h"
 #include "text/gbk.h"
+#include "text/markers.h"
 
 namespace arlo::online {
 namespace {
@@ -99,6 +101,27 @@ TEST(GuestbookReply, matchesGoByWholeGbkCharacters) {
     // 丂 is 81 40: its second byte is "@", which is not in the page.
     EXPECT_EQ(judgeGuestbookReply(gbk("<p>丂</p>"), "@"), GuestbookOutcome::Failed);
     EXPECT_EQ(judgeGuestbookReply(gbk("<p>丂@</p>"), "@"), GuestbookOutcome::Accepted);
+}
+
+// Replies and messages (empty ones too) of bytes that make lead, trail and single characters:
+// at the start, the end, in the middle, partly at the end, only at a trail byte, after a
+// partial match. Every one is judged as the search by whole characters judges it.
+TEST(GuestbookReply, theMessageIsFoundExactlyWhereASearchByWholeCharactersFindsIt) {
+    std::mt19937 random(21);
+    const auto draw = [&](std::size_t most) {
+        std::string out(random() % (most + 1), ' ');
+        for (char& c : out) {
+            c = "a@\x81"[random() % 3];
+        }
+        return out;
+    };
+    for (int round = 0; round < 20000; ++round) {
+        const std::string reply = draw(12);
+        const std::string message = draw(4);
+        EXPECT_EQ(judgeGuestbookReply(reply, message) == GuestbookOutcome::Accepted,
+                  text::findText(reply, message, 1, text::Case::Sensitive, text::Charset::Gbk) > 0)
+            << reply << " / " << message;
+    }
 }
 
 class GuestbookService : public ::testing::Test {

@@ -71,6 +71,41 @@ TEST(VersionText, theNoticeFieldsReplaceEarlierValuesEvenWhenMissing) {
     EXPECT_EQ(state.current, "1.1");
 }
 
+TEST(VersionText, aTooLongVersionIsNone_andLongNotesAreCutBeforeACharacter) {
+    const std::size_t most = kMaxReleaseNotesBytes;
+    std::string han;  // "说" is 3 bytes: the limit falls inside the last one after "ab"
+    for (std::size_t i = 0; i < most / 3; ++i) {
+        han += "说";
+    }
+    const struct {
+        std::string version, notes, latest, kept;
+    } cases[] = {
+        {std::string(32, '9'), std::string(most, 'a'), std::string(32, '9'),
+         std::string(most, 'a')},
+        {std::string(33, '9'), std::string(most + 1, 'a'), "", std::string(most, 'a')},
+        {"2", "ab" + han, "2", "ab" + han.substr(0, han.size() - 3)},
+    };
+    for (const auto& c : cases) {
+        VersionState state;
+        readUpdateNotice(updateNoticePage(c.version, c.notes), state);
+        EXPECT_EQ(state.latest, c.latest);
+        EXPECT_EQ(state.releaseNotes, c.kept);
+    }
+}
+
+TEST(DownloadListing, onlyWebAddressesMayBeOpened) {
+    for (const std::string web :
+         {"http://h/a.exe", "https://h/a.exe", "HTTP://h", "hTTpS://h:81/x?y"}) {
+        EXPECT_TRUE(isWebAddress(web)) << web;
+    }
+    for (const std::string other :
+         {"file:///etc/passwd", "smb://host/share/a.exe", "javascript:alert(1)", "", "/note/a.exe",
+          "h/a.exe", "http:/x", "http://", "http:///x", " http://h", "http://h/a\nb", "httpx://h",
+          "ftp://h/a"}) {
+        EXPECT_FALSE(isWebAddress(other)) << other;
+    }
+}
+
 TEST(DownloadListing, entriesAreTrimmedAndTheirMarkersMatchInAnyCase) {
     EXPECT_EQ(listingEntries("<ul><LI> a </Li>\n<li>\xE3\x80\x80"
                              "b c\xE3\x80\x80</LI></ul>"),
@@ -189,6 +224,16 @@ TEST_F(VersionCheck, escapedAmpersandsInAnyCaseArriveAsAmpersands) {
     EXPECT_EQ(state_.releaseNotes, "画面&声音；字幕&片源");
     // The listing is not the notice: its entities stay as they are.
     EXPECT_EQ(state_.downloadAddress, "http://h/a.exe?x=1&amp;y=2");
+}
+
+TEST_F(VersionCheck, aNoticePageLargerThanItsLimit_offersNothing) {
+    const std::string listing =
+        downloadListingPage({listingEntry("1.2", downloadAddressFor("1.2"))});
+    const std::size_t page = updateNoticePage("1.2", "").size();
+    for (const std::size_t over : {0, 1}) {
+        offer(updateNoticePage("1.2", std::string(kMaxNoticeBytes - page + over, 'a')), listing);
+        EXPECT_EQ(checkForUpdate(state_), over == 0) << over;
+    }
 }
 
 TEST_F(VersionCheck, aNoticeWithoutItsVersionField_offersNothing) {

@@ -43,6 +43,7 @@ private slots:
     void theProgressLineShowsSizeSpeedAndTimeLeft();
     void cancelAndTheCloseBoxAsk_noKeepsTheWindow_yesEndsIt();
     void theManualDownloadLink_opensTheAddressAndEnds();
+    void networkTextShowsAsItIs_andOnlyAWebAddressIsOpened();
 
 private:
     std::unique_ptr<UpdateWindow> makeWindow();
@@ -231,6 +232,23 @@ void UpdateWindowTest::theManualDownloadLink_opensTheAddressAndEnds() {
     QCOMPARE(opened_.front().toString().toStdString(), standin::downloadAddressFor("1.2"));
     QCOMPARE(finished.count(), 1);
     QVERIFY(notices_.entries().empty());
+}
+
+void UpdateWindowTest::networkTextShowsAsItIs_andOnlyAWebAddressIsOpened() {
+    online::VersionState version = window_->version();
+    version.latest = "9<span style=\"font-size:40px\">大</span>";
+    version.downloadAddress = "file:///etc/passwd";
+    window_ = std::make_unique<UpdateWindow>(context_, version);
+    window_->environment().openUrl = [this](const QUrl& url) { opened_.push_back(url); };
+    window_->show();
+    for (const char* name : {"标签4", "标签5"}) {
+        QCOMPARE(label(name)->textFormat(), Qt::PlainText);
+        QVERIFY(label(name)->text().startsWith(QString::fromStdString(version.latest)));
+        QVERIFY(label(name)->sizeHint().height() < 40);  // not laid out as 40-pixel markup
+    }
+    QTest::mousePress(window_->controls().manualDownload, Qt::LeftButton);
+    QVERIFY(opened_.empty());
+    QVERIFY(window_->isVisible());
 }
 
 QTEST_MAIN(UpdateWindowTest)

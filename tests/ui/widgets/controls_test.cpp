@@ -19,6 +19,7 @@ namespace {
 struct BoxAnswer {
     QString caption;
     QString text;
+    Qt::TextFormat format = Qt::AutoText;
     QMessageBox::Icon icon = QMessageBox::NoIcon;
     QMessageBox::StandardButtons buttons;
     bool modal = false;
@@ -38,6 +39,7 @@ void answerNextBox(BoxAnswer& seen, QMessageBox::StandardButton button) {
         poll->deleteLater();
         seen.caption = box->windowTitle();
         seen.text = box->text();
+        seen.format = box->textFormat();
         seen.icon = box->icon();
         seen.buttons = box->standardButtons();
         seen.modal = box->windowModality() == Qt::ApplicationModal;
@@ -110,6 +112,7 @@ private slots:
         worker.join();
         QCOMPARE(seen.caption, kCaptionError);
         QCOMPARE(seen.text, QStringLiteral("下载失败"));
+        QCOMPARE(seen.format, Qt::PlainText);
         QCOMPARE(seen.icon, QMessageBox::Warning);
         QVERIFY(seen.modal);
         QVERIFY(seen.ownerless);
