@@ -6,6 +6,7 @@
 #include "app/desktop_identity.h"
 #include "app/program.h"
 #include "app/snapshot.h"
+#include "online/update_files.h"
 #include "ui/notices.h"
 #include "ui/program_style.h"
 #include "ui/widgets/load_picture.h"
@@ -43,7 +44,9 @@ int main(int argc, char** argv) {
     // The windows are gone and the Settings file is on disk. The usage ping and the version
     // check run on threads that nobody waits for and may still be inside the network and TLS
     // libraries; running those libraries' exit-time clean-up under them crashes the process,
-    // so it ends here without it.
+    // so it ends here without it. A self-update's download thread would not get to remove its
+    // unfinished file either: that is done here.
+    arlo::online::removeUnfinishedDownloads();
     std::fflush(nullptr);
     std::_Exit(code);
 }

@@ -13,6 +13,7 @@
 #include "app/update_offer.h"
 #include "catalogue/catalogue.h"
 #include "catalogue/settings_file.h"
+#include "online/update_files.h"
 #include "online/usage_ping.h"
 #include "playback/player_page.h"
 #include "ui/main_window.h"
@@ -85,11 +86,10 @@ void Program::onMainWindowCreated() {
     catalogue::PlaybackState& state = context_.state;
     const QString runDirectory = context_.runDirectory + QLatin1Char('/');
 
-    // A failed deletion is ignored: the file is simply tried again next time.
-    const QString stale = runDirectory + kStaleUpdateFileName;
-    if (QFileInfo::exists(stale)) {
-        QFile::remove(stale);
-    }
+    // What a self-update that could not finish left next to the executable, unless another
+    // copy of the program is updating there right now. A failed deletion is ignored: the file
+    // is simply tried again next time.
+    online::removeStaleDownload(context_.runDirectory.toStdString());
     state.playerPagePath = (runDirectory + kPlayerPageFileName).toStdString();
     // So are the Player pages' temporary files that a run ended while writing left behind.
     playback::removeStalePageTemporaries(context_.runDirectory.toStdString());

@@ -17,8 +17,6 @@ class Notices;
 // Start-up and shutdown of the program around its Main window.
 namespace arlo::app {
 
-// Left next to the executable by a self-update that could not finish.
-inline const QString kStaleUpdateFileName = QStringLiteral("Arlo迷.exe.tmp");
 // The page the Player window shows, next to the executable.
 inline const QString kPlayerPageFileName = QStringLiteral("Arlo目录.htm");
 

@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <condition_variable>
 #include <filesystem>
+#include <limits>
 #include <mutex>
 #include <thread>
 
@@ -149,6 +150,25 @@ std::vector<std::size_t> uploadPieceSizes(std::size_t size) {
         sent = end;
     }
     return pieces;
+}
+
+std::optional<std::int64_t> parseContentLength(std::string_view value) {
+    value = text::trimBlanks(value);
+    if (value.empty()) {
+        return std::nullopt;
+    }
+    std::int64_t length = 0;
+    for (const char c : value) {
+        if (c < '0' || c > '9') {
+            return std::nullopt;
+        }
+        const int digit = c - '0';
+        if (length > (std::numeric_limits<std::int64_t>::max() - digit) / 10) {
+            return std::nullopt;
+        }
+        length = length * 10 + digit;
+    }
+    return length;
 }
 
 std::string RequestHost(std::string_view address, bool keepPort) {
@@ -610,6 +630,15 @@ int Request::readBody(const std::function<bool(std::string_view)>& sink) {
     return complete ? 1 : 0;
 }
 
+std::optional<std::int64_t> Request::declaredLength() const {
+    const std::string text = GetHeader("Content-Length");
+    if (!transfer_ || text == responseHeaders_) {
+        return std::nullopt;
+    }
+    const std::optional<std::int64_t> length = parseContentLength(text);
+    return length && *length > 0 ? length : std::nullopt;
+}
+
 int Request::DownloadToFile(std::string& directory, std::string_view fileName,
                             const ProgressCallback& callback, int userValue) {
     std::error_code error;
@@ -619,18 +648,31 @@ int Request::DownloadToFile(std::string& directory, std::string_view fileName,
     if (!directory.ends_with('/')) {
         directory += '/';
     }
-    const std::string lengthText = GetHeader("Content-Length");
-    const double declared = lengthText == responseHeaders_ ? 0.0 : text::parseReal(lengthText);
-    if (!(declared > 0.0000001) || declared > 9.0e18 || !transfer_) {
+    const std::optional<std::int64_t> total = declaredLength();
+    if (!total) {
         return 0;
     }
-    const auto total = static_cast<std::int64_t>(declared);
     const std::string path = directory + std::string(fileName);
     const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
     if (fd < 0) {
         return 0;
     }
+    const int written = writeBody(fd, *total, callback, userValue);
+    const bool closed = ::close(fd) == 0;
+    if (written != 1 || !closed) {
+        ::unlink(path.c_str());
+        return 0;
+    }
+    return 1;
+}
 
+int Request::DownloadToDescriptor(int fd, const ProgressCallback& callback, int userValue) {
+    const std::optional<std::int64_t> total = declaredLength();
+    return total && fd >= 0 ? writeBody(fd, *total, callback, userValue) : 0;
+}
+
+int Request::writeBody(int fd, std::int64_t total, const ProgressCallback& callback,
+                       int userValue) {
     std::unique_ptr<ProgressWatcher> watcher;
     if (callback) {
         watcher = std::make_unique<ProgressWatcher>(callback, userValue, total, kDownloadPoll);
@@ -638,6 +680,10 @@ int Request::DownloadToFile(std::string& directory, std::string_view fileName,
     const Clock::time_point start = Clock::now();
     std::int64_t written = 0;
     auto writePiece = [&](std::string_view bytes) {
+        // A body longer than announced is not the file either.
+        if (static_cast<std::int64_t>(bytes.size()) > total - written) {
+            return false;
+        }
         while (!bytes.empty()) {
             const ssize_t n = ::write(fd, bytes.data(), bytes.size());
             if (n < 0 && errno == EINTR) {
@@ -663,17 +709,12 @@ int Request::DownloadToFile(std::string& directory, std::string_view fileName,
         }
         return true;
     });
-    const bool closed = ::close(fd) == 0;
     // Fewer bytes than announced is a broken download, not a smaller file.
-    const bool complete = read == 1 && closed && written == total;
+    const bool complete = read == 1 && written == total;
     if (watcher) {
         watcher->finish(complete);
     }
-    if (!complete) {
-        ::unlink(path.c_str());
-        return 0;
-    }
-    return 1;
+    return complete ? 1 : 0;
 }
 
 Bytes Request::GetBody() {

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -42,6 +43,11 @@ std::string RequestHost(std::string_view address, bool keepPort = false);
 int RequestPort(std::string_view address);
 // From the first "/" after the host to the end, query included, case kept; "/" when none.
 std::string RequestPath(std::string_view address);
+
+// A Content-Length value: decimal digits only, with spaces or tabs around them allowed, and no
+// larger than INT64_MAX. Anything else (signs, a decimal point, an exponent, hexadecimal, an
+// empty value) is no length at all.
+std::optional<std::int64_t> parseContentLength(std::string_view value);
 
 // Body pieces DownloadToFile writes to disk.
 inline constexpr std::size_t kDownloadPieceBytes = 5120;
@@ -103,9 +109,15 @@ public:
     // it unless it ends with one, and the caller's variable receives the result. 1 when the
     // whole body, as many bytes as the response's Content-Length, is in the file; 0
     // otherwise: no usable Content-Length (no file is created), the file cannot be created,
-    // or the body ends short, fails or cannot be written (the partial file is removed).
+    // or the body ends short, fails or cannot be written (the partial file is removed). The
+    // Content-Length is read by parseContentLength; zero is no usable length either.
     int DownloadToFile(std::string& directory, std::string_view fileName,
                        const ProgressCallback& callback = {}, int userValue = 0);
+
+    // As DownloadToFile, into the open file `fd` from its current offset, for a caller that
+    // owns the file: on failure what was written stays, and the file is the caller's to
+    // remove. Never more than the Content-Length is written.
+    int DownloadToDescriptor(int fd, const ProgressCallback& callback = {}, int userValue = 0);
 
     // The whole response body (read on the first call, then kept until the next Send). Empty
     // when the body fails or exceeds the page fetcher's kMaxBodyBytes.
@@ -132,6 +144,9 @@ private:
     struct Transfer;
 
     int readBody(const std::function<bool(std::string_view)>& sink);
+    // The response's usable Content-Length: positive, as parseContentLength reads it.
+    std::optional<std::int64_t> declaredLength() const;
+    int writeBody(int fd, std::int64_t total, const ProgressCallback& callback, int userValue);
 
     // Set by SetProxy / SetCredentials.
     std::string proxy_;

@@ -5,15 +5,15 @@
 #include <openssl/evp.h>
 #include <spawn.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <array>
-#include <cmath>
-#include <condition_variable>
+#include <cerrno>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <limits>
 #include <memory>
 #include <mutex>
@@ -47,14 +47,6 @@ int statusOf(const std::string& block) {
     return space == std::string::npos ? 0 : text::parseInt(std::string_view(block).substr(space));
 }
 
-std::string downloadPath(const DownloadPlan& plan) {
-    std::string path = plan.runDirectory;
-    if (!path.ends_with('/')) {
-        path += '/';
-    }
-    return path + std::string(kDownloadFileName);
-}
-
 // Base64 (with or without padding) to bytes; nullopt-like empty result and false on bad input.
 bool fromBase64(std::string_view text, std::string& out) {
     if (text.empty() || text.size() % 4 != 0 || text.size() > (1u << 20)) {
@@ -85,23 +77,63 @@ struct MdCtxDeleter {
     void operator()(EVP_MD_CTX* ctx) const { EVP_MD_CTX_free(ctx); }
 };
 
-bool signatureVerifies(const std::string& path, std::string_view signatureText,
-                       std::string_view keyText) {
+// Reads `size` bytes at `offset` of `fd`, however many reads it takes; false when fewer came.
+bool readAt(int fd, char* into, std::size_t size, off_t offset) {
+    while (size > 0) {
+        const ssize_t n = ::pread(fd, into, size, offset);
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n <= 0) {
+            return false;
+        }
+        into += n;
+        size -= static_cast<std::size_t>(n);
+        offset += n;
+    }
+    return true;
+}
+
+// The message a release's signature covers: the prefix, the version, a line break and the
+// SHA-512 of the file's first `size` bytes, read in pieces. Empty when the file cannot be read.
+std::string signedMessage(int fd, std::int64_t size, std::string_view version) {
+    const std::unique_ptr<EVP_MD_CTX, MdCtxDeleter> ctx(EVP_MD_CTX_new());
+    if (!ctx || EVP_DigestInit_ex(ctx.get(), EVP_sha512(), nullptr) != 1) {
+        return {};
+    }
+    std::string piece(64 * 1024, '\0');
+    for (std::int64_t at = 0; at < size;) {
+        const auto n = static_cast<std::size_t>(
+            std::min<std::int64_t>(size - at, static_cast<std::int64_t>(piece.size())));
+        if (!readAt(fd, piece.data(), n, at) || EVP_DigestUpdate(ctx.get(), piece.data(), n) != 1) {
+            return {};
+        }
+        at += static_cast<std::int64_t>(n);
+    }
+    std::array<unsigned char, EVP_MAX_MD_SIZE> digest{};
+    unsigned int length = 0;
+    if (EVP_DigestFinal_ex(ctx.get(), digest.data(), &length) != 1 || length != 64) {
+        return {};
+    }
+    std::string message = std::string(kSignedMessagePrefix) + std::string(version) + "\n";
+    message.append(reinterpret_cast<const char*>(digest.data()), length);
+    return message;
+}
+
+bool signatureVerifies(int fd, std::int64_t size, std::string_view version,
+                       std::string_view signatureText, std::string_view keyText) {
     std::string key;
     std::string signature;
-    if (!fromBase64(keyText, key) || key.size() != 32 || !fromBase64(signatureText, signature) ||
-        signature.size() != 64) {
+    if (version.empty() || !fromBase64(keyText, key) || key.size() != 32 ||
+        !fromBase64(signatureText, signature) || signature.size() != 64) {
         return false;
     }
-    std::ifstream in(path, std::ios::binary);
-    if (!in.is_open()) {
-        return false;
-    }
-    const std::string message{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    const std::string message = signedMessage(fd, size, version);
     const std::unique_ptr<EVP_PKEY, PkeyDeleter> pkey(EVP_PKEY_new_raw_public_key(
         EVP_PKEY_ED25519, nullptr, reinterpret_cast<const unsigned char*>(key.data()), key.size()));
     const std::unique_ptr<EVP_MD_CTX, MdCtxDeleter> ctx(EVP_MD_CTX_new());
-    return pkey && ctx &&
+    // Ed25519 verifies in one step, so it signs the short message that holds the digest.
+    return !message.empty() && pkey && ctx &&
            EVP_DigestVerifyInit(ctx.get(), nullptr, nullptr, nullptr, pkey.get()) == 1 &&
            EVP_DigestVerify(ctx.get(), reinterpret_cast<const unsigned char*>(signature.data()),
                             signature.size(),
@@ -116,10 +148,9 @@ struct ElfHead {
     std::uint16_t machine = 0;
 };
 
-bool readElfHead(const std::string& path, ElfHead& head) {
-    std::ifstream in(path, std::ios::binary);
+bool readElfHead(int fd, ElfHead& head) {
     std::array<char, EI_NIDENT + 4> bytes{};
-    if (!in.read(bytes.data(), bytes.size())) {
+    if (!readAt(fd, bytes.data(), bytes.size(), 0)) {
         return false;
     }
     std::memcpy(head.ident.data(), bytes.data(), EI_NIDENT);
@@ -137,10 +168,15 @@ bool readElfHead(const std::string& path, ElfHead& head) {
     return true;
 }
 
-bool isExecutableForThisMachine(const std::string& path) {
+bool isExecutableForThisMachine(int fd) {
     ElfHead candidate;
     ElfHead running;
-    if (!readElfHead(path, candidate) || !readElfHead("/proc/self/exe", running)) {
+    const int self = ::open("/proc/self/exe", O_RDONLY | O_CLOEXEC);
+    const bool read = readElfHead(fd, candidate) && self >= 0 && readElfHead(self, running);
+    if (self >= 0) {
+        ::close(self);
+    }
+    if (!read) {
         return false;
     }
     return (candidate.type == ET_EXEC || candidate.type == ET_DYN) &&
@@ -168,6 +204,34 @@ bool pauseUnlessStopped(milliseconds pause, const StopFlag* stop) {
         std::this_thread::sleep_for(std::min(milliseconds(50), pause));
     }
     return stop == nullptr || !stop->load();
+}
+
+// One download attempt: the request, then the file, created only for an answer that can be
+// the file. Null on any failure (a file created on the way is gone with its object).
+std::unique_ptr<DownloadFile> downloadOnce(const DownloadPlan& plan, const UpdateLock& lock,
+                                           const net::ProgressCallback& progress) {
+    net::Request request;
+    const std::chrono::milliseconds deadline =
+        plan.deadline.count() > 0 ? plan.deadline : downloadDeadline(plan.expectedBytes);
+    request.SetDeadline(static_cast<int>(std::min<std::chrono::milliseconds::rep>(
+        deadline.count(), std::numeric_limits<int>::max())));
+    if (!request.Open("GET", plan.address) || !request.SetRequestHeader("Accept", "*/*") ||
+        !request.SetRequestHeader("Referer", plan.referer) ||
+        !request.SetRequestHeader("User-Agent", kUpdateUserAgent) || !request.Send()) {
+        return nullptr;
+    }
+    // An error page is not the file, however it is sized; nor is a body of another size than
+    // the probe said, which could be far larger.
+    if (statusOf(request.GetHeader()) != 200 ||
+        net::parseContentLength(request.GetHeader("Content-Length")) != plan.expectedBytes) {
+        return nullptr;
+    }
+    std::unique_ptr<DownloadFile> file = DownloadFile::create(lock);
+    if (!file ||
+        request.DownloadToDescriptor(file->descriptor(), progress, kProgressUserValue) != 1) {
+        return nullptr;
+    }
+    return file;
 }
 
 }  // namespace
@@ -234,13 +298,30 @@ ProgressView progressView(std::int64_t downloaded, std::int64_t elapsedMs, doubl
     return view;
 }
 
-bool probeAccepts(std::string_view contentLength) {
-    return text::parseReal(contentLength) - kSmallestDownload > -text::kVersionTolerance;
+std::optional<std::int64_t> acceptedDownloadSize(std::string_view contentLength) {
+    const std::optional<std::int64_t> size = net::parseContentLength(contentLength);
+    if (!size || *size < kSmallestDownload || *size > kLargestDownload) {
+        return std::nullopt;
+    }
+    return size;
+}
+
+bool hasRoomFor(const std::string& directory, std::int64_t bytes) {
+    struct statvfs info {};
+    if (bytes < 0 || ::statvfs(directory.c_str(), &info) != 0) {
+        return false;
+    }
+    // Counted in blocks: a product of two counts could overflow.
+    const auto blockSize =
+        static_cast<std::uint64_t>(info.f_frsize > 0 ? info.f_frsize : info.f_bsize);
+    const auto needed = (static_cast<std::uint64_t>(bytes) + blockSize - 1) / blockSize;
+    return blockSize > 0 && needed <= static_cast<std::uint64_t>(info.f_bavail);
 }
 
 std::chrono::milliseconds downloadDeadline(std::int64_t bytes) {
     return kDownloadDeadlineBase +
-           std::chrono::seconds(std::max<std::int64_t>(bytes, 0) / kSlowestDownloadBytesPerSecond);
+           std::chrono::seconds(std::clamp<std::int64_t>(bytes, 0, kLargestDownload) /
+                                kSlowestDownloadBytesPerSecond);
 }
 
 std::string probeDownloadSize(std::string_view address, const StopFlag* stop) {
@@ -272,70 +353,57 @@ std::string runningExecutablePath() {
     return error ? std::string() : path.string();
 }
 
-Verdict verifyDownload(const std::string& path, std::int64_t expectedBytes,
+Verdict verifyDownload(int fd, std::int64_t expectedBytes, std::string_view version,
                        std::string_view signature, std::string_view publicKey) {
     struct stat info {};
-    if (::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode) || expectedBytes <= 0 ||
+    if (fd < 0 || ::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || expectedBytes <= 0 ||
         info.st_size != expectedBytes) {
         return Verdict::WrongSize;
     }
-    if (!isExecutableForThisMachine(path)) {
+    if (!isExecutableForThisMachine(fd)) {
         return Verdict::NotAnExecutable;
     }
-    if (!publicKey.empty() && !signatureVerifies(path, signature, publicKey)) {
+    if (!publicKey.empty() &&
+        !signatureVerifies(fd, expectedBytes, version, signature, publicKey)) {
         return Verdict::BadSignature;
     }
     return Verdict::Accepted;
 }
 
-bool downloadOnce(const DownloadPlan& plan, const net::ProgressCallback& progress) {
-    net::Request request;
-    const std::chrono::milliseconds deadline =
-        plan.deadline.count() > 0 ? plan.deadline : downloadDeadline(plan.expectedBytes);
-    request.SetDeadline(static_cast<int>(std::min<std::chrono::milliseconds::rep>(
-        deadline.count(), std::numeric_limits<int>::max())));
-    if (!request.Open("GET", plan.address) || !request.SetRequestHeader("Accept", "*/*") ||
-        !request.SetRequestHeader("Referer", plan.referer) ||
-        !request.SetRequestHeader("User-Agent", kUpdateUserAgent) || !request.Send()) {
-        return false;
+std::unique_ptr<DownloadFile> downloadUpdate(const DownloadPlan& plan, const UpdateLock& lock,
+                                             const net::ProgressCallback& progress,
+                                             const StopFlag* stop) {
+    if (!lock.held() || plan.expectedBytes < kSmallestDownload ||
+        plan.expectedBytes > kLargestDownload ||
+        !hasRoomFor(lock.runDirectory(), plan.expectedBytes)) {
+        return nullptr;
     }
-    // An error page is not the file, however it is sized.
-    if (statusOf(request.GetHeader()) != 200) {
-        return false;
-    }
-    std::string directory = plan.runDirectory;
-    return request.DownloadToFile(directory, kDownloadFileName, progress, kProgressUserValue) == 1;
-}
-
-bool downloadUpdate(const DownloadPlan& plan, const net::ProgressCallback& progress,
-                    const StopFlag* stop) {
-    const std::string path = downloadPath(plan);
     // A download under way ends as soon as it is no longer wanted.
     net::RequestCancel unused;
     const net::CancelScope scope(unused, [stop] { return stop != nullptr && stop->load(); });
     for (std::size_t attempt = 0;; ++attempt) {
         if (stop != nullptr && stop->load()) {
-            return false;
+            return nullptr;
         }
-        if (downloadOnce(plan, progress) && verifyDownload(path, plan.expectedBytes, plan.signature,
-                                                           plan.publicKey) == Verdict::Accepted) {
-            return true;
+        // A refused or partial file goes with its object, before the pause.
+        if (std::unique_ptr<DownloadFile> file = downloadOnce(plan, lock, progress);
+            file && verifyDownload(file->descriptor(), plan.expectedBytes, plan.version,
+                                   plan.signature, plan.publicKey) == Verdict::Accepted) {
+            return file;
         }
-        ::unlink(path.c_str());
         if (attempt >= plan.pauses.size() || !pauseUnlessStopped(plan.pauses[attempt], stop)) {
-            return false;
+            return nullptr;
         }
     }
 }
 
-bool replaceExecutable(const std::string& downloaded, const std::string& executable) {
+bool replaceExecutable(DownloadFile& downloaded, const std::string& executable) {
     struct stat current {};
     const bool ok = ::stat(executable.c_str(), &current) == 0 &&
-                    ::chmod(downloaded.c_str(), current.st_mode & 0777) == 0 &&
-                    syncPath(downloaded, O_RDONLY) &&
-                    ::rename(downloaded.c_str(), executable.c_str()) == 0;
+                    ::fchmod(downloaded.descriptor(), current.st_mode & 0777) == 0 &&
+                    ::fsync(downloaded.descriptor()) == 0 && downloaded.renameTo(executable);
     if (!ok) {
-        ::unlink(downloaded.c_str());
+        downloaded.discard();
         return false;
     }
     // The rename is on disk once the directory is; a failure here changes nothing for now.
@@ -344,7 +412,7 @@ bool replaceExecutable(const std::string& downloaded, const std::string& executa
     return true;
 }
 
-bool startDetached(const std::string& executable) {
+bool startDetached(const std::string& executable, std::chrono::milliseconds watch) {
     posix_spawnattr_t attributes;
     if (posix_spawnattr_init(&attributes) != 0) {
         return false;
@@ -356,7 +424,28 @@ bool startDetached(const std::string& executable) {
     pid_t child = 0;
     const int result = posix_spawn(&child, executable.c_str(), nullptr, &attributes, argv, environ);
     posix_spawnattr_destroy(&attributes);
-    return result == 0;
+    if (result != 0) {
+        return false;
+    }
+    // glibc reports a failed exec from posix_spawn itself; elsewhere the child ends with 127
+    // at once. A file that is damaged or needs what this system lacks dies at once too: the
+    // child is watched for a moment, and left to run (and to its new parent) after that.
+    const auto end = std::chrono::steady_clock::now() + watch;
+    while (true) {
+        int status = 0;
+        const pid_t ended = ::waitpid(child, &status, WNOHANG);
+        if (ended == child) {
+            return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+        }
+        if (ended < 0 && errno != EINTR) {
+            // Not ours to wait for any more (something else reaped it): it did start.
+            return true;
+        }
+        if (std::chrono::steady_clock::now() >= end) {
+            return true;
+        }
+        std::this_thread::sleep_for(milliseconds(10));
+    }
 }
 
 }  // namespace arlo::online

@@ -2,27 +2,29 @@
 
 #include <chrono>
 #include <cstdint>
+#include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "net/request.h"
+#include "online/update_files.h"
 #include "online/version_check.h"
 
 // The self-update: how big the new executable is, its download next to the running one with
 // progress texts, the checks it must pass, and the replacement of the running executable.
 // Every step blocks; the Update window runs them off its thread.
 namespace arlo::online {
-
-// The downloaded file's name in the run directory.
-inline constexpr std::string_view kDownloadFileName = "Arlo迷.exe.tmp";
 // Handed to the request object with each download, passed back with each progress report.
 inline constexpr int kProgressUserValue = 123;
 // The download's User-Agent value; it begins with a space, so the line reads "User-Agent: M...".
 inline constexpr std::string_view kUpdateUserAgent =
     " Mozilla/5.0 (Windows NT 6.1; WOW64; rv:23.0) Gecko/20100101 Firefox/23.0";
-// The smallest size probe result that can be an executable.
-inline constexpr double kSmallestDownload = 1000;
+// The smallest size probe result that can be an executable, and the largest one taken: the
+// program is tens of MB, and a larger claim only fills the disk and stretches the deadline.
+inline constexpr std::int64_t kSmallestDownload = 1000;
+inline constexpr std::int64_t kLargestDownload = std::int64_t{512} << 20;
 
 // "1023 B", "1.5 KB", "1 MB", "1 GB": two decimals at most, powers of 1024.
 std::string sizeText(std::int64_t bytes);
@@ -45,8 +47,12 @@ struct ProgressView {
 ProgressView progressView(std::int64_t downloaded, std::int64_t elapsedMs, double total,
                           const std::string& totalSizeText);
 
-// True when a size probe's Content-Length text, read as a decimal number, is at least 1000.
-bool probeAccepts(std::string_view contentLength);
+// The size a probe's Content-Length text gives (net::parseContentLength), when it lies within
+// kSmallestDownload..kLargestDownload; nothing otherwise.
+std::optional<std::int64_t> acceptedDownloadSize(std::string_view contentLength);
+
+// True when `directory`'s file system has `bytes` free for this user (statvfs).
+bool hasRoomFor(const std::string& directory, std::int64_t bytes);
 
 // HEAD of `address` (resolve 5 s, connect 5 s, send 10 s, receive 5 s; in all at most the
 // deadline of pages): its Content-Length text when the status is 200 or 206 and the line is
@@ -54,8 +60,9 @@ bool probeAccepts(std::string_view contentLength);
 std::string probeDownloadSize(std::string_view address, const StopFlag* stop = nullptr);
 
 // The download's own deadline: kDownloadDeadlineBase, and one second more for every
-// kSlowestDownloadBytesPerSecond bytes of the file. Progress is reported all the while; a
-// server that trickles the file slower than that ends the attempt.
+// kSlowestDownloadBytesPerSecond bytes of the file, counted up to kLargestDownload. Progress
+// is reported all the while; a server that trickles the file slower than that ends the
+// attempt.
 inline constexpr std::chrono::seconds kDownloadDeadlineBase{120};
 inline constexpr std::int64_t kSlowestDownloadBytesPerSecond = 16 * 1024;
 std::chrono::milliseconds downloadDeadline(std::int64_t bytes);
@@ -68,8 +75,8 @@ std::string runningExecutablePath();
 
 struct DownloadPlan {
     std::string address;
-    std::string runDirectory;        // the running executable's directory
     std::string referer;             // the hosting space's home page
+    std::string version;             // the version the update notice offers
     std::int64_t expectedBytes = 0;  // from the size probe
     std::string signature;           // base64, from the update notice
     std::string publicKey;           // base64 raw Ed25519 key; empty: no signature asked
@@ -82,30 +89,45 @@ struct DownloadPlan {
 
 enum class Verdict { Accepted, WrongSize, NotAnExecutable, BadSignature };
 
-// Whether the file at `path` may replace the running executable: exactly `expectedBytes`
-// long, an ELF executable of this process's class, byte order and machine, and, when
-// `publicKey` is given, carrying a valid Ed25519 `signature` of its bytes.
-Verdict verifyDownload(const std::string& path, std::int64_t expectedBytes,
+// The text that opens the message a release's signature covers.
+inline constexpr std::string_view kSignedMessagePrefix = "Arlo迷 update ";
+
+// Whether the file open as `fd` may replace the running executable: a regular file exactly
+// `expectedBytes` long, an ELF executable of this process's class, byte order and machine,
+// and, when `publicKey` is given, carrying a valid Ed25519 `signature` of the message
+//     "Arlo迷 update " + version + "\n" + SHA-512 of the file's bytes (64 bytes, raw)
+// so that a signature binds the file to the version it was released as: a validly signed
+// older file offered as a newer version is refused. The file is read through `fd` (pread, in
+// pieces, never whole in memory) and its offset is left alone.
+Verdict verifyDownload(int fd, std::int64_t expectedBytes, std::string_view version,
                        std::string_view signature, std::string_view publicKey);
 
-// One download attempt into the run directory's kDownloadFileName: GET with the headers
-// Accept, Referer and User-Agent in that order, status 200, the whole body. True on success.
-bool downloadOnce(const DownloadPlan& plan, const net::ProgressCallback& progress);
-
-// Attempts the download until one succeeds and its file passes verifyDownload, pausing
-// between attempts as the plan says. A refused or partial file is deleted. True when the
-// verified file is in place. `stop` ends the waiting, and an attempt under way, early (false).
-bool downloadUpdate(const DownloadPlan& plan, const net::ProgressCallback& progress,
-                    const StopFlag* stop = nullptr);
+// Attempts the download while `lock` is held, into a DownloadFile of the lock's run
+// directory: GET with the headers Accept, Referer and User-Agent in that order, status 200, a
+// Content-Length equal to the plan's size, the whole body; then verifyDownload. Attempts
+// until one succeeds, pausing between them as the plan says; a refused or partial file is
+// deleted. A size outside kSmallestDownload..kLargestDownload, or one the run directory has
+// no room for, is refused before any request. The verified file, or null. `stop` ends the
+// waiting, and an attempt under way, early (null).
+std::unique_ptr<DownloadFile> downloadUpdate(const DownloadPlan& plan, const UpdateLock& lock,
+                                             const net::ProgressCallback& progress,
+                                             const StopFlag* stop = nullptr);
 
 // Puts `downloaded` in place of `executable` in one step: the new file gets the executable's
 // permission bits and is flushed to disk, is renamed over the executable's path (at every
 // moment the path holds the whole old or the whole new file; a running process keeps its
 // old file) and the directory is flushed. False, with the executable untouched and the
-// downloaded file deleted, when that cannot be done.
-bool replaceExecutable(const std::string& downloaded, const std::string& executable);
+// downloaded file deleted, when that cannot be done, also when the download's name no longer
+// holds the file that was verified.
+bool replaceExecutable(DownloadFile& downloaded, const std::string& executable);
 
-// Starts `executable` in a session of its own, without waiting for it.
-bool startDetached(const std::string& executable);
+// How long a started executable is watched for dying at once.
+inline constexpr std::chrono::milliseconds kStartWatch{1000};
+
+// Starts `executable` in a session of its own and watches it for `watch` (blocking that
+// long at most). True when it is still running then, or ended with exit code 0 before; false
+// when it could not be started, or it ended by a signal or with another exit code (a failed
+// exec ends the child with 127) within the watch.
+bool startDetached(const std::string& executable, std::chrono::milliseconds watch = kStartWatch);
 
 }  // namespace arlo::online

@@ -13,7 +13,6 @@
 
 #include "deploy/deploy.h"
 #include "online/self_update.h"
-#include "text/numbers.h"
 #include "ui/notices.h"
 #include "ui/ui_look.h"
 #include "ui/widgets/controls.h"
@@ -151,8 +150,18 @@ void UpdateWindow::onUpdateClicked() {
     c_.status->resize(c_.progress->width(), c_.status->height());
     c_.statusVersion->hide();
 
-    // An installation this user cannot change is not downloaded at all.
+    // An installation this user cannot change is not downloaded at all, nor one that another
+    // copy of the program is updating.
     if (!online::canReplaceIn(runDirectory())) {
+        updateFailed();
+        return;
+    }
+    lock_ = std::make_shared<online::UpdateLock>(runDirectory());
+    if (lock_->state() == online::UpdateLock::State::Busy) {
+        updateFailed(kCaptionFriendly, QStringLiteral("已有另一个更新正在进行，请稍后再试。"));
+        return;
+    }
+    if (!lock_->held()) {
         updateFailed();
         return;
     }
@@ -164,32 +173,34 @@ void UpdateWindow::onUpdateClicked() {
 }
 
 void UpdateWindow::onProbed(const std::string& contentLength) {
-    if (ending_ || !online::probeAccepts(contentLength)) {
+    const std::optional<std::int64_t> size = online::acceptedDownloadSize(contentLength);
+    if (ending_ || !size) {
         if (!ending_) {
             updateFailed();
         }
         return;
     }
-    totalBytes_ = text::parseReal(contentLength);
-    totalSizeText_ = online::sizeText(static_cast<std::int64_t>(totalBytes_));
+    totalBytes_ = *size;
+    totalSizeText_ = online::sizeText(totalBytes_);
     c_.status->setText(QStringLiteral("开始更新"));
 
     online::DownloadPlan plan;
     plan.address = version_.downloadAddress;
-    plan.runDirectory = runDirectory();
     plan.referer = std::string(deploy::kHostingSpaceHome);
-    plan.expectedBytes = static_cast<std::int64_t>(totalBytes_);
+    plan.version = version_.latest;
+    plan.expectedBytes = totalBytes_;
     plan.signature = version_.signature;
     plan.publicKey = environment_.signingKey;
     plan.pauses = environment_.pauses;
-    std::thread([mailbox = mailbox_, plan = std::move(plan)] {
-        const bool complete = online::downloadUpdate(
-            plan,
+    // The worker keeps the lock too: it is let go only once the worker's file is gone.
+    std::thread([mailbox = mailbox_, plan = std::move(plan), lock = lock_] {
+        std::shared_ptr<online::DownloadFile> file = online::downloadUpdate(
+            plan, *lock,
             [mailbox](int, std::int64_t, std::int64_t done, std::int64_t elapsed) {
                 mailbox->post([done, elapsed](UpdateWindow& w) { w.onProgress(done, elapsed); });
             },
             &mailbox->stop);
-        mailbox->post([complete](UpdateWindow& w) { w.onDownloaded(complete); });
+        mailbox->post([file = std::move(file)](UpdateWindow& w) { w.onDownloaded(file); });
     }).detach();
 }
 
@@ -199,17 +210,17 @@ void UpdateWindow::onProgress(std::int64_t done, std::int64_t elapsedMs) {
         return;
     }
     const online::ProgressView view =
-        online::progressView(done, elapsedMs, totalBytes_, totalSizeText_);
+        online::progressView(done, elapsedMs, static_cast<double>(totalBytes_), totalSizeText_);
     c_.status->setText(QString::fromStdString(view.status));
     c_.progress->setValue(view.bar);
     c_.percentage->setText(QString::fromStdString(view.percentage));
 }
 
-void UpdateWindow::onDownloaded(bool complete) {
+void UpdateWindow::onDownloaded(const std::shared_ptr<online::DownloadFile>& file) {
     if (ending_) {
         return;
     }
-    if (!complete) {
+    if (!file) {
         updateFailed();
         return;
     }
@@ -218,18 +229,38 @@ void UpdateWindow::onDownloaded(bool complete) {
     c_.progress->setValue(100);
     c_.percentage->setText(QStringLiteral("100%"));
     const std::string executable = environment_.executablePath.toStdString();
-    const std::string downloaded = runDirectory() + "/" + std::string(online::kDownloadFileName);
-    if (!online::replaceExecutable(downloaded, executable)) {
+    if (!online::replaceExecutable(*file, executable)) {
         completed_ = false;
         updateFailed();
         return;
     }
-    online::startDetached(executable);
+    // The new executable is watched for a moment off this thread; this program ends only
+    // once it is seen running.
+    std::thread([mailbox = mailbox_, executable] {
+        const bool started = online::startDetached(executable);
+        mailbox->post([started](UpdateWindow& w) { w.onStarted(started); });
+    }).detach();
+}
+
+void UpdateWindow::onStarted(bool started) {
+    if (ending_) {
+        return;
+    }
+    if (!started) {
+        completed_ = false;
+        updateFailed(kCaptionError, QStringLiteral("新版本启动失败，可以试试手动下载"));
+        return;
+    }
     endProgram();
 }
 
 void UpdateWindow::updateFailed() {
-    context_.notices->warn(kCaptionError, QStringLiteral("下载失败，请重试。可以试试手动下载"));
+    updateFailed(kCaptionError, QStringLiteral("下载失败，请重试。可以试试手动下载"));
+}
+
+void UpdateWindow::updateFailed(const QString& caption, const QString& text) {
+    lock_.reset();
+    context_.notices->warn(caption, text);
     c_.status->setText(QStringLiteral("自动更新失败"));
     c_.update->setEnabled(true);
     c_.cancel->setEnabled(true);

@@ -16,6 +16,11 @@ class QProgressBar;
 class QPushButton;
 class QTimer;
 
+namespace arlo::online {
+class DownloadFile;
+class UpdateLock;
+}  // namespace arlo::online
+
 namespace arlo::ui {
 
 class HyperlinkLabel;
@@ -88,7 +93,9 @@ private:
     struct Mailbox;
 
     void onProbed(const std::string& contentLength);
-    void onDownloaded(bool complete);
+    void onDownloaded(const std::shared_ptr<online::DownloadFile>& file);
+    void onStarted(bool started);
+    void updateFailed(const QString& caption, const QString& text);
     void updateFailed();
     // Finishes the window without asking.
     void endProgram();
@@ -99,10 +106,12 @@ private:
     Controls c_;
     Environment environment_;
     std::shared_ptr<Mailbox> mailbox_;
+    // Held from the Update button until the update fails or the window goes.
+    std::shared_ptr<online::UpdateLock> lock_;
     bool created_ = false;
     bool ending_ = false;
     bool completed_ = false;
-    double totalBytes_ = 0;
+    std::int64_t totalBytes_ = 0;
     std::string totalSizeText_;
 };
 

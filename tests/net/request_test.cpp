@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <fstream>
 #include <mutex>
+#include <optional>
 
 #include "standin/server.h"
 #include "standin/standin_environment.h"
@@ -227,6 +228,51 @@ TEST_F(RequestObject, aBodyCutShortFailsRemovesThePartialFileAndMakesNoLastCall)
     EXPECT_FALSE(fs::exists(directory + "/short.bin"));
     for (const Call& call : log.calls()) {
         EXPECT_LT(call.done, call.total);
+    }
+}
+
+TEST(ContentLength, onlyDecimalDigitsWithBlanksAroundUpToInt64MaxAreALength) {
+    const struct {
+        const char* text;
+        std::optional<std::int64_t> length;
+    } cases[] = {{"0", 0},
+                 {" 12000\t", 12000},
+                 {"9223372036854775807", INT64_MAX},
+                 {"9223372036854775808", {}},
+                 {"99999999999999999999", {}},
+                 {"1e30", {}},
+                 {"300.0", {}},
+                 {"+300", {}},
+                 {"-1", {}},
+                 {"1 2", {}},
+                 {"0x12", {}},
+                 {" ", {}}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(parseContentLength(c.text), c.length) << c.text;
+    }
+}
+
+// The file gets exactly the announced length, read as parseContentLength reads it.
+TEST_F(RequestObject, aDownloadTakesOnlyADecimalContentLength) {
+    standin.server().route("", "/test/odd-length", [](const standin::Request& request) {
+        standin::Response r;
+        r.raw = "HTTP/1.1 200 OK\r\nContent-Length: " + request.queryValue("length") +
+                "\r\nConnection: close\r\n\r\n" + std::string(300, 'x');
+        return r;
+    });
+    const struct {
+        const char* length;
+        int result;
+    } cases[] = {{"300", 1}, {"300+", 1}, {"300.0", 0}, {"3e2", 0}, {"99999999999999999999", 0}};
+    for (const auto& c : cases) {
+        Request request;
+        ASSERT_TRUE(request.Open(
+            "GET", "http://dl.arlo.invalid/test/odd-length?length=" + std::string(c.length)));
+        ASSERT_TRUE(request.Send());
+        std::string dir = directory;
+        EXPECT_EQ(request.DownloadToFile(dir, "odd.bin"), c.result) << c.length;
+        EXPECT_EQ(fs::exists(directory + "/odd.bin"), c.result == 1) << c.length;
+        fs::remove(directory + "/odd.bin");
     }
 }
 

@@ -1,6 +1,7 @@
 #include "online/self_update.h"
 
 #include <elf.h>
+#include <fcntl.h>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <openssl/evp.h>
@@ -12,6 +13,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <random>
 #include <thread>
 
@@ -35,6 +37,18 @@ std::string fileContent(const fs::path& path) {
 void writeFile(const fs::path& path, const std::string& bytes, fs::perms perms = fs::perms(0755)) {
     std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
     fs::permissions(path, perms);
+}
+
+std::string sha512(const std::string& bytes) {
+    std::string digest(64, '\0');
+    EVP_Digest(bytes.data(), bytes.size(), reinterpret_cast<unsigned char*>(digest.data()), nullptr,
+               EVP_sha512(), nullptr);
+    return digest;
+}
+
+// What a release's signature covers.
+std::string signedMessage(const std::string& version, const std::string& file) {
+    return "Arlo迷 update " + version + "\n" + sha512(file);
 }
 
 std::string base64(const std::string& bytes) {
@@ -149,12 +163,19 @@ TEST(ProgressTexts, noTimeOrNoSpeedYetNeverDividesByZero) {
     EXPECT_EQ(instant.percentage, "81.9%");
 }
 
-TEST(SizeProbe, aLengthOfAtLeast1000PassesAnythingElseFails) {
-    EXPECT_FALSE(probeAccepts("999"));
-    EXPECT_TRUE(probeAccepts("1000"));
-    EXPECT_TRUE(probeAccepts("1536000"));
-    EXPECT_FALSE(probeAccepts(""));
-    EXPECT_FALSE(probeAccepts("abc"));
+TEST(SizeProbe, aDecimalLengthFrom1000To512MiBPassesAnythingElseFails) {
+    const struct {
+        const char* length;
+        std::optional<std::int64_t> size;
+    } cases[] = {{"999", {}},       {"1000", 1000}, {"536870912", 1 << 29},
+                 {"536870913", {}}, {"1e30", {}},   {"99999999999999999999", {}}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(acceptedDownloadSize(c.length), c.size) << c.length;
+    }
+    const std::int64_t available = static_cast<std::int64_t>(fs::space("/tmp").available);
+    EXPECT_TRUE(hasRoomFor("/tmp", 1000));
+    EXPECT_FALSE(hasRoomFor("/tmp", available + (std::int64_t{1} << 30)));
+    EXPECT_FALSE(hasRoomFor("/no/such/directory", 1000));
 }
 
 class SelfUpdate : public ::testing::Test {
@@ -182,11 +203,27 @@ protected:
     DownloadPlan plan() const {
         DownloadPlan p;
         p.address = address;
-        p.runDirectory = runDirectory;
         p.referer = "http://space.arlo.invalid/";
+        p.version = "1.2";
         p.expectedBytes = static_cast<std::int64_t>(payload.size());
         p.pauses = {milliseconds(10), milliseconds(20), milliseconds(40)};
         return p;
+    }
+
+    std::unique_ptr<DownloadFile> download(const DownloadPlan& p,
+                                           const net::ProgressCallback& progress = {},
+                                           const StopFlag* stop = nullptr) {
+        const UpdateLock lock(runDirectory);
+        EXPECT_TRUE(lock.held());
+        return downloadUpdate(p, lock, progress, stop);
+    }
+
+    // Waits until the download file is there and begins like an executable, 5 s at most.
+    bool downloadUnderWay() const {
+        for (int i = 0; i < 200 && !fileContent(tmpPath()).starts_with(ELFMAG); ++i) {
+            std::this_thread::sleep_for(milliseconds(25));
+        }
+        return fileContent(tmpPath()).starts_with(ELFMAG);
     }
 
     std::size_t downloadsSeen() {
@@ -221,11 +258,12 @@ TEST_F(SelfUpdate, theProbeReadsTheLengthOnlyFromAGoodAnswer) {
 TEST_F(SelfUpdate, theDownloadSendsItsThreeHeadersInOrderAndReportsProgressWith123) {
     std::mutex mutex;
     std::vector<std::pair<int, std::int64_t>> calls;
-    ASSERT_TRUE(
-        downloadUpdate(plan(), [&](int value, std::int64_t, std::int64_t done, std::int64_t) {
+    const auto file =
+        download(plan(), [&](int value, std::int64_t, std::int64_t done, std::int64_t) {
             const std::lock_guard lock(mutex);
             calls.emplace_back(value, done);
-        }));
+        });
+    ASSERT_TRUE(file);
     EXPECT_TRUE(fileContent(tmpPath()) == payload);
     const standin::Request got = standin.server().requests().back();
     EXPECT_THAT(got.raw, ::testing::HasSubstr(
@@ -238,7 +276,8 @@ TEST_F(SelfUpdate, theDownloadSendsItsThreeHeadersInOrderAndReportsProgressWith1
 
 TEST_F(SelfUpdate, aFailedDownloadIsRetriedAfterAPauseAndThenSucceeds) {
     serve(payload, standin::DownloadFault::CutShort, 2, true);
-    EXPECT_TRUE(downloadUpdate(plan(), {}));
+    const auto file = download(plan());
+    EXPECT_TRUE(file);
     EXPECT_EQ(downloadsSeen(), 3u);
     EXPECT_TRUE(fileContent(tmpPath()) == payload);
 }
@@ -248,12 +287,12 @@ TEST_F(SelfUpdate, faultyFilesAreRefusedDeletedAndTriedAFewTimesOnly) {
                              standin::DownloadFault::HtmlPage, standin::DownloadFault::Size999}) {
         standin.server().clearRequests();
         serve(payload, fault, -1, true);
-        EXPECT_FALSE(downloadUpdate(plan(), {})) << static_cast<int>(fault);
+        EXPECT_FALSE(download(plan())) << static_cast<int>(fault);
         EXPECT_EQ(downloadsSeen(), 4u) << static_cast<int>(fault);
         EXPECT_FALSE(fs::exists(tmpPath())) << static_cast<int>(fault);
     }
     StopFlag stop = true;
-    EXPECT_FALSE(downloadUpdate(plan(), {}, &stop));
+    EXPECT_FALSE(download(plan(), {}, &stop));
 }
 
 // A download that stops moving ends at its own deadline, or at once when the Update window
@@ -263,7 +302,7 @@ TEST_F(SelfUpdate, aStalledDownloadEndsAtItsDeadlineOrWhenNoLongerWanted) {
     DownloadPlan shortLived = plan();
     shortLived.deadline = milliseconds(700);
     auto start = std::chrono::steady_clock::now();
-    EXPECT_FALSE(downloadUpdate(shortLived, {}));
+    EXPECT_FALSE(download(shortLived));
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(15));
     EXPECT_EQ(downloadsSeen(), 4u);
     EXPECT_FALSE(fs::exists(tmpPath()));
@@ -274,7 +313,7 @@ TEST_F(SelfUpdate, aStalledDownloadEndsAtItsDeadlineOrWhenNoLongerWanted) {
         stop = true;
     });
     start = std::chrono::steady_clock::now();
-    EXPECT_FALSE(downloadUpdate(plan(), {}, &stop));
+    EXPECT_FALSE(download(plan(), {}, &stop));
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
     closer.join();
     EXPECT_FALSE(fs::exists(tmpPath()));
@@ -302,49 +341,158 @@ TEST(DownloadDeadline, growsWithTheFileFromTwoMinutes) {
     EXPECT_EQ(downloadDeadline(16 * 1024 * 60), std::chrono::seconds(180));
     // 17.39 MB: about 18 minutes more.
     EXPECT_EQ(downloadDeadline(18234736), std::chrono::seconds(120 + 1112));
+    EXPECT_EQ(downloadDeadline(9'000'000'000'000'000'000), std::chrono::seconds(120 + 32768));
 }
 
 TEST_F(SelfUpdate, onlyACompleteExecutableForThisMachineWithAValidSignatureIsAccepted) {
     const std::string path = runDirectory + "/candidate";
     const auto size = static_cast<std::int64_t>(payload.size());
     writeFile(path, payload);
-    EXPECT_EQ(verifyDownload(path, size, "", ""), Verdict::Accepted);
-    EXPECT_EQ(verifyDownload(path, size + 1, "", ""), Verdict::WrongSize);
-    EXPECT_EQ(verifyDownload(runDirectory + "/missing", size, "", ""), Verdict::WrongSize);
+    // Rewritten in place below: the descriptor reads each new content.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    EXPECT_EQ(verifyDownload(fd, size, "1.2", "", ""), Verdict::Accepted);
+    EXPECT_EQ(verifyDownload(fd, size + 1, "1.2", "", ""), Verdict::WrongSize);
+    EXPECT_EQ(verifyDownload(-1, size, "1.2", "", ""), Verdict::WrongSize);
 
     std::string foreign = payload;
     foreign[18] =
         static_cast<char>(EM_ARM == static_cast<unsigned char>(foreign[18]) ? EM_X86_64 : EM_ARM);
     foreign[19] = 0;
     writeFile(path, foreign);
-    EXPECT_EQ(verifyDownload(path, size, "", ""), Verdict::NotAnExecutable);
+    EXPECT_EQ(verifyDownload(fd, size, "1.2", "", ""), Verdict::NotAnExecutable);
     const std::string page = "<html>" + std::string(payload.size() - 6, ' ');
     writeFile(path, page);
-    EXPECT_EQ(verifyDownload(path, size, "", ""), Verdict::NotAnExecutable);
+    EXPECT_EQ(verifyDownload(fd, size, "1.2", "", ""), Verdict::NotAnExecutable);
 
     writeFile(path, payload);
     const SigningKey key;
     const SigningKey other;
-    EXPECT_EQ(verifyDownload(path, size, key.sign(payload), key.publicKey()), Verdict::Accepted);
-    EXPECT_EQ(verifyDownload(path, size, other.sign(payload), key.publicKey()),
-              Verdict::BadSignature);
-    EXPECT_EQ(verifyDownload(path, size, key.sign(payload + "x"), key.publicKey()),
-              Verdict::BadSignature);
-    EXPECT_EQ(verifyDownload(path, size, "", key.publicKey()), Verdict::BadSignature);
-    EXPECT_EQ(verifyDownload(path, size, "not base64!", key.publicKey()), Verdict::BadSignature);
+    const struct {
+        std::string signature;
+        const char* offeredAs;
+        Verdict verdict;
+    } cases[] = {{key.sign(signedMessage("1.2", payload)), "1.2", Verdict::Accepted},
+                 // An older release's file and signature, offered as the newer version.
+                 {key.sign(signedMessage("1.1", payload)), "1.2", Verdict::BadSignature},
+                 {key.sign(signedMessage("1.2", payload)), "1.20", Verdict::BadSignature},
+                 {key.sign(signedMessage("", payload)), "", Verdict::BadSignature},
+                 {key.sign(payload), "1.2", Verdict::BadSignature},
+                 {other.sign(signedMessage("1.2", payload)), "1.2", Verdict::BadSignature},
+                 {key.sign(signedMessage("1.2", payload + "x")), "1.2", Verdict::BadSignature},
+                 {"", "1.2", Verdict::BadSignature},
+                 {"not base64!", "1.2", Verdict::BadSignature}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(verifyDownload(fd, size, c.offeredAs, c.signature, key.publicKey()), c.verdict)
+            << c.offeredAs << " " << c.signature;
+    }
+    ::close(fd);
 }
 
 TEST_F(SelfUpdate, theReplacementTakesTheOldPermissionsAndLeavesNoDownloadBehind) {
     writeFile(exePath(), driver, fs::perms(0750));
-    writeFile(tmpPath(), payload, fs::perms(0600));
-    ASSERT_TRUE(replaceExecutable(tmpPath(), exePath()));
+    auto file = download(plan());
+    ASSERT_TRUE(file);
+    EXPECT_EQ(fs::status(tmpPath()).permissions() & fs::perms::all, fs::perms(0600));
+    ASSERT_TRUE(replaceExecutable(*file, exePath()));
     EXPECT_TRUE(fileContent(exePath()) == payload);
     EXPECT_EQ(fs::status(exePath()).permissions() & fs::perms::all, fs::perms(0750));
     EXPECT_FALSE(fs::exists(tmpPath()));
 
-    writeFile(tmpPath(), driver);
-    EXPECT_FALSE(replaceExecutable(tmpPath(), runDirectory + "/no-such-executable"));
+    file = download(plan());
+    ASSERT_TRUE(file);
+    EXPECT_FALSE(replaceExecutable(*file, runDirectory + "/no-such-executable"));
     EXPECT_FALSE(fs::exists(tmpPath()));
+}
+
+// Whatever else carries the download's name, an attempt deletes and installs only the file
+// it created: one planted while it downloads, or after it verified its own.
+TEST_F(SelfUpdate, anAttemptRemovesAndInstallsOnlyTheFileItCreated) {
+    writeFile(exePath(), driver);
+    writeFile(tmpPath(), "left by an update that was killed");
+    auto plant = [this] {
+        writeFile(runDirectory + "/planted", "someone else's");
+        fs::rename(runDirectory + "/planted", tmpPath());
+    };
+    serve(payload, standin::DownloadFault::Stall, -1, true);
+    StopFlag stop = false;
+    std::thread worker([&] { EXPECT_FALSE(download(plan(), {}, &stop)); });
+    EXPECT_TRUE(downloadUnderWay());
+    plant();
+    stop = true;
+    worker.join();
+    EXPECT_EQ(fileContent(tmpPath()), "someone else's");
+
+    serve(payload);
+    const auto file = download(plan());
+    ASSERT_TRUE(file);
+    plant();
+    EXPECT_FALSE(replaceExecutable(*file, exePath()));
+    EXPECT_TRUE(fileContent(exePath()) == driver);
+    EXPECT_EQ(fileContent(tmpPath()), "someone else's");
+}
+
+// The program ends without waiting for its download thread, after removing that thread's file.
+TEST_F(SelfUpdate, theUnfinishedDownloadIsRemovedAtOnceWhenTheProgramEnds) {
+    serve(payload, standin::DownloadFault::Stall, -1, true);
+    StopFlag stop = false;
+    std::thread worker([&] { EXPECT_FALSE(download(plan(), {}, &stop)); });
+    EXPECT_TRUE(downloadUnderWay());
+    removeUnfinishedDownloads();
+    EXPECT_FALSE(fs::exists(tmpPath()));
+    stop = true;
+    worker.join();
+    EXPECT_FALSE(fs::exists(tmpPath()));
+}
+
+TEST_F(SelfUpdate, oneUpdateAtATimeHoldsTheRunDirectoryAndStartUpLeavesItsFileAlone) {
+    const std::string lockPath = runDirectory + "/" + std::string(kUpdateLockFileName);
+    writeFile(lockPath, "");  // left by an update that was killed: no lock any more
+    {
+        const UpdateLock first(runDirectory);
+        ASSERT_TRUE(first.held());
+        EXPECT_EQ(UpdateLock(runDirectory).state(), UpdateLock::State::Busy);
+        writeFile(tmpPath(), "the first update's download");
+        removeStaleDownload(runDirectory);
+        EXPECT_TRUE(fs::exists(tmpPath()));
+    }
+    EXPECT_FALSE(fs::exists(lockPath));
+    removeStaleDownload(runDirectory);
+    EXPECT_TRUE(fs::is_empty(runDirectory));
+    EXPECT_TRUE(UpdateLock(runDirectory).held());
+}
+
+// The second copy of the program starts its update while the first one's download is held
+// back by the server.
+TEST_F(SelfUpdate, twoUpdatesAtOnceTurnTheSecondAwayAndInstallOneWholeFile) {
+    standin::setReleaseDownload(standin.server(), {payload, {}, -1, false, true});
+    writeFile(exePath(), driver);
+    const pid_t first = spawn(exePath(), {address, "10"});
+    ASSERT_TRUE(standin.server().waitForRequests(2, std::chrono::seconds(10)));
+    EXPECT_EQ(run(exePath(), {address, "10"}), 7);
+    standin::releaseHeldDownload(standin.server());
+    EXPECT_EQ(waitFor(first), 0);
+    EXPECT_TRUE(fileContent(exePath()) == payload);
+    EXPECT_FALSE(fs::exists(tmpPath()));
+    EXPECT_EQ(run(exePath(), {}), 0);
+}
+
+TEST_F(SelfUpdate, anExecutableThatCannotStartOrDiesAtOnceIsNotStarted) {
+    const struct {
+        std::string content;
+        fs::perms perms;
+        bool started;
+    } cases[] = {{payload, fs::perms(0755), true},
+                 {"#!/bin/sh\nsleep 3\n", fs::perms(0755), true},
+                 {"#!/bin/sh\nexit 3\n", fs::perms(0755), false},
+                 {"#!/bin/sh\nkill -SEGV $$\n", fs::perms(0755), false},
+                 {payload, fs::perms(0644), false},
+                 {std::string(4096, 'x'), fs::perms(0755), false}};
+    for (const auto& c : cases) {
+        fs::remove(exePath());
+        writeFile(exePath(), c.content, c.perms);
+        EXPECT_EQ(startDetached(exePath()), c.started) << c.content.substr(0, 20);
+    }
+    EXPECT_FALSE(startDetached(runDirectory + "/missing"));
 }
 
 TEST_F(SelfUpdate, aRunningProgramReplacesItselfAndTheNewExecutableStarts) {
@@ -379,9 +527,10 @@ TEST_F(SelfUpdate, everyFaultLeavesTheOldExecutableByteForByte) {
     // A build that carries a signing key refuses a file whose signature does not match.
     serve(payload);
     const SigningKey key;
-    EXPECT_EQ(run(exePath(), {address, "10", key.publicKey(), key.sign(driver)}), 3);
+    const std::string good = key.sign(signedMessage("1.2", payload));
+    EXPECT_EQ(run(exePath(), {address, "10", key.publicKey(), good, "1.3"}), 3);
     EXPECT_TRUE(fileContent(exePath()) == driver);
-    EXPECT_EQ(run(exePath(), {address, "10", key.publicKey(), key.sign(payload)}), 0);
+    EXPECT_EQ(run(exePath(), {address, "10", key.publicKey(), good, "1.2"}), 0);
     EXPECT_TRUE(fileContent(exePath()) == payload);
 }
 

@@ -40,6 +40,8 @@ private slots:
     void aFailedProbe_showsTheBoxAndLetsTheUserTryAgain();
     void aRefusedDownload_leavesTheOldExecutableAndShowsTheBox();
     void aRunDirectoryThatCannotBeWritten_failsAtOnce();
+    void anotherUpdateUnderWay_isSaidAndNothingIsRequested();
+    void aNewExecutableThatDiesAtOnce_isReportedAndTheWindowStays();
     void theProgressLineShowsSizeSpeedAndTimeLeft();
     void cancelAndTheCloseBoxAsk_noKeepsTheWindow_yesEndsIt();
     void theManualDownloadLink_opensTheAddressAndEnds();
@@ -174,6 +176,31 @@ void UpdateWindowTest::aRunDirectoryThatCannotBeWritten_failsAtOnce() {
     QCOMPARE(notices_.entries().size(), std::size_t{1});
     QCOMPARE(label("标签2")->text(), QStringLiteral("自动更新失败"));
     QVERIFY(standin_->server().requests().empty());
+}
+
+void UpdateWindowTest::anotherUpdateUnderWay_isSaidAndNothingIsRequested() {
+    {
+        const online::UpdateLock other(runDirectory_->path().toStdString());
+        QTest::mouseClick(button("按钮1"), Qt::LeftButton);
+    }
+    QCOMPARE(notices_.entries().size(), std::size_t{1});
+    QCOMPARE(notices_.entries().front().text,
+             QStringLiteral("已有另一个更新正在进行，请稍后再试。"));
+    QCOMPARE(label("标签2")->text(), QStringLiteral("自动更新失败"));
+    QVERIFY(button("按钮1")->isEnabled());
+    QVERIFY(standin_->server().requests().empty());
+}
+
+void UpdateWindowTest::aNewExecutableThatDiesAtOnce_isReportedAndTheWindowStays() {
+    qputenv("ARLO_TEST_PAYLOAD_CRASHES", "1");
+    QSignalSpy finished(window_.get(), &QDialog::finished);
+    QTest::mouseClick(button("按钮1"), Qt::LeftButton);
+    QTRY_COMPARE_WITH_TIMEOUT(notices_.entries().size(), std::size_t{1}, 10000);
+    qunsetenv("ARLO_TEST_PAYLOAD_CRASHES");
+    QCOMPARE(notices_.entries().front().text, QStringLiteral("新版本启动失败，可以试试手动下载"));
+    QCOMPARE(label("标签2")->text(), QStringLiteral("自动更新失败"));
+    QVERIFY(window_->isVisible());
+    QCOMPARE(finished.count(), 0);
 }
 
 void UpdateWindowTest::theProgressLineShowsSizeSpeedAndTimeLeft() {

@@ -126,11 +126,15 @@ struct ReleaseDownload {
     int faultyAnswers = -1;
     // The size probe (HEAD) is answered as if there were no fault.
     bool probeAnswersNormally = false;
+    // The first GET is answered only once releaseHeldDownload is called (10 s at most).
+    bool holdFirstDownload = false;
 };
 
 void addReleaseDownload(Server& server);
 // Replaces what `server`'s download addresses serve, and starts counting faults afresh.
 void setReleaseDownload(Server& server, ReleaseDownload download);
+// Lets the held first GET be answered.
+void releaseHeldDownload(Server& server);
 
 // Every service above.
 void addAllServices(Server& server);

@@ -1,7 +1,10 @@
+#include <chrono>
+#include <condition_variable>
 #include <map>
 #include <memory>
 #include <mutex>
 #include <string>
+#include <utility>
 
 #include "deploy/deploy.h"
 #include "standin/picture_canvas.h"
@@ -14,6 +17,9 @@ struct DownloadState {
     std::mutex mutex;
     ReleaseDownload download;
     int faultsServed = 0;
+    bool firstDownloadSeen = false;
+    bool heldReleased = false;
+    std::condition_variable released;
 };
 
 std::mutex registryMutex;
@@ -95,8 +101,13 @@ void addReleaseDownload(Server& server) {
     }
     const std::string prefix = "/down/" + std::string(deploy::kDownloadDirectoryId) + "/*";
     server.route(hostOf(deploy::kHostingEndpointPrefix), prefix, [state](const Request& request) {
-        const std::lock_guard lock(state->mutex);
+        std::unique_lock lock(state->mutex);
         const ReleaseDownload& download = state->download;
+        if (request.method != "HEAD" && !std::exchange(state->firstDownloadSeen, true) &&
+            download.holdFirstDownload) {
+            state->released.wait_for(lock, std::chrono::seconds(10),
+                                     [&state] { return state->heldReleased; });
+        }
         DownloadFault fault = DownloadFault::None;
         // A size probe sees the fault too, unless only the download itself is to fail.
         const bool faultApplies = request.method != "HEAD" || !download.probeAnswersNormally;
@@ -124,6 +135,20 @@ void setReleaseDownload(Server& server, ReleaseDownload download) {
         const std::lock_guard lock(state->mutex);
         state->download = std::move(download);
         state->faultsServed = 0;
+        state->firstDownloadSeen = false;
+        state->heldReleased = false;
+    }
+}
+
+void releaseHeldDownload(Server& server) {
+    const std::lock_guard registryLock(registryMutex);
+    const auto found = registry().find(&server);
+    if (const auto state = found == registry().end() ? nullptr : found->second.lock()) {
+        {
+            const std::lock_guard lock(state->mutex);
+            state->heldReleased = true;
+        }
+        state->released.notify_all();
     }
 }
 
