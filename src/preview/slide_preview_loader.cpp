@@ -1,5 +1,8 @@
 #include "preview/slide_preview_loader.h"
 
+#include <optional>
+
+#include "pictures/work_apart.h"
 #include "preview/slide_preview.h"
 
 namespace arlo::preview {
@@ -40,16 +43,36 @@ SlidePreview loadSlidePreview(std::string_view code, const PreviewHosts& hosts,
     result.expected = expectedFrameCount(show.duration);
     bool wanted = true;
     for (int k = 0; k < kMaxSheets && wanted && !stopped(); ++k) {
-        const std::string sheet =
-            sources.fetchPage(hosts.pictures + spriteSheetPath(show.showId, k));
+        std::string sheet = sources.fetchPage(hosts.pictures + spriteSheetPath(show.showId, k));
         ++result.sheetsFetched;
-        pictures::SheetCut cut;
-        if (stopped() || !sources.cutSheet(sheet, result.expected, result.frames, cut)) {
+        if (stopped()) {
             break;
         }
-        result.sheetWidth = cut.width;
-        result.sheetHeight = cut.height;
-        wanted = cut.moreWanted;
+        // Cut apart: a stopped load leaves a sheet that is slow to decode behind. The frames go
+        // with the sheet and come back with it.
+        struct Cut {
+            bool ok = false;
+            std::vector<pictures::Frame> frames;
+            pictures::SheetCut sheet;
+        };
+        std::optional<Cut> cut = pictures::computeApart<Cut>(
+            [cutSheet = sources.cutSheet, bytes = std::move(sheet), expected = result.expected,
+             frames = std::move(result.frames)]() mutable {
+                Cut c{false, std::move(frames), {}};
+                c.ok = cutSheet(bytes, expected, c.frames, c.sheet);
+                return c;
+            },
+            stopped);
+        if (!cut) {
+            break;
+        }
+        result.frames = std::move(cut->frames);
+        if (!cut->ok) {
+            break;
+        }
+        result.sheetWidth = cut->sheet.width;
+        result.sheetHeight = cut->sheet.height;
+        wanted = cut->sheet.moreWanted;
     }
     result.succeeded = !stopped() && previewSucceeded(result.frames.size(), result.expected);
     return result;

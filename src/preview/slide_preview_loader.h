@@ -85,7 +85,9 @@ struct SlidePreview {
 // One slide-preview load for a show code: the show page, then sprite sheets 0, 1, ... each
 // decoded once and cut into its frames, until the expected number exists. A sheet that
 // cannot be decoded ends the load (the frames after it would be shown at the wrong times).
-// When `stop` returns true (asked between steps) the load ends early, unsuccessful.
+// When `stop` returns true (asked between steps, and while a sheet is cut) the load ends early,
+// unsuccessful; a sheet being cut is left to its thread (pictures::runApart), which owns a copy
+// of `sources.cutSheet`.
 SlidePreview loadSlidePreview(std::string_view code, const PreviewHosts& hosts,
                               const PreviewSources& sources,
                               const std::function<bool()>& stop = {});

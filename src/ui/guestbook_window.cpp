@@ -5,8 +5,11 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <optional>
 
 #include "online/guestbook.h"
+#include "pictures/qt/image_convert.h"
+#include "pictures/work_apart.h"
 #include "ui/notices.h"
 #include "ui/ui_look.h"
 #include "ui/widgets/controls.h"
@@ -71,6 +74,7 @@ void GuestbookWindow::showEvent(QShowEvent* event) {
 
 GuestbookWindow::~GuestbookWindow() {
     // The requests end before the controls their results are meant for.
+    closing_.store(true);
     client_.reset();
 }
 
@@ -94,15 +98,20 @@ void GuestbookWindow::loadCaptcha(bool takeFocus) {
         return;
     }
     client_->loadCaptcha([this](net::Bytes bytes) {
-        // Decoded here, off the user-interface thread; what is no picture leaves a null image.
-        QImage picture;
-        if (!bytes.empty()) {
-            picture.loadFromData(reinterpret_cast<const uchar*>(bytes.data()),
-                                 static_cast<int>(bytes.size()));
+        // Decoded off the user-interface thread, and apart from the client's: closing the window
+        // leaves a picture that is slow to decode behind. What is no picture leaves a null image.
+        std::optional<QImage> picture = pictures::computeApart<QImage>(
+            [bytes = std::move(bytes)] {
+                return pictures::decodeBounded(
+                    QByteArray::fromRawData(bytes.data(), static_cast<qsizetype>(bytes.size())),
+                    pictures::kCaptchaLimits);
+            },
+            [this] { return closing_.load(); });
+        if (picture) {
+            QMetaObject::invokeMethod(
+                this, [this, shown = std::move(*picture)] { showCaptcha(shown); },
+                Qt::QueuedConnection);
         }
-        QMetaObject::invokeMethod(
-            this, [this, picture = std::move(picture)] { showCaptcha(picture); },
-            Qt::QueuedConnection);
     });
 }
 
@@ -191,6 +200,7 @@ void GuestbookWindow::onCancelClicked() {
 }
 
 void GuestbookWindow::done(int result) {
+    closing_.store(true);
     client_.reset();
     QDialog::done(result);
 }

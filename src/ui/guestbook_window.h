@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDialog>
+#include <atomic>
 #include <memory>
 
 #include "ui/app_context.h"
@@ -23,7 +24,8 @@ class PictureBox;
 // The Guestbook window: a message, a nickname, a QQ number and the answer to a captcha. Its
 // requests (the hosting space's handshake as it opens, captcha pictures, the message) run one
 // after another on a thread of its own, so the window answers the user all the while; closing
-// it cuts off whatever is under way.
+// it cuts off whatever is under way. A captcha picture is decoded within kCaptchaLimits on a
+// thread that closing does not wait for.
 class GuestbookWindow final : public QDialog {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(GuestbookWindow)
@@ -74,6 +76,8 @@ private:
     AppContext& context_;
     Controls c_;
     bool created_ = false;
+    // Set before the client goes: a captcha being decoded is no longer waited for.
+    std::atomic<bool> closing_{false};
     std::unique_ptr<online::GuestbookClient> client_;
 };
 

@@ -3,11 +3,13 @@
 #include <QImage>
 #include <QPixmap>
 #include <QProgressBar>
+#include <optional>
 
 #include "deploy/deploy.h"
 #include "net/page_fetcher.h"
 #include "pictures/qt/cover_picture.h"
 #include "pictures/qt/sprite_sheet.h"
+#include "pictures/work_apart.h"
 #include "preview/slide_preview.h"
 #include "ui/ui_look.h"
 #include "ui/widgets/controls.h"
@@ -98,13 +100,21 @@ void PreviewController::runThumbnailLoad(const std::atomic<bool>& stopping) {
     // Requests end at once when the program closes, and soon when another episode is chosen.
     const net::CancelScope scope(closing_,
                                  [this, n = choice.number] { return !selection_.isCurrent(n); });
-    const std::string body = net::FetchPage(choice.thumbnailUrl);
-    if (stopping.load() || !selection_.isCurrent(choice.number)) {
+    std::string body = net::FetchPage(choice.thumbnailUrl);
+    const auto ended = [this, &stopping, n = choice.number] {
+        return stopping.load() || !selection_.isCurrent(n);
+    };
+    if (ended()) {
         return;
     }
-    // A body that is not a picture (an error page) shows the no-preview picture too.
-    QImage cover = pictures::decodeCoverPicture(body);
-    postIfCurrent(choice.number, [this, cover = std::move(cover)] {
+    // A body that is not a picture (an error page) shows the no-preview picture too. Decoded
+    // apart: a stopped load leaves a picture that is slow to decode behind.
+    std::optional<QImage> decoded = pictures::computeApart<QImage>(
+        [bytes = std::move(body)] { return pictures::decodeCoverPicture(bytes); }, ended);
+    if (!decoded || ended()) {
+        return;
+    }
+    postIfCurrent(choice.number, [this, cover = std::move(*decoded)] {
         if (cover.isNull()) {
             c().cover->setBackgroundPicture(picturePath(QStringLiteral("no_preview.jpg")));
         } else {

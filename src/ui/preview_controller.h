@@ -52,7 +52,7 @@ public:
     // Waits for every load started so far (their results are then posted, not yet shown).
     void waitForLoads();
     // Ends the loads: running ones stop at once, their requests cut off whatever the network
-    // does; later starts are ignored.
+    // does and a picture being decoded left to its own thread; later starts are ignored.
     void stop();
 
 signals:

@@ -11,6 +11,8 @@
 
 #include "deploy/deploy.h"
 #include "net/closed_port.h"
+#include "pictures/work_apart.h"
+#include "standin/crafted_pictures.h"
 #include "standin/picture_canvas.h"
 #include "standin/services.h"
 #include "standin/standin_environment.h"
@@ -44,6 +46,7 @@ private slots:
     void anEmoji_isRefusedBeforeAnythingIsSent();
     void aSubmissionBeforeTheHandshakeEnds_waitsForIt_whileTheWindowAnswers();
     void closingWhileRequestsAreUnderWay_endsThemAndShowsNothing();
+    void aCraftedCaptchaShowsNoPicture_andCancelDoesNotWaitForADecode();
 
 private:
     void open();
@@ -346,6 +349,28 @@ void GuestbookWindowTest::closingWhileRequestsAreUnderWay_endsThemAndShowsNothin
     QCOMPARE(boxes(), QStringList());
     QCOMPARE(standin_->server().requests().size(), requests);
     window_.reset();
+}
+
+void GuestbookWindowTest::aCraftedCaptchaShowsNoPicture_andCancelDoesNotWaitForADecode() {
+    for (const std::string_view name : standin::kCraftedPictures) {
+        standin::setGuestbookCaptchaPicture(standin_->server(), standin::craftedPicture(name));
+        open();
+        waitForCaptcha();
+        QVERIFY2(c().captcha->picture().isNull(), name.data());
+        window_.reset();
+    }
+    standin::setGuestbookCaptchaPicture(standin_->server(), {});
+    {
+        // A captcha that is still being decoded when 取消 is clicked.
+        const arlo::pictures::HoldWorkApart decodes;
+        open();
+        QTRY_COMPARE(arlo::pictures::workApartRunning(), 1);
+        QTest::mouseClick(c().cancel, Qt::LeftButton);
+        QVERIFY(!window_->isVisible());
+        window_.reset();
+        QCOMPARE(arlo::pictures::workApartRunning(), 1);
+    }
+    arlo::pictures::waitForWorkApart();
 }
 
 QTEST_MAIN(GuestbookWindowTest)

@@ -18,7 +18,9 @@
 #include "deploy/deploy.h"
 #include "net/page_fetcher.h"
 #include "pictures/bmp.h"
+#include "pictures/work_apart.h"
 #include "preview/slide_preview.h"
+#include "standin/crafted_pictures.h"
 #include "standin/picture_canvas.h"
 #include "standin/standin_environment.h"
 #include "ui/app_context.h"
@@ -538,6 +540,36 @@ private slots:
         controller().startThumbnailLoader();
         QVERIFY(shown.wait(30000));
         QCOMPARE(c().cover->backgroundSource(), picturePath(QStringLiteral("no_preview.jpg")));
+    }
+
+    // What a hostile server crafts gives no cover and no frames; a controller that ends (as the
+    // program does when it closes) leaves a cover and a sheet being decoded behind.
+    void craftedPicturesShowNothing_andEndingDoesNotWaitForADecode() {
+        for (std::size_t n = 0; n < standin::kCraftedPictures.size(); ++n) {
+            QSignalSpy shown(&controller(), &PreviewController::thumbnailShown);
+            QSignalSpy finished(&controller(), &PreviewController::previewFinished);
+            controller().setSelection(
+                QString::fromStdString(std::string(deploy::kCoverHost) + "/crafted/" +
+                                       std::string(standin::kCraftedPictures[n])),
+                QStringLiteral("test-60-crafted%1").arg(n));
+            controller().startThumbnailLoader();
+            controller().startPreviewLoader();
+            QTRY_VERIFY_WITH_TIMEOUT(shown.size() == 1 && finished.size() == 1, 30000);
+            QCOMPARE(c().cover->backgroundSource(), picturePath(QStringLiteral("no_preview.jpg")));
+            QVERIFY(!finished.first().at(0).toBool());
+        }
+        {
+            const pictures::HoldWorkApart decodes;
+            auto loader = std::make_unique<PreviewController>(*context_, window_->episodePanel());
+            loader->setSelection(QString::fromStdString(thumbnailUrl(1)),
+                                 QStringLiteral("test-60"));
+            loader->startThumbnailLoader();
+            loader->startPreviewLoader();
+            QTRY_COMPARE(pictures::workApartRunning(), 2);
+            loader.reset();
+            QCOMPARE(pictures::workApartRunning(), 2);
+        }
+        pictures::waitForWorkApart();
     }
 
     // Covers are read as JPEG, PNG, GIF or BMP only; a picture in any other format Qt reads

@@ -83,7 +83,7 @@ void Canvas::drawNumber(int x, int y, int width, int height, long number, Rgb co
     }
 }
 
-std::string Canvas::jpeg(int quality) const {
+std::string Canvas::jpeg(int quality, bool progressive) const {
     jpeg_compress_struct info{};
     ErrorJump error{};
     info.err = jpeg_std_error(&error.manager);
@@ -103,6 +103,9 @@ std::string Canvas::jpeg(int quality) const {
     info.in_color_space = JCS_RGB;
     jpeg_set_defaults(&info);
     jpeg_set_quality(&info, quality, TRUE);
+    if (progressive) {
+        jpeg_simple_progression(&info);
+    }
     jpeg_start_compress(&info, TRUE);
     while (info.next_scanline < info.image_height) {
         JSAMPROW row = const_cast<unsigned char*>(

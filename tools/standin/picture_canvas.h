@@ -29,8 +29,8 @@ public:
     // its width, centred in the box.
     void drawNumber(int x, int y, int width, int height, long number, Rgb colour);
 
-    // Baseline JPEG of the canvas; empty if the encoder fails.
-    std::string jpeg(int quality = 90) const;
+    // Baseline JPEG of the canvas (progressive on request); empty if the encoder fails.
+    std::string jpeg(int quality = 90, bool progressive = false) const;
 
 private:
     int width_;

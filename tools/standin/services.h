@@ -31,11 +31,13 @@ void addAnalyticsCounter(Server& server);
 // PPTV: show pages on the web host (/show/<code>.html, with {"id":..., and "duration":...,)
 // and 10 x 10 sprite sheets on the preview-picture host (/0/<id>_6_10x10_<k>_720.jpg), each
 // tile showing its frame number. A code "test-<seconds>[-<width>x<height>][-bad<k>]" picks
-// the duration, the sheets' size (1600 x 900 otherwise) and a sheet that will not decode.
+// the duration, the sheets' size (1600 x 900 otherwise) and a sheet that will not decode;
+// "test-<seconds>-crafted<n>" has crafted picture kCraftedPictures[n] for every sheet.
 void addPptvShows(Server& server);
 
 // The cover-picture host: a 160 x 90 JPEG showing the episode number at the path of every
-// Mandarin episode's thumbnail address.
+// Mandarin episode's thumbnail address, and each crafted picture at /crafted/<name>
+// (crafted_pictures.h).
 void addCoverPictures(Server& server);
 
 // What the update notice and the hosting space's download listing hold.
@@ -85,6 +87,9 @@ struct GuestbookMessage {
     std::string text;      // Yz3, decoded: nickname, contact, "：" and the message
 };
 void addGuestbook(Server& server);
+// From now on the captcha address serves `picture` instead of a drawn code (empty: the drawn
+// code again).
+void setGuestbookCaptchaPicture(Server& server, std::string picture);
 // The code the latest captcha picture shows; empty before the first.
 std::string latestGuestbookCaptcha(const Server& server);
 // The messages accepted so far, decoded, in order.

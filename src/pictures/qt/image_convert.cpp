@@ -17,23 +17,42 @@
 namespace arlo::pictures {
 namespace {
 
+struct NamedFormat {
+    const char* name;
+    unsigned bit;
+};
+
 // Only the common picture formats are read: the bytes come from the network, and the more
 // exotic decoders would also take text or random bytes for a picture.
-bool isAcceptedFormat(const QByteArray& format) {
-    static const char* const kAccepted[] = {"bmp", "jpeg", "jpg", "png",
-                                            "gif", "tiff", "tif", "ico"};
-    for (const char* accepted : kAccepted) {
-        if (format == accepted) {
+bool isAllowedFormat(const QByteArray& format, unsigned allowed) {
+    static const NamedFormat kFormats[] = {
+        {"bmp", kReadBmp}, {"jpeg", kReadJpeg}, {"jpg", kReadJpeg}, {"png", kReadPng},
+        {"gif", kReadGif}, {"tiff", kReadTiff}, {"tif", kReadTiff}, {"ico", kReadIco}};
+    for (const NamedFormat& named : kFormats) {
+        if (format == named.name) {
+            return (allowed & named.bit) != 0;
+        }
+    }
+    return false;
+}
+
+// Whether a JPEG has more than kMaxJpegScans scans. Every scan begins with the bytes FF DA,
+// which a JPEG holds elsewhere only inside the payload of a header segment (a thumbnail, say):
+// the count is never below the real one. Qt's reader has no limit of its own, and each scan of a
+// progressive JPEG is a pass over the whole picture.
+bool tooManyScans(const QByteArray& jpeg) {
+    int scans = 0;
+    for (qsizetype at = jpeg.indexOf("\xFF\xDA"); at >= 0; at = jpeg.indexOf("\xFF\xDA", at + 2)) {
+        if (++scans > kMaxJpegScans) {
             return true;
         }
     }
     return false;
 }
 
-// `maxPixels` < 0: any size Qt's own allocation limit lets through. `prepare`, when given, makes
-// the image to decode into for the size the header states; one of that width and fewer rows
-// gets the picture's top rows only.
-bool decodeInto(const QByteArray& picture, QImage& image, qint64 maxPixels = -1,
+// `prepare`, when given, makes the image to decode into for the size the header states; one of
+// that width and fewer rows gets the picture's top rows only.
+bool decodeInto(const QByteArray& picture, QImage& image, const PictureLimits& limits,
                 const std::function<QImage(QSize)>& prepare = {}) {
     QBuffer buffer;
     buffer.setData(picture);
@@ -41,16 +60,18 @@ bool decodeInto(const QByteArray& picture, QImage& image, qint64 maxPixels = -1,
         image = QImage();
         return false;
     }
+    // Told by the content, never by a name.
     const QByteArray format = QImageReader::imageFormat(&buffer);
-    if (!isAcceptedFormat(format)) {
+    if (!isAllowedFormat(format, limits.formats) ||
+        ((format == "jpeg" || format == "jpg") && tooManyScans(picture))) {
         image = QImage();
         return false;
     }
     buffer.seek(0);
     QImageReader reader(&buffer, format);
-    auto tooLarge = [maxPixels](QSize size) {
-        return maxPixels >= 0 &&
-               (!size.isValid() || qint64{size.width()} * size.height() > maxPixels);
+    auto tooLarge = [&limits](QSize size) {
+        return limits.maxPixels >= 0 &&
+               (size.isEmpty() || qint64{size.width()} * size.height() > limits.maxPixels);
     };
     // The size the header states decides before a pixel is decoded.
     const QSize stated = reader.size();
@@ -76,7 +97,7 @@ bool decodeInto(const QByteArray& picture, QImage& image, qint64 maxPixels = -1,
 
 QImage decode(const QByteArray& picture) {
     QImage image;
-    decodeInto(picture, image);
+    decodeInto(picture, image, PictureLimits{});
     return image;
 }
 
@@ -363,7 +384,7 @@ bool decodePictureInto(const QByteArray& picture, QImage& image) {
         image = QImage();
         return false;
     }
-    return decodeInto(picture, image);
+    return decodeInto(picture, image, PictureLimits{});
 }
 
 bool decodePictureInto(const QByteArray& picture, QImage& image, qint64 maxPixels,
@@ -372,7 +393,15 @@ bool decodePictureInto(const QByteArray& picture, QImage& image, qint64 maxPixel
         image = QImage();
         return false;
     }
-    return decodeInto(picture, image, maxPixels, prepare);
+    return decodeInto(picture, image, PictureLimits{kReadAllFormats, maxPixels}, prepare);
+}
+
+QImage decodeBounded(const QByteArray& picture, const PictureLimits& limits) {
+    QImage image;
+    if (picture.size() >= 3) {
+        decodeInto(picture, image, limits);
+    }
+    return image;
 }
 
 int pictureBmpWidth(const QByteArray& picture) {

@@ -21,16 +21,48 @@ inline constexpr int kFormatGif = 3;
 inline constexpr int kFormatTiff = 4;
 inline constexpr int kFormatPng = 5;
 
-// Decodes `picture` (JPEG, PNG, GIF, BMP, TIFF or ICO; the first frame of an animation) and
-// encodes it in `format` with the encoder's defaults. When `savePath` is not blank after
-// trimming, the encoded bytes are also written to that file, replacing it whole or not at all.
-// True when the picture was encoded (and saved, when asked); on false `output` is untouched
-// and nothing was written.
+// Decodes `picture` (JPEG of at most kMaxJpegScans scans, PNG, GIF, BMP, TIFF or ICO; the first
+// frame of an animation) and encodes it in `format` with the encoder's defaults. When `savePath`
+// is not blank after trimming, the encoded bytes are also written to that file, replacing it
+// whole or not at all. True when the picture was encoded (and saved, when asked); on false
+// `output` is untouched and nothing was written.
 bool convertImage(const QByteArray& picture, int format, const QString& savePath,
                   QByteArray& output);
 inline bool convertImage(const QByteArray& picture, int format, QByteArray& output) {
     return convertImage(picture, format, QString(), output);
 }
+
+// Formats a picture may be read in (PictureLimits::formats), told by its bytes.
+inline constexpr unsigned kReadJpeg = 1u << 0;
+inline constexpr unsigned kReadPng = 1u << 1;
+inline constexpr unsigned kReadGif = 1u << 2;
+inline constexpr unsigned kReadBmp = 1u << 3;
+inline constexpr unsigned kReadTiff = 1u << 4;
+inline constexpr unsigned kReadIco = 1u << 5;
+inline constexpr unsigned kReadWebFormats = kReadJpeg | kReadPng | kReadGif | kReadBmp;
+inline constexpr unsigned kReadAllFormats = kReadWebFormats | kReadTiff | kReadIco;
+
+// A JPEG with more scans than this is never decoded, whatever the limits: a progressive JPEG
+// has about ten, and each scan costs a pass over the whole picture (a few hundred KB of scans
+// repeated thousands of times keep a decoder busy for minutes).
+inline constexpr int kMaxJpegScans = 64;
+
+// What a picture from the network may be, checked before a pixel is decoded.
+struct PictureLimits {
+    unsigned formats = kReadAllFormats;
+    // The most pixels its header may state; one whose reader cannot tell its size before
+    // decoding is refused. < 0: no limit of ours, only Qt's own allocation limit.
+    qint64 maxPixels = -1;
+};
+
+// Cover pictures and captcha pictures: the web formats, up to 16 times the pixels of their
+// documented sizes (160 x 90 and 100 x 35), so 640 x 360 and 400 x 140 at most, say.
+inline constexpr PictureLimits kCoverLimits{kReadWebFormats, 16 * 160 * 90};
+inline constexpr PictureLimits kCaptchaLimits{kReadWebFormats, 16 * 100 * 35};
+
+// The picture decoded within `limits` (the first frame of an animation); a null image when it
+// cannot be read or is beyond them.
+QImage decodeBounded(const QByteArray& picture, const PictureLimits& limits);
 
 // The picture decoded as convertImage decodes it (the same formats, the first frame of an
 // animation); a null image when it cannot be read.

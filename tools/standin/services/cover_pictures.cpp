@@ -5,6 +5,7 @@
 
 #include "catalogue/catalogue.h"
 #include "deploy/deploy.h"
+#include "standin/crafted_pictures.h"
 #include "standin/picture_canvas.h"
 #include "standin/services.h"
 
@@ -41,6 +42,14 @@ void addCoverPictures(Server& server) {
     }
     server.route(host, "/*", [episodes](const Request& request) {
         Response r;
+        constexpr std::string_view kCrafted = "/crafted/";
+        if (request.path.starts_with(kCrafted)) {
+            r.body = craftedPicture(std::string_view(request.path).substr(kCrafted.size()));
+            if (!r.body.empty()) {
+                r.headers.push_back({"Content-Type", "image/jpeg"});
+                return r;
+            }
+        }
         const auto found = episodes->find(request.path);
         if (found == episodes->end()) {
             r.status = 404;

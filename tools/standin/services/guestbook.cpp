@@ -23,6 +23,7 @@ struct Guestbook {
     std::string latestCode;
     std::vector<GuestbookMessage> messages;
     std::function<void(const GuestbookMessage&)> listener;
+    std::string picture;  // served instead of the drawn code when not empty
     std::mt19937 random{std::random_device{}()};
 };
 
@@ -150,12 +151,19 @@ void addGuestbook(Server& server) {
             Response r;
             r.headers.push_back({"Content-Type", "image/jpeg"});
             r.headers.push_back({"Cache-Control", "no-cache"});
-            r.body = drawCaptcha(code, book->random);
+            r.body = book->picture.empty() ? drawCaptcha(code, book->random) : book->picture;
             return r;
         });
     setHostingFormHandler(server, [&server, book](const Request& request) {
         return takeMessage(server, *book, request);
     });
+}
+
+void setGuestbookCaptchaPicture(Server& server, std::string picture) {
+    if (const auto book = guestbookOf(server)) {
+        const std::lock_guard lock(book->mutex);
+        book->picture = std::move(picture);
+    }
 }
 
 std::string latestGuestbookCaptcha(const Server& server) {

@@ -6,16 +6,18 @@
 #include <tuple>
 
 #include "deploy/deploy.h"
+#include "standin/crafted_pictures.h"
 #include "standin/picture_canvas.h"
 #include "standin/services.h"
 
 namespace arlo::standin {
 namespace {
 
-// The show behind a code. A code "test-<seconds>[-<width>x<height>][-bad<sheet>]" asks for
-// that duration, sheet size and an undecodable sheet; any other code (the catalogue's are
-// letters and digits) is an episode of 23 to 27 minutes with 1600 x 900 sheets. The sheet size
-// travels in the show id ("<digits>s<width>x<height>"), so a sheet can be served without its page.
+// The show behind a code. A code "test-<seconds>[-<width>x<height>][-bad<sheet>][-crafted<n>]"
+// asks for that duration, sheet size, an undecodable sheet and crafted sheets; any other code (the
+// catalogue's are letters and digits) is an episode of 23 to 27 minutes with 1600 x 900 sheets. The
+// sheet size travels in the show id ("<digits>s<width>x<height>"), so a sheet can be served without
+// its page.
 struct Show {
     std::string id;
     long duration = 0;
@@ -56,6 +58,10 @@ Show showFor(std::string_view code) {
         if (rest.starts_with("-bad") && (rest.remove_prefix(4), readNumber(rest, broken))) {
             show.id += "b" + std::to_string(broken);
         }
+        if (long crafted = 0;
+            rest.starts_with("-crafted") && (rest.remove_prefix(8), readNumber(rest, crafted))) {
+            show.id += "c" + std::to_string(crafted);
+        }
         return show;
     }
     show.duration = 1380 + static_cast<long>(hashOf(code) % 241);
@@ -82,6 +88,7 @@ struct SheetRequest {
     long width = 1600;
     long height = 900;
     long broken = -1;
+    long crafted = -1;  // every sheet is kCraftedPictures[crafted]
 };
 
 // "/0/<id>_6_10x10_<k>_720.jpg"
@@ -115,6 +122,13 @@ bool parseSheetPath(std::string_view path, SheetRequest& request) {
     if (id.starts_with('b')) {
         id.remove_prefix(1);
         if (!readNumber(id, request.broken)) {
+            return false;
+        }
+    }
+    if (id.starts_with('c')) {
+        id.remove_prefix(1);
+        if (!readNumber(id, request.crafted) ||
+            request.crafted >= static_cast<long>(kCraftedPictures.size())) {
             return false;
         }
     }
@@ -182,6 +196,10 @@ void addPptvShows(Server& server) {
             r.status = 404;
             r.body = "no such sheet";
             return r;
+        }
+        if (sheet.crafted >= 0) {
+            return jpegResponse(
+                craftedPicture(kCraftedPictures[static_cast<std::size_t>(sheet.crafted)]));
         }
         if (sheet.broken == sheet.sheet) {
             return jpegResponse("\xFF\xD8\xFF\xE0 this sheet is damaged");
