@@ -111,6 +111,53 @@ TEST_F(AtomicFileTest, aReplacedFileKeepsItsPermissionsAndAReadOnlyOneIsLeftAlon
     }
 }
 
+TEST_F(AtomicFileTest, aReplacedFileKeepsItsOwnerAndGroup) {
+    if (::geteuid() != 0) {
+        GTEST_SKIP() << "giving a file to another owner or group takes root";
+    }
+    const fs::path file = dir_ / "owned.ini";
+    const std::pair<uid_t, gid_t> owners[] = {{0, 0}, {0, 54321}, {54321, 0}, {54321, 54322}};
+    for (const auto& [uid, gid] : owners) {
+        std::ofstream(file) << "old";
+        ASSERT_EQ(::chown(file.c_str(), uid, gid), 0);
+        ASSERT_EQ(::chmod(file.c_str(), 0640), 0);
+        EXPECT_FALSE(replaceFileAtomically(file.string(), "new"));
+        struct stat info {};
+        ASSERT_EQ(::stat(file.c_str(), &info), 0);
+        EXPECT_EQ(info.st_uid, uid) << uid << ":" << gid;
+        EXPECT_EQ(info.st_gid, gid) << uid << ":" << gid;
+        EXPECT_EQ(info.st_mode & 07777, 0640u);
+        EXPECT_EQ(read(file), "new");
+    }
+}
+
+// An ordinary user in a folder anyone may write: a file of another user's, with write bits
+// for its owner only, is not this user's to replace, although the folder would let a rename
+// put a new file in its place.
+TEST_F(AtomicFileTest, aFileWhoseWriteBitsAreNotThisUsersIsLeftAlone) {
+    if (::geteuid() != 0) {
+        GTEST_SKIP() << "running as another, ordinary user takes root";
+    }
+    ASSERT_EQ(::chmod(dir_.c_str(), 0777), 0);
+    const fs::path file = dir_ / "theirs.ini";
+    for (const mode_t mode : {0644, 0664, 0600}) {
+        std::ofstream(file) << "theirs";
+        ASSERT_EQ(::chmod(file.c_str(), mode), 0);
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            const bool ordinary = ::setgid(65534) == 0 && ::setuid(65534) == 0;
+            const std::error_code error = replaceFileAtomically(file.string(), "mine");
+            ::_exit(!ordinary ? 2 : error == std::errc::permission_denied ? 0 : 1);
+        }
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << std::oct << mode;
+        EXPECT_EQ(read(file), "theirs") << std::oct << mode;
+        EXPECT_EQ(entries(), 1u);
+    }
+}
+
 TEST_F(AtomicFileTest, aSymbolicLinkIsWrittenThroughToTheFileItNames) {
     fs::create_directories(dir_ / "real" / "deeper");
     const fs::path target = dir_ / "real" / "deeper" / "settings.ini";
