@@ -1,5 +1,7 @@
 #include "preview/slide_preview_loader.h"
 
+#include <pthread.h>
+
 #include <optional>
 
 #include "pictures/work_apart.h"
@@ -108,6 +110,8 @@ void SerialLoads::start(Load load) {
 }
 
 void SerialLoads::work() {
+    // Named, so that a look at the process's threads tells the loads' workers apart.
+    ::pthread_setname_np(::pthread_self(), kSerialLoadsThreadName);
     std::unique_lock guard(mutex_);
     while (waiting_ && !stopping_) {
         Load load = std::move(waiting_);

@@ -99,6 +99,9 @@ SlidePreview loadSlidePreview(std::string_view code, const PreviewHosts& hosts,
 // long a server keeps a request waiting, one thread runs the loads and the newest one begins
 // as soon as the older one has given way. The thread ends when no load is left; stop() and the
 // destructor join it.
+// The name every SerialLoads worker thread carries.
+inline constexpr char kSerialLoadsThreadName[] = "arlo-loads";
+
 class SerialLoads final {
 public:
     using Load = std::function<void(const std::atomic<bool>& stopping)>;

@@ -295,8 +295,13 @@ TEST(SheetCutting, sheetsFarLargerThanDocumentedAndLoadsPastTheirShareAreRefused
     EXPECT_TRUE(sheetFramesFit(held, 277, 3200, 1800));
     EXPECT_FALSE(sheetFramesFit(held, 278, 3200, 1800));
     EXPECT_FALSE(sheetFramesFit(held, 1000, 3200, 1800));
-    // A sheet always adds at least one frame.
+    // A load that reaches the bound exactly is taken; one pixel more is not.
     held.resize(1);
+    held.front() = pixelsHeld(static_cast<int>(kMaxLoadFramePixels - 160 * 90));
+    EXPECT_TRUE(sheetFramesFit(held, 2, 1600, 900));
+    held.front() = pixelsHeld(static_cast<int>(kMaxLoadFramePixels - 160 * 90 + 1));
+    EXPECT_FALSE(sheetFramesFit(held, 2, 1600, 900));
+    // A sheet always adds at least one frame.
     held.front() = pixelsHeld(static_cast<int>(kMaxLoadFramePixels));
     EXPECT_FALSE(sheetFramesFit(held, 0, 20, 20));
     EXPECT_FALSE(cutBmpSheet(makeBmp(40, 20, 24), 1000, held, cut));

