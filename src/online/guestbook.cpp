@@ -58,6 +58,24 @@ bool containsGbkText(std::string_view hay, std::string_view needle) {
     return false;
 }
 
+// The line breaks of `text` as the service's own form sends them: a lone CR, a lone LF and
+// CR LF each become one CR LF.
+std::string withCrLfBreaks(std::string_view text) {
+    std::string out;
+    out.reserve(text.size() + text.size() / 8);
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '\r' && text[i] != '\n') {
+            out += text[i];
+            continue;
+        }
+        out += "\r\n";
+        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {
+            ++i;
+        }
+    }
+    return out;
+}
+
 }  // namespace
 
 std::string percentEncodeEveryByte(std::string_view bytes) {
@@ -85,7 +103,7 @@ std::string percentEncodeReserved(std::string_view bytes) {
 
 EncodedGuestbookForm encodeGuestbookForm(const GuestbookForm& form) {
     EncodedGuestbookForm encoded;
-    const std::optional<std::string> message = text::utf8ToGbk(form.message);
+    const std::optional<std::string> message = text::utf8ToGbk(withCrLfBreaks(form.message));
     const std::optional<std::string> nickname =
         text::utf8ToGbk(form.nickname.empty() ? std::string("匿名") : form.nickname);
     const std::optional<std::string> contact = text::utf8ToGbk(form.contact);

@@ -33,7 +33,7 @@ struct EncodedGuestbookForm {
     // The field that holds a character without a GBK form; None when the form can be sent.
     GuestbookField refused = GuestbookField::None;
     std::string body;        // the form body, ready to post
-    std::string messageGbk;  // the message text in GBK: what a reply echoes
+    std::string messageGbk;  // the message text as sent, in GBK: what a reply echoes
 };
 
 // Every byte as "%" and two upper-case hexadecimal digits, letters and digits included.
@@ -48,7 +48,9 @@ std::string percentEncodeReserved(std::string_view bytes);
 // "Yz0=lytj&Yz1=n1&Yz2=" N "&Yz3=" M "&Yz4=" C, where N is the nickname ("匿名" when empty),
 // M the nickname, "（" contact "）" when a contact is given, "：" and the message, both in GBK
 // with every byte percent-encoded, and C the captcha answer in GBK through
-// percentEncodeReserved. Nothing is encoded when a field has no GBK form.
+// percentEncodeReserved. The message's line breaks go as CR LF, as the service's own form
+// sends them: a lone LF or CR becomes CR LF, and CR LF stays one. Nothing is encoded when a
+// field has no GBK form.
 EncodedGuestbookForm encodeGuestbookForm(const GuestbookForm& form);
 
 enum class GuestbookOutcome {

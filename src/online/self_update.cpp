@@ -206,6 +206,16 @@ bool pauseUnlessStopped(milliseconds pause, const StopFlag* stop) {
     return stop == nullptr || !stop->load();
 }
 
+// Opens `request` with the lines that the size probe and the download both send: Accept,
+// Referer and User-Agent, in that order. A host that refuses requests without them refuses
+// neither.
+bool openUpdateRequest(net::Request& request, std::string_view verb, std::string_view address,
+                       std::string_view referer) {
+    return request.Open(verb, address) && request.SetRequestHeader("Accept", "*/*") &&
+           request.SetRequestHeader("Referer", referer) &&
+           request.SetRequestHeader("User-Agent", kUpdateUserAgent);
+}
+
 // One download attempt: the request, then the file, created only for an answer that can be
 // the file. Null on any failure (a file created on the way is gone with its object).
 std::unique_ptr<DownloadFile> downloadOnce(const DownloadPlan& plan, const UpdateLock& lock,
@@ -215,9 +225,7 @@ std::unique_ptr<DownloadFile> downloadOnce(const DownloadPlan& plan, const Updat
         plan.deadline.count() > 0 ? plan.deadline : downloadDeadline(plan.expectedBytes);
     request.SetDeadline(static_cast<int>(std::min<std::chrono::milliseconds::rep>(
         deadline.count(), std::numeric_limits<int>::max())));
-    if (!request.Open("GET", plan.address) || !request.SetRequestHeader("Accept", "*/*") ||
-        !request.SetRequestHeader("Referer", plan.referer) ||
-        !request.SetRequestHeader("User-Agent", kUpdateUserAgent) || !request.Send()) {
+    if (!openUpdateRequest(request, "GET", plan.address, plan.referer) || !request.Send()) {
         return nullptr;
     }
     // An error page is not the file, however it is sized; nor is a body of another size than
@@ -277,14 +285,18 @@ std::string timeText(std::int64_t seconds) {
 }
 
 ProgressView progressView(std::int64_t downloaded, std::int64_t elapsedMs, double total,
-                          const std::string& totalSizeText) {
+                          const std::string& totalSizeText, std::int64_t quietMs) {
+    const bool stalled = quietMs >= kProgressStallMs;
+    if (stalled) {
+        elapsedMs += quietMs;
+    }
     std::int64_t speed = 0;
     if (elapsedMs > 0) {
         speed = static_cast<std::int64_t>(static_cast<double>(downloaded) /
                                           (static_cast<double>(elapsedMs) / 1000.0));
     }
     std::string left = "--:--:--";
-    if (speed > 0) {
+    if (speed > 0 && !stalled) {
         const auto remaining = static_cast<std::int64_t>(total - static_cast<double>(downloaded));
         left = timeText(std::max<std::int64_t>(remaining, 0) / speed);
     }
@@ -324,12 +336,13 @@ std::chrono::milliseconds downloadDeadline(std::int64_t bytes) {
                                 kSlowestDownloadBytesPerSecond);
 }
 
-std::string probeDownloadSize(std::string_view address, const StopFlag* stop) {
+std::string probeDownloadSize(std::string_view address, std::string_view referer,
+                              const StopFlag* stop) {
     net::RequestCancel unused;
     const net::CancelScope scope(unused, [stop] { return stop != nullptr && stop->load(); });
     net::Request request;
     request.SetTimeouts(5000, 5000, 10000, 5000);
-    if (!request.Open("HEAD", address) || !request.Send()) {
+    if (!openUpdateRequest(request, "HEAD", address, referer) || !request.Send()) {
         return {};
     }
     const std::string block = request.GetHeader();

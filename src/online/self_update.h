@@ -41,11 +41,17 @@ struct ProgressView {
     std::string percentage;  // "x.y%"
 };
 
+// How long a download may bring no byte before its progress line counts it as stalled: while
+// bytes come, a report arrives every second.
+inline constexpr std::int64_t kProgressStallMs = 2000;
+
 // The view after `downloaded` bytes in `elapsedMs`, of `total` bytes whose size text is
 // `totalSizeText`. While no time has passed or the speed still reads 0, the speed shows
-// "<1KB/s" and the time left "--:--:--".
+// "<1KB/s" and the time left "--:--:--". `quietMs` is how long nothing has come since then:
+// from kProgressStallMs on, the speed is taken over elapsedMs + quietMs, so that it falls
+// towards 0 while the download stalls, and the time left shows "--:--:--".
 ProgressView progressView(std::int64_t downloaded, std::int64_t elapsedMs, double total,
-                          const std::string& totalSizeText);
+                          const std::string& totalSizeText, std::int64_t quietMs = 0);
 
 // The size a probe's Content-Length text gives (net::parseContentLength), when it lies within
 // kSmallestDownload..kLargestDownload; nothing otherwise.
@@ -55,9 +61,11 @@ std::optional<std::int64_t> acceptedDownloadSize(std::string_view contentLength)
 bool hasRoomFor(const std::string& directory, std::int64_t bytes);
 
 // HEAD of `address` (resolve 5 s, connect 5 s, send 10 s, receive 5 s; in all at most the
-// deadline of pages): its Content-Length text when the status is 200 or 206 and the line is
-// there; empty otherwise, also when `stop` is set meanwhile (the request then ends at once).
-std::string probeDownloadSize(std::string_view address, const StopFlag* stop = nullptr);
+// deadline of pages) with the download's header lines: its Content-Length text when the status
+// is 200 or 206 and the line is there; empty otherwise, also when `stop` is set meanwhile (the
+// request then ends at once).
+std::string probeDownloadSize(std::string_view address, std::string_view referer,
+                              const StopFlag* stop = nullptr);
 
 // The download's own deadline: kDownloadDeadlineBase, and one second more for every
 // kSlowestDownloadBytesPerSecond bytes of the file, counted up to kLargestDownload. Progress

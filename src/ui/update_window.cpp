@@ -18,6 +18,32 @@
 #include "ui/widgets/controls.h"
 
 namespace arlo::ui {
+namespace {
+
+// Says that no browser could be opened and shows `address` selected in a read-only field, for
+// the user to copy into one. Window-modal over `parent`; gone once closed.
+void showAddressToCopy(QWidget* parent, const QString& address) {
+    auto* box = new QDialog(parent);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setObjectName(QStringLiteral("地址框"));
+    box->setWindowTitle(kCaptionNotice);
+    box->setFont(uiFont(kDefaultFontPixels));
+    makeLabel(box, QStringLiteral("标签1"), {16, 16, 368, 24},
+              QStringLiteral("无法打开浏览器，请复制下面的地址到浏览器中打开："), uiFont(15));
+    EditBox* field =
+        makeEditBox(box, QStringLiteral("编辑框1"), {16, 48, 368, 24}, address, uiFont(15));
+    field->setReadOnly(true);
+    // All of it selected, its beginning in view.
+    field->setSelection(static_cast<int>(address.size()), -static_cast<int>(address.size()));
+    QPushButton* ok = makePushButton(box, QStringLiteral("按钮1"), {288, 88, 96, 32},
+                                     QStringLiteral("确定"), uiFont(15));
+    QObject::connect(ok, &QPushButton::clicked, box, &QDialog::accept);
+    setOuterGeometry(box, parent->geometry().topLeft() + QPoint(8, 120), QSize(400, 136), true);
+    box->open();
+    field->setFocus();
+}
+
+}  // namespace
 
 // What the workers share with the window: the window while it still wants their results, and
 // the stop flag. A worker posts under the lock, so the window cannot go away in between.
@@ -43,7 +69,7 @@ UpdateWindow::UpdateWindow(AppContext& context, online::VersionState version, QW
       mailbox_(std::make_shared<Mailbox>()) {
     mailbox_->receiver = this;
     environment_.executablePath = QCoreApplication::applicationFilePath();
-    environment_.openUrl = [](const QUrl& url) { QDesktopServices::openUrl(url); };
+    environment_.openUrl = [](const QUrl& url) { return QDesktopServices::openUrl(url); };
     environment_.signingKey = std::string(deploy::kUpdateSigningKey);
     environment_.pauses = online::DownloadPlan{}.pauses;
     setObjectName(QStringLiteral("更新窗口"));
@@ -79,6 +105,8 @@ UpdateWindow::UpdateWindow(AppContext& context, online::VersionState version, QW
     c_.update->setAutoDefault(false);
     c_.cancel->setAutoDefault(false);
     c_.timer = makeTimer(this, QStringLiteral("时钟1"));
+    c_.timer->setInterval(1000);
+    connect(c_.timer, &QTimer::timeout, this, &UpdateWindow::onTimer);
 
     connect(c_.manualDownload, &HyperlinkLabel::leftPressed, this,
             &UpdateWindow::onManualDownloadPressed);
@@ -96,10 +124,12 @@ void UpdateWindow::showEvent(QShowEvent* event) {
 }
 
 void UpdateWindow::done(int result) {
-    // Every way of closing a dialog (the frame's close box, Escape, close()) ends here.
-    if (!onCloseQuery()) {
+    // Every way of closing a dialog (the frame's close box, Escape, close()) ends here. While
+    // the question is asked, the update may end the window itself.
+    if (closed_ || !onCloseQuery() || closed_) {
         return;
     }
+    closed_ = true;
     onClosing();
     QDialog::done(result);
 }
@@ -129,8 +159,9 @@ bool UpdateWindow::onCloseQuery() {
 }
 
 void UpdateWindow::onClosing() {
-    // A download still under way makes no further attempt.
+    // A probe or download still under way ends, and its file with it.
     mailbox_->stop = true;
+    c_.timer->stop();
 }
 
 void UpdateWindow::onManualDownloadPressed() {
@@ -139,13 +170,18 @@ void UpdateWindow::onManualDownloadPressed() {
     if (!online::isWebAddress(version_.downloadAddress)) {
         return;
     }
-    environment_.openUrl(QUrl::fromEncoded(QByteArray::fromStdString(version_.downloadAddress)));
+    const QUrl address = QUrl::fromEncoded(QByteArray::fromStdString(version_.downloadAddress));
+    // Without a browser to open, the address is shown for copying and the window stays.
+    if (!environment_.openUrl(address)) {
+        showAddressToCopy(this, address.toString());
+        return;
+    }
     endProgram();
 }
 
 void UpdateWindow::onUpdateClicked() {
     c_.update->setEnabled(false);
-    c_.cancel->setEnabled(false);
+    resetProgress();
     c_.status->setText(QStringLiteral("分析文件..."));
     c_.status->resize(c_.progress->width(), c_.status->height());
     c_.statusVersion->hide();
@@ -167,7 +203,8 @@ void UpdateWindow::onUpdateClicked() {
     }
     // The probe may wait for seconds; the window stays responsive meanwhile.
     std::thread([mailbox = mailbox_, address = version_.downloadAddress] {
-        std::string length = online::probeDownloadSize(address, &mailbox->stop);
+        std::string length =
+            online::probeDownloadSize(address, deploy::kHostingSpaceHome, &mailbox->stop);
         mailbox->post([length = std::move(length)](UpdateWindow& w) { w.onProbed(length); });
     }).detach();
 }
@@ -192,6 +229,7 @@ void UpdateWindow::onProbed(const std::string& contentLength) {
     plan.signature = version_.signature;
     plan.publicKey = environment_.signingKey;
     plan.pauses = environment_.pauses;
+    c_.timer->start();
     // The worker keeps the lock too: it is let go only once the worker's file is gone.
     std::thread([mailbox = mailbox_, plan = std::move(plan), lock = lock_] {
         std::shared_ptr<online::DownloadFile> file = online::downloadUpdate(
@@ -205,26 +243,53 @@ void UpdateWindow::onProbed(const std::string& contentLength) {
 }
 
 void UpdateWindow::onProgress(std::int64_t done, std::int64_t elapsedMs) {
-    if (completed_ || c_.progress->value() == 100 ||
-        c_.status->text() == QStringLiteral("已完成")) {
+    if (completed_ || ending_) {
         return;
     }
-    const online::ProgressView view =
-        online::progressView(done, elapsedMs, static_cast<double>(totalBytes_), totalSizeText_);
+    // A new attempt starts again from fewer bytes; both are news.
+    if (done != lastDone_) {
+        quiet_.start();
+    }
+    lastDone_ = done;
+    lastElapsedMs_ = elapsedMs;
+    showProgress(
+        online::progressView(done, elapsedMs, static_cast<double>(totalBytes_), totalSizeText_));
+}
+
+void UpdateWindow::onTimer() {
+    // Reports come only when bytes do: a stalled download is shown from here.
+    if (completed_ || ending_ || lastDone_ < 0) {
+        return;
+    }
+    showProgress(online::progressView(lastDone_, lastElapsedMs_, static_cast<double>(totalBytes_),
+                                      totalSizeText_, quiet_.elapsed()));
+}
+
+void UpdateWindow::showProgress(const online::ProgressView& view) {
     c_.status->setText(QString::fromStdString(view.status));
     c_.progress->setValue(view.bar);
     c_.percentage->setText(QString::fromStdString(view.percentage));
+}
+
+void UpdateWindow::resetProgress() {
+    c_.progress->setValue(0);
+    c_.percentage->clear();
+    lastDone_ = -1;
+    lastElapsedMs_ = 0;
 }
 
 void UpdateWindow::onDownloaded(const std::shared_ptr<online::DownloadFile>& file) {
     if (ending_) {
         return;
     }
+    c_.timer->stop();
     if (!file) {
         updateFailed();
         return;
     }
+    // The file is put in place now: from here on there is nothing left to cancel.
     completed_ = true;
+    c_.cancel->setEnabled(false);
     c_.status->setText(QStringLiteral("已完成"));
     c_.progress->setValue(100);
     c_.percentage->setText(QStringLiteral("100%"));
@@ -260,14 +325,17 @@ void UpdateWindow::updateFailed() {
 
 void UpdateWindow::updateFailed(const QString& caption, const QString& text) {
     lock_.reset();
-    context_.notices->warn(caption, text);
+    c_.timer->stop();
+    resetProgress();
     c_.status->setText(QStringLiteral("自动更新失败"));
+    context_.notices->warn(caption, text);
     c_.update->setEnabled(true);
     c_.cancel->setEnabled(true);
 }
 
 void UpdateWindow::onCancelClicked() {
-    if (onCloseQuery()) {
+    // A download under way goes on while the question is asked, and may end the window.
+    if (onCloseQuery() && !closed_) {
         endProgram();
     }
 }

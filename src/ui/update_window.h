@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QElapsedTimer>
 #include <QUrl>
 #include <chrono>
 #include <cstdint>
@@ -19,6 +20,7 @@ class QTimer;
 namespace arlo::online {
 class DownloadFile;
 class UpdateLock;
+struct ProgressView;
 }  // namespace arlo::online
 
 namespace arlo::ui {
@@ -28,9 +30,10 @@ class Label;
 
 // The Update window: release notes of the newer version, the download's progress and the
 // buttons to update or not. The size probe and the download run on worker threads; their
-// results come back to the user-interface thread. However the window ends (the update done,
-// cancelled, closed, the manual download chosen), it finishes, and whoever opened it ends the
-// program then.
+// results come back to the user-interface thread. 取消 and the close box stay usable while
+// they run and end them. However the window ends (the update done, cancelled, closed, the
+// manual download opened in a browser), it finishes, and whoever opened it ends the program
+// then.
 class UpdateWindow final : public QDialog {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(UpdateWindow)
@@ -53,8 +56,9 @@ public:
     struct Environment {
         // The executable that is replaced and then started; the running one by default.
         QString executablePath;
-        // Opens an address in the user's browser; QDesktopServices by default.
-        std::function<void(const QUrl&)> openUrl;
+        // Opens an address in the user's browser, true when that worked; QDesktopServices by
+        // default.
+        std::function<bool(const QUrl&)> openUrl;
         // Base64 Ed25519 key that the downloaded file's signature must match; the build's.
         std::string signingKey;
         // Pauses between download attempts.
@@ -84,6 +88,9 @@ public slots:
     void onCancelClicked();
     // A download progress report: bytes so far, milliseconds since the download began.
     void onProgress(std::int64_t done, std::int64_t elapsedMs);
+    // Every second of a download: the progress line again, counting the time since the last
+    // bytes came.
+    void onTimer();
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -97,6 +104,9 @@ private:
     void onStarted(bool started);
     void updateFailed(const QString& caption, const QString& text);
     void updateFailed();
+    // An empty bar, no percentage and no report yet: how every attempt starts.
+    void resetProgress();
+    void showProgress(const online::ProgressView& view);
     // Finishes the window without asking.
     void endProgram();
     std::string runDirectory() const;
@@ -110,9 +120,15 @@ private:
     std::shared_ptr<online::UpdateLock> lock_;
     bool created_ = false;
     bool ending_ = false;
+    bool closed_ = false;
     bool completed_ = false;
     std::int64_t totalBytes_ = 0;
     std::string totalSizeText_;
+    // The latest progress report of this attempt (done < 0: none yet), and the time since
+    // its bytes came.
+    std::int64_t lastDone_ = -1;
+    std::int64_t lastElapsedMs_ = 0;
+    QElapsedTimer quiet_;
 };
 
 }  // namespace arlo::ui

@@ -60,6 +60,18 @@ TEST(GuestbookForm, theCaptchaAnswerReachesTheServiceAsTyped) {
     EXPECT_EQ(percentEncodeEveryByte(std::string("\0\xFF ", 3)), "%00%FF%20");
 }
 
+TEST(GuestbookForm, everyLineBreakOfTheMessageGoesAsOneCrLf) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"a\nb", "a\r\nb"},    {"a\rb", "a\r\nb"},         {"a\r\nb", "a\r\nb"},
+        {"\n\r", "\r\n\r\n"},  {"a\r\r\nb", "a\r\n\r\nb"}, {"\r\n\r\n", "\r\n\r\n"},
+        {"\nb\r", "\r\nb\r\n"}};
+    for (const auto& [typed, sent] : cases) {
+        EXPECT_EQ(
+            encodeGuestbookForm({typed, "n", "", "1"}).body,
+            "Yz0=lytj&Yz1=n1&Yz2=%6E&Yz3=%6E%A3%BA" + percentEncodeEveryByte(sent) + "&Yz4=1");
+    }
+}
+
 TEST(GuestbookForm, aFieldThatGbkCannotWrite_isNamedAndNothingIsEncoded) {
     const std::string emoji = "\xF0\x9F\x98\x80";
     const struct {
@@ -206,9 +218,10 @@ TEST_F(GuestbookService, everyKindOfCharacterGbkHolds_arrivesAsTyped) {
     for (char c = 0x20; c < 0x7F; ++c) {
         ascii += c;
     }
+    const std::string lines = "第一行\n第二行\t制表";
     const std::vector<std::string> samples = {
         ascii,
-        "第一行\n第二行\t制表",                           // line breaks and tabs
+        lines,                                            // line breaks and tabs
         "汉字：爱国，龘齉，亍丌",                         // GB2312 hanzi, rare ones too
         "丂亐乛乥瓧臈",                                   // GBK's extension hanzi (GBK/3, GBK/4)
         "、。·ˉˇ¨〃々—～‖…‘’“”〔〕〈〉《》「」『』【】",  // punctuation
@@ -233,7 +246,9 @@ TEST_F(GuestbookService, everyKindOfCharacterGbkHolds_arrivesAsTyped) {
     ASSERT_EQ(stored.size(), samples.size());
     for (std::size_t i = 0; i < samples.size(); ++i) {
         EXPECT_EQ(stored[i].nickname, "小明");
-        EXPECT_EQ(stored[i].text, "小明（10001）：" + samples[i]);
+        EXPECT_EQ(stored[i].text,
+                  "小明（10001）：" +
+                      (samples[i] == lines ? std::string("第一行\r\n第二行\t制表") : samples[i]));
     }
 }
 
@@ -277,6 +292,19 @@ TEST_F(GuestbookService, goingAwayCutsTheRequestUnderWay_andNoCallbackRuns) {
     gate_->open();
     // The captcha was never asked for.
     EXPECT_EQ(standin_.server().requests().size(), 1u);
+}
+
+TEST_F(GuestbookService, goingAwayDuringTheCaptchaRequest_runsNoCallback) {
+    holdAnswers([](const standin::Request& r) { return r.path == "/sjzx/ys_vf_img.aspx"; });
+    std::atomic<int> callbacks{0};
+    {
+        GuestbookClient client;
+        client.openSession();
+        client.loadCaptcha([&callbacks](net::Bytes) { ++callbacks; });
+        ASSERT_TRUE(gate_->waitUntilHolding(10s));
+    }
+    gate_->open();
+    EXPECT_EQ(callbacks.load(), 0);
 }
 
 }  // namespace

@@ -29,6 +29,8 @@ namespace {
 namespace fs = std::filesystem;
 using std::chrono::milliseconds;
 
+constexpr std::string_view kReferer = "http://space.arlo.invalid/";
+
 std::string fileContent(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
@@ -163,6 +165,18 @@ TEST(ProgressTexts, noTimeOrNoSpeedYetNeverDividesByZero) {
     EXPECT_EQ(instant.percentage, "81.9%");
 }
 
+TEST(ProgressTexts, fromTwoSecondsWithoutBytesTheSpeedFallsAndNoTimeIsLeft) {
+    // 1.5 MB of 3 MB came in 3 s (512K/s, 3 s left); then nothing for that long.
+    const std::pair<std::int64_t, std::string> cases[] = {
+        {1999, "512K/s" + std::string(22, ' ') + "00:00:03"},
+        {2000, "307K/s" + std::string(22, ' ') + "--:--:--"},
+        {597000, "3K/s" + std::string(22, ' ') + "--:--:--"}};
+    for (const auto& [quietMs, end] : cases) {
+        EXPECT_THAT(progressView(1572864, 3000, 3145728, "3 MB", quietMs).status,
+                    ::testing::EndsWith(std::string(12, ' ') + end));
+    }
+}
+
 TEST(SizeProbe, aDecimalLengthFrom1000To512MiBPassesAnythingElseFails) {
     const struct {
         const char* length;
@@ -203,7 +217,7 @@ protected:
     DownloadPlan plan() const {
         DownloadPlan p;
         p.address = address;
-        p.referer = "http://space.arlo.invalid/";
+        p.referer = kReferer;
         p.version = "1.2";
         p.expectedBytes = static_cast<std::int64_t>(payload.size());
         p.pauses = {milliseconds(10), milliseconds(20), milliseconds(40)};
@@ -245,17 +259,19 @@ protected:
 };
 
 TEST_F(SelfUpdate, theProbeReadsTheLengthOnlyFromAGoodAnswer) {
-    EXPECT_EQ(probeDownloadSize(address), std::to_string(payload.size()));
+    EXPECT_EQ(probeDownloadSize(address, kReferer), std::to_string(payload.size()));
     EXPECT_EQ(standin.server().requests().back().method, "HEAD");
     serve(payload, standin::DownloadFault::NotFound);
-    EXPECT_EQ(probeDownloadSize(address), "");
+    EXPECT_EQ(probeDownloadSize(address, kReferer), "");
     serve(payload, standin::DownloadFault::NoLength);
-    EXPECT_EQ(probeDownloadSize(address), "");
+    EXPECT_EQ(probeDownloadSize(address, kReferer), "");
     serve(payload, standin::DownloadFault::Size999);
-    EXPECT_EQ(probeDownloadSize(address), "999");
+    EXPECT_EQ(probeDownloadSize(address, kReferer), "999");
 }
 
-TEST_F(SelfUpdate, theDownloadSendsItsThreeHeadersInOrderAndReportsProgressWith123) {
+TEST_F(SelfUpdate, theProbeAndTheDownloadSendTheSameThreeHeadersInOrder_progressWith123) {
+    probeDownloadSize(address, kReferer);
+    const std::string probe = standin.server().requests().back().raw;
     std::mutex mutex;
     std::vector<std::pair<int, std::int64_t>> calls;
     const auto file =
@@ -270,6 +286,8 @@ TEST_F(SelfUpdate, theDownloadSendsItsThreeHeadersInOrderAndReportsProgressWith1
                              "\r\nAccept:*/*\r\nReferer:http://space.arlo.invalid/\r\nUser-Agent: "
                              "Mozilla/5.0 (Windows NT 6.1; WOW64; rv:23.0) Gecko/20100101 "
                              "Firefox/23.0\r\n\r\n"));
+    EXPECT_EQ(probe.substr(0, 5) + probe.substr(probe.find("\r\n")),
+              "HEAD " + got.raw.substr(got.raw.find("\r\n")));
     ASSERT_FALSE(calls.empty());
     EXPECT_EQ(calls.back(), std::make_pair(123, static_cast<std::int64_t>(payload.size())));
 }
@@ -331,7 +349,7 @@ TEST_F(SelfUpdate, aStalledDownloadEndsAtItsDeadlineOrWhenNoLongerWanted) {
         stop = true;
     });
     start = std::chrono::steady_clock::now();
-    EXPECT_EQ(probeDownloadSize("http://silent-probe.test/", &stop), "");
+    EXPECT_EQ(probeDownloadSize("http://silent-probe.test/", kReferer, &stop), "");
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(4));
     closeAgain.join();
 }
@@ -501,10 +519,11 @@ TEST_F(SelfUpdate, aRunningProgramReplacesItselfAndTheNewExecutableStarts) {
     EXPECT_TRUE(fileContent(exePath()) == payload);
     EXPECT_FALSE(fs::exists(tmpPath()));
     const fs::path marker = runDirectory + "/started.marker";
-    for (int i = 0; i < 200 && !fs::exists(marker); ++i) {
+    for (int i = 0; i < 200 && !fileContent(marker).ends_with('\n'); ++i) {
         std::this_thread::sleep_for(milliseconds(25));
     }
-    EXPECT_TRUE(fs::exists(marker));
+    // Out of the old program's session: ending that session does not end it.
+    EXPECT_THAT(fileContent(marker), ::testing::EndsWith(" own session\n"));
 }
 
 TEST_F(SelfUpdate, everyFaultLeavesTheOldExecutableByteForByte) {

@@ -31,13 +31,14 @@ int main(int argc, char** argv) {
     if (!lock.held()) {
         return lock.state() == online::UpdateLock::State::Busy ? 7 : 5;
     }
-    const auto size = online::acceptedDownloadSize(online::probeDownloadSize(address));
+    const std::string referer = "http://space.arlo.invalid/";
+    const auto size = online::acceptedDownloadSize(online::probeDownloadSize(address, referer));
     if (!size) {
         return 2;
     }
     online::DownloadPlan plan;
     plan.address = address;
-    plan.referer = "http://space.arlo.invalid/";
+    plan.referer = referer;
     plan.expectedBytes = *size;
     if (argc > 2) {
         const std::chrono::milliseconds pause(std::atoi(argv[2]));

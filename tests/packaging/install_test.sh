@@ -162,6 +162,8 @@ for name in libc6 libstdc++6 libqt6core6 libqt6widgets6 libqt6webenginewidgets6 
   grep -qxF "$name" "$work/depends-names" || fail "Depends lacks $name: $depends"
 done
 dependencies_met "$depends"
+[[ $(dpkg-deb -f "$deb" Recommends) == xdg-utils ]] ||
+  fail "Recommends is not xdg-utils: $(dpkg-deb -f "$deb" Recommends)"
 dpkg-deb -x "$deb" "$work/deb-root"
 same_windows "$work/deb-root/usr/bin/$program_name" deb
 finds_engine_and_emulator "$work/deb-root/usr/bin" "$work/deb-root/usr/$libdir/$package" \

@@ -1,6 +1,7 @@
 #include <QApplication>
 #include <QFile>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
@@ -43,8 +44,10 @@ private slots:
     void anotherUpdateUnderWay_isSaidAndNothingIsRequested();
     void aNewExecutableThatDiesAtOnce_isReportedAndTheWindowStays();
     void theProgressLineShowsSizeSpeedAndTimeLeft();
+    void eachAttemptStartsEmpty_aStallShowsNoTimeLeft_andCancelEndsIt();
     void cancelAndTheCloseBoxAsk_noKeepsTheWindow_yesEndsIt();
     void theManualDownloadLink_opensTheAddressAndEnds();
+    void withoutABrowser_theAddressIsShownToCopyAndTheWindowStays();
     void networkTextShowsAsItIs_andOnlyAWebAddressIsOpened();
 
 private:
@@ -97,7 +100,10 @@ std::unique_ptr<UpdateWindow> UpdateWindowTest::makeWindow() {
     auto window = std::make_unique<UpdateWindow>(context_, version);
     UpdateWindow::Environment& environment = window->environment();
     environment.executablePath = executable_;
-    environment.openUrl = [this](const QUrl& url) { opened_.push_back(url); };
+    environment.openUrl = [this](const QUrl& url) {
+        opened_.push_back(url);
+        return true;
+    };
     environment.signingKey.clear();
     environment.pauses = {std::chrono::milliseconds(10), std::chrono::milliseconds(20)};
     window->show();
@@ -112,7 +118,7 @@ void UpdateWindowTest::update_probesWithoutBlocking_downloads_replacesAndStartsT
     QCOMPARE(label("标签2")->width(), window_->controls().progress->width());
     QVERIFY(label("标签5")->isHidden());
     QVERIFY(!button("按钮1")->isEnabled());
-    QVERIFY(!button("按钮2")->isEnabled());
+    QVERIFY(button("按钮2")->isEnabled());
 
     QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 1, 10000);
     QCOMPARE(label("标签2")->text(), QStringLiteral("已完成"));
@@ -222,6 +228,35 @@ void UpdateWindowTest::theProgressLineShowsSizeSpeedAndTimeLeft() {
     QVERIFY(fileBytes(executable_) == oldExecutable_);
 }
 
+void UpdateWindowTest::eachAttemptStartsEmpty_aStallShowsNoTimeLeft_andCancelEndsIt() {
+    // The probe sees the error page's length too: the whole page comes, fills the bar and is
+    // refused.
+    standin::setReleaseDownload(standin_->server(),
+                                {payload_.toStdString(), standin::DownloadFault::HtmlPage});
+    QTest::mouseClick(button("按钮1"), Qt::LeftButton);
+    QTRY_COMPARE_WITH_TIMEOUT(notices_.entries().size(), std::size_t{1}, 10000);
+    QCOMPARE(window_->controls().progress->value(), 0);
+    QCOMPARE(window_->controls().percentage->text(), QString());
+
+    // Again: a third of the file, then nothing.
+    window_->environment().pauses.clear();
+    standin::setReleaseDownload(standin_->server(),
+                                {payload_.toStdString(), standin::DownloadFault::Stall, -1, true});
+    QSignalSpy finished(window_.get(), &QDialog::finished);
+    QTest::mouseClick(button("按钮1"), Qt::LeftButton);
+    QTRY_COMPARE_WITH_TIMEOUT(window_->controls().progress->value(), 33, 5000);
+    const QString reported = label("标签2")->text();
+    QTRY_VERIFY_WITH_TIMEOUT(label("标签2")->text() != reported &&
+                                 label("标签2")->text().endsWith(QStringLiteral("--:--:--")),
+                             5000);
+    QTest::mouseClick(button("按钮2"), Qt::LeftButton);
+    QCOMPARE(notices_.entries().back().text, QStringLiteral("是否退出更新？"));
+    QCOMPARE(finished.count(), 1);
+    QTRY_VERIFY_WITH_TIMEOUT(
+        !QFile::exists(runDirectory_->filePath(QStringLiteral("Arlo迷.exe.tmp"))), 5000);
+    QVERIFY(fileBytes(executable_) == oldExecutable_);
+}
+
 void UpdateWindowTest::cancelAndTheCloseBoxAsk_noKeepsTheWindow_yesEndsIt() {
     QSignalSpy finished(window_.get(), &QDialog::finished);
     notices_.queueAnswer(false);
@@ -261,12 +296,34 @@ void UpdateWindowTest::theManualDownloadLink_opensTheAddressAndEnds() {
     QVERIFY(notices_.entries().empty());
 }
 
+void UpdateWindowTest::withoutABrowser_theAddressIsShownToCopyAndTheWindowStays() {
+    // The desktop's own opener, which the offscreen platform lacks as a system without one does.
+    window_ = std::make_unique<UpdateWindow>(context_, window_->version());
+    window_->show();
+    QSignalSpy finished(window_.get(), &QDialog::finished);
+    QTest::mousePress(window_->controls().manualDownload, Qt::LeftButton);
+    auto* box = window_->findChild<QDialog*>(QStringLiteral("地址框"));
+    QVERIFY(box != nullptr && box->isVisible());
+    QCOMPARE(box->findChild<QLabel*>()->text(),
+             QStringLiteral("无法打开浏览器，请复制下面的地址到浏览器中打开："));
+    const auto* field = box->findChild<QLineEdit*>();
+    QCOMPARE(field->text().toStdString(), standin::downloadAddressFor("1.2"));
+    QVERIFY(field->isReadOnly());
+    QCOMPARE(field->selectedText(), field->text());
+    QTest::mouseClick(box->findChild<QPushButton*>(), Qt::LeftButton);
+    QCOMPARE(finished.count(), 0);
+    QVERIFY(window_->isVisible());
+}
+
 void UpdateWindowTest::networkTextShowsAsItIs_andOnlyAWebAddressIsOpened() {
     online::VersionState version = window_->version();
     version.latest = "9<span style=\"font-size:40px\">大</span>";
     version.downloadAddress = "file:///etc/passwd";
     window_ = std::make_unique<UpdateWindow>(context_, version);
-    window_->environment().openUrl = [this](const QUrl& url) { opened_.push_back(url); };
+    window_->environment().openUrl = [this](const QUrl& url) {
+        opened_.push_back(url);
+        return true;
+    };
     window_->show();
     for (const char* name : {"标签4", "标签5"}) {
         QCOMPARE(label(name)->textFormat(), Qt::PlainText);
