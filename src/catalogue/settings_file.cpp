@@ -85,9 +85,13 @@ std::optional<std::string> sectionName(std::string_view trimmedLine) {
     if (trimmedLine.empty() || trimmedLine.front() != '[') {
         return std::nullopt;
     }
-    const std::size_t close = trimmedLine.find(']');
-    std::string_view inner =
-        trimmedLine.substr(1, close == std::string_view::npos ? std::string_view::npos : close - 1);
+    // The "]" that closes the name is a character of its own, never the trail byte of a
+    // double-byte character (the GBK form of "乚" is 81 5D).
+    std::size_t close = 1;
+    while (close < trimmedLine.size() && trimmedLine[close] != ']') {
+        close += text::gbkCharLength(trimmedLine, close);
+    }
+    std::string_view inner = trimmedLine.substr(1, close - 1);
     return std::string(text::trimBlanks(inner));
 }
 

@@ -73,6 +73,11 @@ std::string removeSpaces(std::string_view text, Charset charset) {
         const std::size_t len = gbk ? gbkCharLength(text, i) : 1;
         out.append(text.substr(i, len));
         i += len;
+        // In malformed UTF-8 the bytes around a removed space can join into a new one
+        // ("\xE3" "\xE3\x80\x80" "\x80\x80"): it goes too.
+        if (!gbk && out.ends_with(kFullWidthUtf8)) {
+            out.resize(out.size() - kFullWidthUtf8.size());
+        }
     }
     return out;
 }

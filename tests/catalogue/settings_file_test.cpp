@@ -106,6 +106,25 @@ TEST_F(SettingsFileTest, keyIsAddedToAnExistingSectionAndNamesIgnoreAsciiCase) {
     EXPECT_EQ(readBytes(path), "[Main]\r\nOne=1\r\ntwo=2\r\n\r\n[Next]\r\nz=9\r\nw=5\r\n");
 }
 
+// A GBK trail byte may be "]" (乚 is 81 5D, 乛 81 5E): the name ends at a "]" of its own.
+TEST_F(SettingsFileTest, aSectionNameEndsAtABracketThatIsACharacter) {
+    const std::string path = (dir_ / "b.ini").string();
+    const std::pair<std::string, std::string> rows[] = {
+        {"乚", "1"},
+        {"a乚", "2"},
+        {"乚]", "?"},
+        {"乛", "4"},
+    };
+    for (const auto& [section, value] : rows) {
+        writeBytes(path, "[" + gbk(section) + "]\r\nk=" + value + "\r\n");
+        EXPECT_EQ(readProfileString(path, section, "k", "?"), value) << section;
+    }
+    writeBytes(path, "[" + gbk("乚") + "]x]\r\nk=5\r\n");
+    EXPECT_EQ(readProfileString(path, "乚", "k", "?"), "5");
+    EXPECT_TRUE(writeProfileString(path, "乚", "k", "6"));
+    EXPECT_EQ(readBytes(path), "[" + gbk("乚") + "]x]\r\nk=6\r\n");
+}
+
 TEST_F(SettingsFileTest, matchedQuotesAroundAValueAreRemovedAndOthersKept) {
     const std::string path = (dir_ / "q.ini").string();
     const std::pair<std::string, std::string> rows[] = {

@@ -24,6 +24,11 @@ TEST(Trim, removeSpacesEverywhere) {
     EXPECT_EQ(removeSpaces("a=1; b = 2"), "a=1;b=2");
     EXPECT_EQ(removeSpaces("a\xA1\xA1=1", Charset::Gbk), "a=1");
     EXPECT_EQ(removeSpaces("\xB0\xA1\xA1\xA1", Charset::Gbk), "\xB0\xA1");
+    // Bytes of malformed UTF-8 that join into a full-width space once one between them goes.
+    EXPECT_EQ(removeSpaces("a\xE3\xE3\x80\x80\x80\x80"
+                           "b"),
+              "ab");
+    EXPECT_EQ(removeSpaces("\xE3\x80 \x80\x80"), "\x80");
 }
 
 }  // namespace

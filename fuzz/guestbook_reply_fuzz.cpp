@@ -1,0 +1,58 @@
+// The guestbook reply, an untrusted GBK page (fields: the message, the reply). The verdict
+// agrees with a search by whole GBK characters (text::findText): the reply echoing the
+// message is an acceptance, the refusal text a wrong captcha. The form for the message
+// decodes back to what was typed.
+#include <string>
+
+#include "fuzz_support.h"
+#include "online/guestbook.h"
+#include "text/gbk.h"
+#include "text/markers.h"
+
+using arlo::fuzz::require;
+namespace online = arlo::online;
+namespace text = arlo::text;
+
+namespace {
+
+bool contains(std::string_view hay, std::string_view needle) {
+    return text::findText(hay, needle, 1, text::Case::Sensitive, text::Charset::Gbk) > 0;
+}
+
+std::string percentDecoded(std::string_view field) {
+    std::string out;
+    for (std::size_t i = 0; i < field.size(); ++i) {
+        const bool escape = field[i] == '%' && i + 2 < field.size();
+        out += escape
+                   ? static_cast<char>(std::stoi(std::string(field.substr(i + 1, 2)), nullptr, 16))
+                   : field[i];
+        i += escape ? 2 : 0;
+    }
+    return out;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const auto f = arlo::fuzz::fields(data, size, 2);
+    const std::string_view message = f[0].substr(0, 256);
+    const online::EncodedGuestbookForm form =
+        online::encodeGuestbookForm({.message = std::string(message), .captcha = "a&b"});
+    const std::string gbk =
+        form.refused == online::GuestbookField::None ? form.messageGbk : std::string(message);
+    if (form.refused == online::GuestbookField::None) {
+        require(text::gbkToUtf8(gbk) == message, "the message goes as typed");
+        const auto yz3 = form.body.find("&Yz3="), yz4 = form.body.find("&Yz4=");
+        require(percentDecoded(form.body.substr(yz3 + 5, yz4 - yz3 - 5)).ends_with(gbk) &&
+                    percentDecoded(form.body.substr(yz4 + 5)) == "a&b",
+                "the form decodes back to what was typed");
+    }
+    const std::string_view reply = f[1].substr(0, f[1].find('\0'));
+    const auto verdict = online::judgeGuestbookReply(f[1], gbk);
+    const std::string refusal = *text::utf8ToGbk(online::kWrongCaptchaText);
+    const auto expected = contains(reply, gbk)       ? online::GuestbookOutcome::Accepted
+                          : contains(reply, refusal) ? online::GuestbookOutcome::WrongCaptcha
+                                                     : online::GuestbookOutcome::Failed;
+    require(verdict == expected, "the verdict agrees with the search by characters");
+    return 0;
+}
