@@ -5,6 +5,7 @@
 
 #include "app/desktop_identity.h"
 #include "app/program.h"
+#include "app/qt_texts.h"
 #include "app/snapshot.h"
 #include "online/update_files.h"
 #include "ui/notices.h"
@@ -19,6 +20,7 @@ int run(int argc, char** argv) {
     // the windows are built.
     const arlo::ui::PictureFormatsLoader pictureFormats;
     QApplication::setApplicationName(QStringLiteral("Arlo迷"));
+    arlo::app::useChineseQtTexts();
     // The task bar matches the windows to the installed desktop entry; start-up gives them
     // the icon once the Main window has painted.
     arlo::app::setDesktopIdentity();

@@ -160,6 +160,7 @@ int EpisodeListController::episodeListRowCount() const {
 
 void EpisodeListController::forgetChosenEpisode() {
     chosen_ = {};
+    emit choiceCleared();
 }
 
 void EpisodeListController::chooseRow(const EpisodeListView& list, int row) {

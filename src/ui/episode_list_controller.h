@@ -38,7 +38,7 @@ public:
     // A left click on either list; `row` is -1 when the click left no row selected.
     void chooseRow(const EpisodeListView& list, int row);
     // The episode the last click chose; no number and no ids before the first, and after
-    // forgetChosenEpisode().
+    // forgetChosenEpisode(), which reports that no episode is chosen.
     const playback::ChosenEpisode& chosenEpisode() const { return chosen_; }
     void forgetChosenEpisode();
 
@@ -61,6 +61,8 @@ public:
 signals:
     // A row was chosen: the episode panel is to show its heading ("第N集") and title.
     void episodeChosen(const QString& heading, const QString& title);
+    // The choice was dropped: no episode is chosen, and loads for the last one are stale.
+    void choiceCleared();
     // A refresh's result is on screen (every refresh that was still current when it ended).
     void refreshShown();
     // A Mandarin-dubbed episode was chosen: its cover and its slide preview are to be loaded.

@@ -17,6 +17,14 @@ const QColor kHeadingBlue(0x00, 0x60, 0xC0);
 // The panel's place on the page; the controls below are placed in page coordinates.
 const QRect kPanelOnPage(0, 347, 393, 118);
 
+// What the panel says while no episode is chosen.
+QString seriesTitle() {
+    return QString::fromUtf8(catalogue::kSeriesTitle.data(),
+                             static_cast<qsizetype>(catalogue::kSeriesTitle.size()));
+}
+const QString kPreviewTimeUnchosen = QStringLiteral("预览图");
+const QString kPreviewStatusUnchosen = QStringLiteral("滑动预览");
+
 QRect onPanel(QRect onPage) {
     return onPage.translated(-kPanelOnPage.topLeft());
 }
@@ -47,11 +55,8 @@ void EpisodePanel::build(QWidget* page) {
     c_.seriesLogo = makePictureBox(this, QStringLiteral("图片框2"), onPanel({171, 347, 220, 90}),
                                    picturePath(QStringLiteral("series_logo.png")));
     c_.cover = makeDrawingPanel(this, QStringLiteral("画板1"), onPanel({9, 347, 160, 90}));
-    c_.episodeHeading =
-        makeLabel(this, QStringLiteral("标签4"), onPanel({176, 349, 205, 17}),
-                  QString::fromUtf8(catalogue::kSeriesTitle.data(),
-                                    static_cast<qsizetype>(catalogue::kSeriesTitle.size())),
-                  uiFont(16), kHeadingBlue);
+    c_.episodeHeading = makeLabel(this, QStringLiteral("标签4"), onPanel({176, 349, 205, 17}),
+                                  seriesTitle(), uiFont(16), kHeadingBlue);
     c_.episodeTitle = makeLabel(this, QStringLiteral("标签5"), onPanel({176, 366, 212, 37}),
                                 QString(), uiFont(14), QColor(0x00, 0x80, 0x00), true);
     c_.playButton = makeImageButton(this, QStringLiteral("超级按钮1"), onPanel({174, 405, 92, 31}),
@@ -74,12 +79,12 @@ void EpisodePanel::build(QWidget* page) {
     c_.letvButton->hide();
     c_.letvButton->setEnabled(false);
     c_.previewTime = makeLabel(this, QStringLiteral("标签7"), onPanel({9, 439, 55, 24}),
-                               QStringLiteral("预览图"), uiFont(13), kTeal);
+                               kPreviewTimeUnchosen, uiFont(13), kTeal);
     c_.previewSlider =
         makeProgressBar(this, QStringLiteral("进度条1"), onPanel({68, 445, 261, 13}), 1000);
     c_.previewSlider->setEnabled(false);
     c_.previewStatus = makeLabel(this, QStringLiteral("标签1"), onPanel({334, 439, 54, 24}),
-                                 QStringLiteral("滑动预览"), uiFont(13), kTeal);
+                                 kPreviewStatusUnchosen, uiFont(13), kTeal);
     // The series logo covers the panel until a row is chosen.
     c_.seriesLogo->raise();
 
@@ -105,12 +110,31 @@ void EpisodePanel::bindEvents() {
 }
 
 void EpisodePanel::showStartState() {
-    c_.cover->setBackgroundPicture(picturePath(QStringLiteral("default_preview.jpg")));
     // The preview picture moves into its frame, keeping its coordinates.
     const QRect pictureGeometry = c_.previewPicture->geometry();
     c_.previewPicture->setParent(c_.previewFrame);
     c_.previewPicture->setGeometry(pictureGeometry);
-    c_.previewPicture->hide();
+    showNothingChosen();
+}
+
+void EpisodePanel::showNothingChosen() {
+    c_.cover->setBackgroundPicture(picturePath(QStringLiteral("default_preview.jpg")));
+    c_.episodeHeading->setText(seriesTitle());
+    c_.episodeTitle->setWordWrap(true);
+    c_.episodeTitle->clear();
+    c_.previewSlider->setMaximum(1000);
+    c_.previewSlider->setValue(0);
+    c_.previewSlider->setEnabled(false);
+    c_.previewTime->setText(kPreviewTimeUnchosen);
+    c_.previewStatus->setText(kPreviewStatusUnchosen);
+    setTextColour(c_.previewStatus, kTeal);
+    for (QWidget* popup :
+         std::initializer_list<QWidget*>{c_.previewFrame, c_.previewPicture, c_.previewPointer}) {
+        popup->hide();
+    }
+    c_.previewPicture->setBackgroundPicture(QPixmap());
+    c_.seriesLogo->show();
+    c_.seriesLogo->raise();
 }
 
 void EpisodePanel::showEpisode(const QString& heading, const QString& title) {

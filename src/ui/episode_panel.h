@@ -47,8 +47,11 @@ public:
 
     const Controls& controls() const { return c_; }
 
-    // The default cover, and the popup's picture moved into its frame.
+    // The popup's picture moved into its frame, and the panel as showNothingChosen() leaves it.
     void showStartState();
+    // No episode is chosen: the series logo covers the panel again, which shows the series
+    // title, no episode title, the default cover and an idle preview slider, as at start-up.
+    void showNothingChosen();
     // A row was chosen: the panel shows from now on, with the episode's heading and title and
     // the preview slider back at its start.
     void showEpisode(const QString& heading, const QString& title);

@@ -45,6 +45,11 @@ MainWindow::MainWindow(AppContext& context) : context_(context) {
             &EpisodePanel::showNoPreviews);
     connect(episodeList_.get(), &EpisodeListController::previewNotWanted, preview_.get(),
             &PreviewController::chooseWithoutPreviews);
+    // What the panel shows and what Play plays agree: with the choice gone, so is its cover.
+    connect(episodeList_.get(), &EpisodeListController::choiceCleared, preview_.get(),
+            &PreviewController::chooseWithoutPreviews);
+    connect(episodeList_.get(), &EpisodeListController::choiceCleared, episodePanel_,
+            &EpisodePanel::showNothingChosen);
     navigation_ = std::make_unique<NavigationAdapter>(*this, *pages_, *listPanel_, *episodePanel_,
                                                       *episodeList_, context_);
     connect(navigation_.get(), &NavigationAdapter::playerLoaded, this,

@@ -246,13 +246,15 @@ void PlayerWindow::mouseMoveEvent(QMouseEvent* event) {
 }
 
 void PlayerWindow::setStayOnTop(bool onTop) {
-    const QPoint position = frameGeometry().topLeft();
-    const QSize clientSize = size();
+    const QRect client = geometry();
     const bool wasVisible = isVisible();
-    // Changing the flag re-creates the native window, hidden; bring it back unmoved.
+    // Changing the flag makes the native window anew, hidden. It comes back with its client
+    // area where it was, which a window manager frames as before. (Given the frame's position
+    // instead, the toolkit takes it for the client's as soon as it thinks it knows the new
+    // window's frame, which under some window managers it does before the window is framed:
+    // the window would creep up by its title bar.)
     setWindowFlag(Qt::WindowStaysOnTopHint, onTop);
-    move(position);
-    resize(clientSize);
+    setGeometry(client);
     if (wasVisible) {
         show();
     }

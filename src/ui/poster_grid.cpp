@@ -1,9 +1,11 @@
 #include "ui/poster_grid.h"
 
 #include <QEventLoop>
+#include <QHelpEvent>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTimer>
+#include <QToolTip>
 
 #include "catalogue/catalogue.h"
 #include "pictures/pictures.h"
@@ -115,6 +117,11 @@ void PosterGrid::prepareButton() {
     button_.setImages(normal, hover, normal);
     button_.setPlacementMode(skinned::kPlaceStretch);
     button_.setToolTip(QStringLiteral("点击播放"));
+    // The toolkit asks for a tip from the control that had the last move. When the mouse
+    // stops on the button, that may be the overlay, which held the mouse and hands it to the
+    // button only on the next move, or the poster the overlay came up over: the grid answers
+    // for them.
+    c_.posterGrid->installEventFilter(this);
     // The skinned button handles its own input before other watchers see it; the Main
     // window's watcher goes back in front so the button's moves still reach us.
     c_.posterPlayButton->installEventFilter(MouseWatcher::of(c_.posterPlayButton));
@@ -319,6 +326,19 @@ void PosterGrid::mainWindowMouseMove() {
         releaseCapture();
         hideOverlay();
     }
+}
+
+bool PosterGrid::eventFilter(QObject* watched, QEvent* event) {
+    if (watched != c_.posterGrid || event->type() != QEvent::ToolTip) {
+        return false;
+    }
+    const QPoint globalPos = static_cast<QHelpEvent*>(event)->globalPos();
+    QPushButton* button = c_.posterPlayButton;
+    if (!button->isVisible() || !isOnButton(globalPos)) {
+        return false;
+    }
+    QToolTip::showText(globalPos, button->toolTip(), button);
+    return true;
 }
 
 void PosterGrid::playClicked() {

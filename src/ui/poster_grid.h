@@ -74,6 +74,10 @@ signals:
     // The grid has its eighteen cells with their posters and titles.
     void setUpFinished();
 
+protected:
+    // Answers the tool tip asked over the grid while the cursor rests on the play button.
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     struct Cell {
         FramePanel* frame = nullptr;

@@ -1,5 +1,8 @@
 #include "ui/trailer_window.h"
 
+#include <QKeySequence>
+#include <QShortcut>
+
 #include "catalogue/catalogue.h"
 #include "deploy/deploy.h"
 #include "playback/player_page.h"
@@ -10,7 +13,7 @@
 namespace arlo::ui {
 
 TrailerWindow::TrailerWindow(const std::string& pagePath, QWidget* parent)
-    : QWidget(parent, Qt::Window) {
+    : QDialog(parent, Qt::Window) {
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QString::fromStdString(catalogue::Catalogue::builtIn().trailerTitle()));
     setFont(uiFont(kDefaultFontPixels));
@@ -20,6 +23,10 @@ TrailerWindow::TrailerWindow(const std::string& pagePath, QWidget* parent)
     browser->setObjectName(QStringLiteral("超文本浏览框1"));
     browser->setGeometry(-2, -2, 1124, 623);
     browser->setFocusPolicy(Qt::StrongFocus);
+
+    // The page view takes the keys it has the focus for, Escape too: the window catches
+    // Escape before it does.
+    new QShortcut(QKeySequence(Qt::Key_Escape), this, this, &QDialog::reject);
 
     // The page does not follow a resize, so the window keeps its size.
     setOuterGeometry(this, QPoint(50, 50), kTrailerWindowSize, true);

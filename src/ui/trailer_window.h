@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QWidget>
+#include <QDialog>
 
 #include <memory>
 #include <string>
@@ -14,8 +14,10 @@ namespace arlo::ui {
 inline constexpr QSize kTrailerWindowSize{1109, 652};
 
 // Plays the trailer of the upcoming movie: one page view filling the window, captioned with
-// the movie's title. No right-click hook and no Hook timer here.
-class TrailerWindow final : public QWidget {
+// the movie's title. No right-click hook and no Hook timer here. Like the program's other
+// modal windows it is a dialog: Escape closes it, also where no window manager draws a close
+// box.
+class TrailerWindow final : public QDialog {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(TrailerWindow)
 

@@ -6,7 +6,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 
 // A virtual X display (Xvfb) of the test's own, for tests and benchmarks that look at what
@@ -18,9 +20,11 @@ class VirtualDisplay final {
 public:
     VirtualDisplay() = default;
     ~VirtualDisplay() {
-        if (pid_ > 0) {
-            ::kill(pid_, SIGTERM);
-            ::waitpid(pid_, nullptr, 0);
+        for (const pid_t pid : {windowManager_, pid_}) {
+            if (pid > 0) {
+                ::kill(pid, SIGTERM);
+                ::waitpid(pid, nullptr, 0);
+            }
         }
     }
     VirtualDisplay(const VirtualDisplay&) = delete;
@@ -65,9 +69,37 @@ public:
         return true;
     }
 
+    // Starts openbox (which must be installed) on the display and waits up to ten seconds
+    // until it has taken the display over; false if it has not.
+    bool startWindowManager() {
+        windowManager_ = ::fork();
+        if (windowManager_ == 0) {
+            const int quiet = ::open("/dev/null", O_WRONLY);
+            ::dup2(quiet, 1);
+            ::dup2(quiet, 2);
+            ::execlp("openbox", "openbox", "--sm-disable", static_cast<char*>(nullptr));
+            ::_exit(127);
+        }
+        const std::string ask = "xprop -display " + display_ + " -root _NET_SUPPORTING_WM_CHECK";
+        for (int i = 0; i < 100 && windowManager_ > 0; ++i, ::usleep(100000)) {
+            FILE* answer = ::popen(ask.c_str(), "r");
+            char line[200] = {};
+            const bool up = answer != nullptr && std::fgets(line, sizeof line, answer) != nullptr &&
+                            std::strstr(line, "window id") != nullptr;
+            if (answer != nullptr) {
+                ::pclose(answer);
+            }
+            if (up) {
+                return true;
+            }
+        }
+        return false;
+    }
+
     const std::string& name() const { return display_; }
 
 private:
+    pid_t windowManager_ = -1;
     pid_t pid_ = -1;
     std::string display_;
 };

@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QFile>
+#include <QProgressBar>
 #include <QSignalSpy>
 #include <QStackedWidget>
 #include <QTest>
@@ -18,6 +19,7 @@
 #include "ui/notices.h"
 #include "ui/player_window.h"
 #include "ui/trailer_window.h"
+#include "ui/ui_look.h"
 #include "ui/widgets/controls.h"
 
 using namespace arlo;
@@ -55,6 +57,23 @@ QStringList itemsOf(const QComboBox* chooser) {
     return items;
 }
 
+// What the episode panel shows: texts, cover, slider, and which controls are seen.
+QStringList lookOf(const EpisodePanel::Controls& c) {
+    QStringList look{c.episodeHeading->text(),
+                     c.episodeTitle->text(),
+                     c.previewTime->text(),
+                     c.previewStatus->text(),
+                     textColour(c.previewStatus).name(),
+                     c.cover->backgroundSource(),
+                     QString::number(c.previewSlider->value())};
+    for (const QWidget* w : std::initializer_list<const QWidget*>{
+             c.seriesLogo, c.previewSlider, c.previewFrame, c.previewPicture, c.previewPointer}) {
+        look << w->objectName() + QString::number(w->isVisibleTo(w->window())) +
+                    QString::number(w->isEnabled());
+    }
+    return look;
+}
+
 }  // namespace
 
 class NavigationTest : public QObject {
@@ -69,6 +88,8 @@ private slots:
     void moviePlaysFromThePosterGridOnLeTVOnly();
     void playWithoutAFittingRowIsRefused();
     void languageChangeClearsTheChoiceAndThePlayerKeepsItsOwnList();
+    void languageChangeShowsNoEpisodeChosenAsAtStartUp_data();
+    void languageChangeShowsNoEpisodeChosenAsAtStartUp();
     void playAfterAClickBelowTheRowsIsRefused();
     void trailerOpensItsOwnModalWindow();
 
@@ -293,6 +314,28 @@ void NavigationTest::languageChangeClearsTheChoiceAndThePlayerKeepsItsOwnList() 
     QCOMPARE(itemsOf(p->sourceChooser()), QStringList{QStringLiteral("搜狐")});
     QCOMPARE(p->episodeChooser()->count(), cat().count(List::JapaneseTitles));
     QVERIFY(refusedTimes(2));
+}
+
+void NavigationTest::languageChangeShowsNoEpisodeChosenAsAtStartUp_data() {
+    QTest::addColumn<int>("from");
+    QTest::newRow("Japanese to Mandarin") << 0;
+    QTest::newRow("Mandarin to Japanese") << 1;
+}
+
+void NavigationTest::languageChangeShowsNoEpisodeChosenAsAtStartUp() {
+    QFETCH(int, from);
+    window_->showStartState();
+    const QStringList atStartUp = lookOf(*episode_);
+    choose(list_->languageChooser, from);
+    clickRow(list_->episodeList, 2);
+    QVERIFY(lookOf(*episode_) != atStartUp);
+    choose(list_->languageChooser, 1 - from);
+    QCOMPARE(lookOf(*episode_), atStartUp);
+    // The series logo lies over the panel again, and Play agrees: nothing is chosen.
+    QCOMPARE(window_->episodePanel().childAt(episode_->seriesLogo->geometry().center()),
+             episode_->seriesLogo);
+    QTest::mouseClick(episode_->playButton, Qt::LeftButton);
+    QVERIFY(player() == nullptr && refusedTimes(1));
 }
 
 void NavigationTest::playAfterAClickBelowTheRowsIsRefused() {

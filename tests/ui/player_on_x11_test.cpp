@@ -1,9 +1,11 @@
-// The first opening of the Player window on a real X server (Xvfb) with no window manager:
-// nothing activates windows there but the program itself, and the native window is made
-// again while the page view starts, which the offscreen platform never does.
+// The Player window on a real X server (Xvfb) with no window manager: nothing activates
+// windows there but the program itself, and the native window is made again while the page
+// view starts or a flag changes, which the offscreen platform never does. Then under openbox.
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QFile>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 #include <string>
@@ -41,21 +43,24 @@ class PlayerOnX11Test : public QObject {
     Q_OBJECT
 
 public:
-    explicit PlayerOnX11Test(bool onX11) : onX11_(onX11) {}
+    explicit PlayerOnX11Test(arlo::testing::VirtualDisplay* display) : display_(display) {}
 
 private slots:
     void initTestCase();
     void firstOpeningPlaysWithoutAWindowManager();
+    // The rows run in this order: the window manager stays once started.
+    void stayOnTopKeepsTheWindowWhereItIs_data();
+    void stayOnTopKeepsTheWindowWhereItIs();
 
 private:
     QByteArray page() const;
 
-    bool onX11_;
+    arlo::testing::VirtualDisplay* display_;
     QTemporaryDir folder_;
 };
 
 void PlayerOnX11Test::initTestCase() {
-    if (!onX11_) {
+    if (display_ == nullptr) {
         QSKIP("Xvfb is not installed");
     }
     QCOMPARE(QGuiApplication::platformName(), QStringLiteral("xcb"));
@@ -104,12 +109,47 @@ void PlayerOnX11Test::firstOpeningPlaysWithoutAWindowManager() {
     delete player;
 }
 
+void PlayerOnX11Test::stayOnTopKeepsTheWindowWhereItIs_data() {
+    QTest::addColumn<bool>("managed");
+    QTest::newRow("no window manager") << false;
+    QTest::newRow("openbox") << true;
+}
+
+void PlayerOnX11Test::stayOnTopKeepsTheWindowWhereItIs() {
+    QFETCH(bool, managed);
+    if (managed && (QStandardPaths::findExecutable(QStringLiteral("openbox")).isEmpty() ||
+                    !display_->startWindowManager())) {
+        QSKIP("openbox is not installed");
+    }
+    const std::string path = folder_.filePath(QStringLiteral("Arlo目录.htm")).toStdString();
+    playback::writePlayerPage(path, PageTemplate::SohuId, cat().value(List::JapaneseSohuIds, 3));
+    PlayerWindow player;
+    player.showPlayerPage(path, "搜狐");
+    player.restoreAndActivate();
+    QTRY_VERIFY_WITH_TIMEOUT(player.isActiveWindow(), 30000);
+    const QRect frame(QPoint(50, 50), kPlayerInitialSize);
+    // Under openbox once it framed the window and the outer size was made up.
+    QTRY_COMPARE(player.geometry().top() > player.frameGeometry().top(), managed);
+    QTRY_COMPARE(player.frameGeometry(), frame);
+    const QSize client = player.size();
+    auto* stayOnTop = player.findChild<QCheckBox*>(QStringLiteral("选择框1"));
+    for (int i = 1; i <= 10; ++i) {
+        QTest::mouseClick(stayOnTop, Qt::LeftButton);
+        QCOMPARE(player.windowFlags().testFlag(Qt::WindowStaysOnTopHint), i % 2 == 1);
+        QVERIFY(QTest::qWaitForWindowExposed(&player));
+        const auto off = [&] { return player.frameGeometry().topLeft() - frame.topLeft(); };
+        QTRY_VERIFY2(off().manhattanLength() <= 1, qPrintable(QString::number(off().y())));
+        QCOMPARE(player.size(), client);
+        QTest::qWait(300);  // a user's pause between clicks, in which the frame settles
+    }
+}
+
 int main(int argc, char** argv) {
     // Points Qt at its own Xvfb when it starts; without Xvfb the cases skip.
     arlo::testing::VirtualDisplay display;
     const bool onX11 = display.start();
     QApplication app(argc, argv);
-    PlayerOnX11Test test(onX11);
+    PlayerOnX11Test test(onX11 ? &display : nullptr);
     return QTest::qExec(&test, argc, argv);
 }
 

@@ -252,6 +252,28 @@ private slots:
         QVERIFY(!context_.state.mouseCaptured);
     }
 
+    // The mouse stops on the button after one move there, which the overlay holding the mouse
+    // takes (the button takes the mouse on the next), or after two.
+    void hover_theButtonShowsItsTipWhereverTheMouseStops_data() {
+        QTest::addColumn<int>("movesOnTheButton");
+        QTest::newRow("one") << 1;
+        QTest::newRow("two") << 2;
+    }
+    void hover_theButtonShowsItsTipWhereverTheMouseStops() {
+        QFETCH(int, movesOnTheButton);
+        showMoviePage();
+        bringIntoView(3);
+        QWidget* button = grid_->playButton();
+        QTest::mouseMove(grid_->poster(3), QPoint(20, 20));
+        QTest::mouseMove(grid_->poster(3), QPoint(30, 30));
+        for (int i = 0; i < movesOnTheButton; ++i) {
+            QTest::mouseMove(button, centreOf(button) + QPoint(i, i));
+        }
+        QTRY_COMPARE(QToolTip::text(), QStringLiteral("点击播放"));
+        QToolTip::hideText();
+        QTRY_VERIFY(!QToolTip::isVisible());
+    }
+
     void hover_aPosterWithoutPictureOrAHeldMouseShowsNoOverlay() {
         showMoviePage();
         bringIntoView(5);

@@ -18,6 +18,7 @@ class TrailerWindowTest : public QObject {
 
 private slots:
     void trailerReplacesThePlayerPageAndPlaysInAModalWindow();
+    void escapeClosesTheWindowAndUnblocksTheOthers();
 };
 
 void TrailerWindowTest::trailerReplacesThePlayerPageAndPlaysInAModalWindow() {
@@ -69,6 +70,19 @@ void TrailerWindowTest::trailerReplacesThePlayerPageAndPlaysInAModalWindow() {
     // Closing ends the window.
     window->close();
     QTRY_VERIFY(window.isNull());
+}
+
+void TrailerWindowTest::escapeClosesTheWindowAndUnblocksTheOthers() {
+    QTemporaryDir dir;
+    QWidget owner;
+    owner.show();
+    QPointer<TrailerWindow> window =
+        TrailerWindow::open(arlo::playback::playerPagePath(dir.path().toStdString()), &owner);
+    QVERIFY(QTest::qWaitForWindowActive(window));
+    // The key goes where the user's key goes: to the control with the focus, the page view.
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+    QTRY_VERIFY(window.isNull());
+    QCOMPARE(QApplication::activeModalWidget(), nullptr);
 }
 
 QTEST_MAIN(TrailerWindowTest)
