@@ -1,5 +1,7 @@
 #include "ui/episode_list_panel.h"
 
+#include <QKeyEvent>
+#include <QShortcut>
 #include <QSignalBlocker>
 #include <algorithm>
 
@@ -122,6 +124,38 @@ void EpisodeListPanel::bindEvents() {
         connect(chooser, &ComboBox::dropDownClosed, this,
                 [this, chooser] { emit dropDownClosed(chooser); });
     }
+    c_.episodeList->installEventFilter(this);
+    c_.resultList->installEventFilter(this);
+    // Anywhere in the window the header belongs to.
+    auto* find = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_F), c_.searchFrame);
+    find->setContext(Qt::WindowShortcut);
+    connect(find, &QShortcut::activated, this, &EpisodeListPanel::focusSearch);
+}
+
+bool EpisodeListPanel::eventFilter(QObject* watched, QEvent* event) {
+    const bool isList = watched == c_.episodeList || watched == c_.resultList;
+    if (!isList || event->type() != QEvent::KeyPress) {
+        return QWidget::eventFilter(watched, event);
+    }
+    const int key = static_cast<QKeyEvent*>(event)->key();
+    if (key != Qt::Key_Return && key != Qt::Key_Enter) {
+        return QWidget::eventFilter(watched, event);
+    }
+    auto* list = static_cast<EpisodeListView*>(watched);
+    if (const int row = list->currentRow(); row >= 0) {
+        if (list == c_.episodeList) {
+            emit episodeListClicked(row);
+        } else {
+            emit resultListClicked(row);
+        }
+    }
+    emit playRequested();
+    return true;
+}
+
+void EpisodeListPanel::focusSearch() {
+    c_.searchBox->setFocus(Qt::ShortcutFocusReason);
+    c_.searchBox->selectAll();
 }
 
 void EpisodeListPanel::showStartState() {

@@ -64,6 +64,8 @@ public:
     void showEpisodeCount(int count);
     // Parks the keyboard focus on the search icon, where it shows no caret and no mark.
     void parkFocus(Qt::FocusReason reason);
+    // Puts the keyboard into the search box with its text selected (Ctrl+F in the window).
+    void focusSearch();
 
 signals:
     void searchFocusIn();
@@ -72,12 +74,18 @@ signals:
     // A left click on the full list or the results list; `row` is -1 when it chose none.
     void episodeListClicked(int row);
     void resultListClicked(int row);
+    // Enter in a list: the list's current row, if it has one, is chosen as a click chooses it
+    // (reported as a click on that row), then the chosen episode is to be played.
+    void playRequested();
     // The user chose in a chooser, or chooseCategory() chose as the user does; setting a
     // chooser's index otherwise reports nothing.
     void categoryChosen(int index);
     void languageChosen(int index);
     // A chooser's drop-down list closed; a choice made in it is reported after this.
     void dropDownClosed(QComboBox* chooser);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void buildHeader(QWidget* header);

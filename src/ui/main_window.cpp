@@ -82,6 +82,7 @@ void MainWindow::bindEvents() {
     connect(list, &EpisodeListPanel::searchTextChanged, this, &MainWindow::onSearchTextChanged);
     connect(list, &EpisodeListPanel::episodeListClicked, this, &MainWindow::onEpisodeListClicked);
     connect(list, &EpisodeListPanel::resultListClicked, this, &MainWindow::onResultListClicked);
+    connect(list, &EpisodeListPanel::playRequested, this, &MainWindow::onPlayClicked);
     connect(list, &EpisodeListPanel::categoryChosen, this, &MainWindow::onCategoryChanged);
     connect(list, &EpisodeListPanel::languageChosen, this, &MainWindow::onLanguageChanged);
     connect(list, &EpisodeListPanel::dropDownClosed, this, &MainWindow::onChooserDropDownClosed);

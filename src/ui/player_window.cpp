@@ -4,8 +4,10 @@
 #include <QCursor>
 #include <QEvent>
 #include <QGuiApplication>
+#include <QKeySequence>
 #include <QLabel>
 #include <QResizeEvent>
+#include <QShortcut>
 #include <QSignalBlocker>
 #include <QTimer>
 
@@ -107,10 +109,34 @@ PlayerWindow::PlayerWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
         connect(chooser, &ComboBox::dropDownClosed, this, [this] { setFocus(); });
     }
     connect(stayOnTop_, &QCheckBox::clicked, this, [this](bool ticked) { setStayOnTop(ticked); });
+    bindKeys();
+    view_->setFullScreenHandler([this](bool on) { showFullScreenState(on); });
 
     setMouseTracking(true);
     setOuterGeometry(this, kFirstPosition, kPlayerInitialSize, false);
     applyOuterSizeLimits();
+}
+
+// The keys act wherever the keyboard is in the window, the page included: the page's input
+// widget is one of the window's own.
+void PlayerWindow::bindKeys() {
+    const auto bind = [this](const QList<QKeySequence>& keys, auto action) {
+        auto* shortcut = new QShortcut(this);
+        shortcut->setKeys(keys);
+        shortcut->setContext(Qt::WindowShortcut);
+        connect(shortcut, &QShortcut::activated, this, action);
+        return shortcut;
+    };
+    bind({QKeySequence(Qt::ALT | Qt::Key_Left), QKeySequence(Qt::Key_PageUp)},
+         &PlayerWindow::previousClicked);
+    bind({QKeySequence(Qt::ALT | Qt::Key_Right), QKeySequence(Qt::Key_PageDown)},
+         &PlayerWindow::nextClicked);
+    bind({QKeySequence(Qt::Key_F11)}, [this] { setFullScreen(!fullScreen_); });
+    // Outside full screen Esc stays the page's.
+    leaveFullScreenKey_ = bind({QKeySequence(Qt::Key_Escape)}, [this] { setFullScreen(false); });
+    leaveFullScreenKey_->setEnabled(false);
+    previousButton_->setToolTip(QStringLiteral("上一集（Alt+←，PageUp）"));
+    nextButton_->setToolTip(QStringLiteral("下一集（Alt+→，PageDown）"));
 }
 
 PlayerWindow::~PlayerWindow() {
@@ -232,6 +258,10 @@ bool PlayerWindow::event(QEvent* event) {
 
 void PlayerWindow::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
+    if (fullScreen_) {
+        browser_->setGeometry(rect());
+        return;
+    }
     const QSize outer = event->size() + frameExtent();
     applyLayout(layoutPlayerWindow(outer.width(), outer.height(), controlLayout()));
 }
@@ -243,6 +273,56 @@ void PlayerWindow::mouseMoveEvent(QMouseEvent* event) {
         QGuiApplication::restoreOverrideCursor();
     }
     QWidget::mouseMoveEvent(event);
+}
+
+void PlayerWindow::setFullScreen(bool on) {
+    if (!on && fullScreen_) {
+        view_->leaveFullScreen();
+    }
+    showFullScreenState(on);
+}
+
+void PlayerWindow::showFullScreenState(bool on) {
+    if (on == fullScreen_) {
+        return;
+    }
+    fullScreen_ = on;
+    leaveFullScreenKey_->setEnabled(on);
+    if (on) {
+        normalGeometry_ = geometry();
+        setBarVisible(false);
+        showFullScreen();
+        browser_->setGeometry(rect());
+        return;
+    }
+    showNormal();
+    setGeometry(normalGeometry_);
+    setBarVisible(true);
+    const QSize outer = size() + frameExtent();
+    applyLayout(layoutPlayerWindow(outer.width(), outer.height(), controlLayout()));
+}
+
+void PlayerWindow::setBarVisible(bool visible) {
+    for (QWidget* control :
+         std::initializer_list<QWidget*>{bottomBar_, previousButton_, nextButton_, episodeChooser_,
+                                         switchLabel_, sourceChooser_, stayOnTop_}) {
+        control->setVisible(visible);
+    }
+}
+
+void PlayerWindow::mouseDoubleClickEvent(QMouseEvent* event) {
+    // The bottom bar and the window's ground around its controls.
+    setFullScreen(!fullScreen_);
+    QWidget::mouseDoubleClickEvent(event);
+}
+
+void PlayerWindow::changeEvent(QEvent* event) {
+    // The window manager may take the window out of full screen by its own means.
+    if (event->type() == QEvent::WindowStateChange && fullScreen_ &&
+        !windowState().testFlag(Qt::WindowFullScreen)) {
+        setFullScreen(false);
+    }
+    QWidget::changeEvent(event);
 }
 
 void PlayerWindow::setStayOnTop(bool onTop) {

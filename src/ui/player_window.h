@@ -14,6 +14,7 @@
 class QCheckBox;
 class QComboBox;
 class QLabel;
+class QShortcut;
 class QTimer;
 
 namespace arlo::pageview {
@@ -88,6 +89,11 @@ public:
     ComboBox* sourceChooser() const { return sourceChooser_; }
     PlayerLayout controlLayout() const;
 
+    // Shows the page alone on the whole screen, or brings the window back to the place and
+    // size it had, with its bottom bar. The page is not loaded again either way. Leaving also
+    // takes the page out of a full screen of its own.
+    void setFullScreen(bool on);
+
 signals:
     void previousClicked();  // 超级按钮1
     void nextClicked();      // 超级按钮2
@@ -101,8 +107,13 @@ protected:
     bool event(QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
+    void bindKeys();
+    void showFullScreenState(bool on);
+    void setBarVisible(bool visible);
     void applyLayout(const PlayerLayout& layout);
     void applyOuterSizeLimits();
     QSize frameExtent() const;
@@ -119,7 +130,10 @@ private:
     QCheckBox* stayOnTop_ = nullptr;
     QTimer* hookTimer_ = nullptr;
     std::unique_ptr<pageview::PlayerHooks> hooks_;
-    bool activationWanted_ = false;  // asked to become active and not yet active since
+    bool activationWanted_ = false;            // asked to become active and not yet active since
+    bool fullScreen_ = false;                  // the page alone on the whole screen
+    QRect normalGeometry_;                     // where the window was before it filled the screen
+    QShortcut* leaveFullScreenKey_ = nullptr;  // Esc, only while the screen is filled
 };
 
 }  // namespace arlo::ui

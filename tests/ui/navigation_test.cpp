@@ -92,6 +92,7 @@ private slots:
     void languageChangeShowsNoEpisodeChosenAsAtStartUp();
     void playAfterAClickBelowTheRowsIsRefused();
     void trailerOpensItsOwnModalWindow();
+    void keysPlayFromTheListAndFindTheSearchBox();
 
 private:
     QByteArray page() const;
@@ -122,6 +123,27 @@ void NavigationTest::init() {
 
 void NavigationTest::cleanup() {
     fixture_.close();
+}
+
+void NavigationTest::keysPlayFromTheListAndFindTheSearchBox() {
+    choose(list_->languageChooser, 1);
+    // Enter plays the row the keyboard is on, as a click and the play button do.
+    list_->episodeList->setFocus();
+    list_->episodeList->setCurrentRow(3);
+    QTest::keyClick(list_->episodeList, Qt::Key_Down);
+    QTest::keyClick(list_->episodeList, Qt::Key_Return);
+    QVERIFY(player() != nullptr);
+    QTRY_COMPARE(player()->windowTitle(),
+                 QStringLiteral("正在播放：  第5集  ") + value(List::MandarinTitles, 5));
+    // Ctrl+F from elsewhere in the window: the caret in the search box, its text selected.
+    window_->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(window_));
+    list_->searchBox->setFocus();
+    QTest::keyClicks(list_->searchBox, QStringLiteral("12"));
+    list_->searchIcon->setFocus();
+    QTest::keyClick(list_->searchIcon, Qt::Key_F, Qt::ControlModifier);
+    QTRY_VERIFY(list_->searchBox->hasFocus());
+    QCOMPARE(list_->searchBox->selectedText(), QStringLiteral("12"));
 }
 
 QByteArray NavigationTest::page() const {

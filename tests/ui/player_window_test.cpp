@@ -1,8 +1,11 @@
+#include <cstdlib>
+
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDeadlineTimer>
 #include <QFile>
+#include <QKeySequence>
 #include <QPointer>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -59,6 +62,9 @@ private slots:
     void closedDropDownHandsFocusToTheWindow();
     void stayOnTopKeepsPlaceAndSize();
     void showingPageHooksItUnlessItPlaysFromIqiyi();
+    void keysMoveBetweenEpisodesAlsoFromThePage_data();
+    void keysMoveBetweenEpisodesAlsoFromThePage();
+    void fullScreenShowsThePageAloneAndComesBackToItsPlace();
 
 private:
     template <class T>
@@ -290,6 +296,67 @@ void PlayerWindowTest::showingPageHooksItUnlessItPlaysFromIqiyi() {
     QVERIFY(!timer->isActive());
     QCOMPARE(timer->interval(), 0);
     QVERIFY(!hook.installed());
+}
+
+void PlayerWindowTest::keysMoveBetweenEpisodesAlsoFromThePage_data() {
+    QTest::addColumn<QKeySequence>("keys");
+    QTest::addColumn<int>("step");  // -1 previous, 1 next, 0 neither
+    QTest::newRow("Alt+Left") << QKeySequence(Qt::ALT | Qt::Key_Left) << -1;
+    QTest::newRow("PageUp") << QKeySequence(Qt::Key_PageUp) << -1;
+    QTest::newRow("Alt+Right") << QKeySequence(Qt::ALT | Qt::Key_Right) << 1;
+    QTest::newRow("PageDown") << QKeySequence(Qt::Key_PageDown) << 1;
+    QTest::newRow("Right alone is the page's") << QKeySequence(Qt::Key_Right) << 0;
+}
+
+void PlayerWindowTest::keysMoveBetweenEpisodesAlsoFromThePage() {
+    QFETCH(QKeySequence, keys);
+    QFETCH(int, step);
+    QWidget* page = window_->pageView().widget();
+    if (window_->pageView().hasEngine()) {  // the engine makes the input widget for a page
+        QTemporaryDir dir;
+        const std::string path = arlo::playback::playerPagePath(dir.path().toStdString());
+        arlo::playback::writePlayerPage(path, arlo::playback::PageTemplate::Iqiyi, "ab12");
+        window_->showPlayerPage(path, "爱奇艺");
+        QVERIFY(loadFinished(window_->pageView()));
+        QTRY_VERIFY(page->focusProxy() != nullptr);
+    }
+    window_->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(window_));
+    QSignalSpy previous(window_.data(), &PlayerWindow::previousClicked);
+    QSignalSpy next(window_.data(), &PlayerWindow::nextClicked);
+    QWidget* input = page->focusProxy() != nullptr ? page->focusProxy() : page;
+    input->setFocus();
+    QTest::keySequence(input, keys);
+    QCOMPARE(next.count() - previous.count(), step);
+    QCOMPARE(next.count() + previous.count(), std::abs(step));
+}
+
+void PlayerWindowTest::fullScreenShowsThePageAloneAndComesBackToItsPlace() {
+    window_->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(window_));
+    const QRect place = window_->geometry();
+    const PlayerLayout layout = window_->controlLayout();
+    QWidget* bar = control<QWidget>("外形框1");
+    QWidget* chooser = control<QWidget>("组合框1");
+    int loads = 0;
+    window_->pageView().setLoadFinishedHandler([&loads](bool) { ++loads; });
+    // In by F11 or a double-click on the bar; out by Esc or F11.
+    for (const auto& [byKey, out] : {std::pair{true, Qt::Key_Escape}, {false, Qt::Key_F11}}) {
+        byKey ? QTest::keyClick(window_, Qt::Key_F11) : QTest::mouseDClick(bar, Qt::LeftButton);
+        QTRY_VERIFY(window_->isFullScreen());
+        QTRY_COMPARE(window_->pageView().widget()->geometry(), window_->rect());
+        QVERIFY(!bar->isVisible() && !chooser->isVisible());
+        QTest::keyClick(window_, out);
+        QTRY_VERIFY(!window_->isFullScreen());
+        QTRY_COMPARE(window_->geometry(), place);
+        QTRY_VERIFY(window_->controlLayout() == layout);
+        QVERIFY(bar->isVisible() && chooser->isVisible());
+    }
+    // Outside full screen Esc neither closes the window nor changes it.
+    QTest::keyClick(window_, Qt::Key_Escape);
+    QVERIFY(window_->isVisible() && !window_->isFullScreen());
+    QCOMPARE(loads, 0);
+    window_->pageView().setLoadFinishedHandler({});
 }
 
 QTEST_MAIN(PlayerWindowTest)

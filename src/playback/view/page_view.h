@@ -37,6 +37,15 @@ public:
 
     // Whether a browser engine stands behind this view (false: a notice is shown instead).
     virtual bool hasEngine() const = 0;
+
+    // The page asked to show its content on the whole screen (`on`) or to stop doing so; the
+    // view has granted it and the window decides how it shows. A view without an engine
+    // never asks.
+    virtual void setFullScreenHandler(std::function<void(bool on)> /*handler*/) {}
+
+    // Takes the page out of its own full-screen state, if it is in one; the page then reports
+    // the change through the full-screen handler.
+    virtual void leaveFullScreen() {}
 };
 
 // Creates a page view inside `parent`. When the engine library cannot be loaded, the view

@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <QPointer>
 #include <QUrl>
+#include <QWebEngineFullScreenRequest>
 #include <QWebEnginePage>
 #include <QWebEngineScript>
 #include <QWebEngineScriptCollection>
@@ -85,6 +86,8 @@ public:
         s->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, true);
         s->setAttribute(QWebEngineSettings::PlaybackRequiresUserGesture, false);
         s->setAttribute(QWebEngineSettings::NavigateOnDropEnabled, false);
+        // A player's own full-screen button fills the screen; the window shows it so.
+        s->setAttribute(QWebEngineSettings::FullScreenSupportEnabled, true);
         setUrlRequestInterceptor(gate_);
 
         QWebEngineScript emulator;
@@ -144,6 +147,13 @@ public:
                 loadFinished_(ok);
             }
         });
+        QObject::connect(page_, &QWebEnginePage::fullScreenRequested, view_,
+                         [this](QWebEngineFullScreenRequest request) {
+                             request.accept();
+                             if (fullScreen_) {
+                                 fullScreen_(request.toggleOn());
+                             }
+                         });
     }
     ~WebEnginePageView() override { delete view_.data(); }
 
@@ -178,10 +188,20 @@ public:
 
     bool hasEngine() const override { return true; }
 
+    void setFullScreenHandler(std::function<void(bool)> handler) override {
+        fullScreen_ = std::move(handler);
+    }
+
+    void leaveFullScreen() override {
+        // Outside full screen the action does nothing.
+        page_->triggerAction(QWebEnginePage::ExitFullScreen);
+    }
+
 private:
     QPointer<QWebEngineView> view_;
     PlayerPage* page_;
     std::function<void(bool)> loadFinished_;
+    std::function<void(bool)> fullScreen_;
 };
 
 }  // namespace
