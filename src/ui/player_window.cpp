@@ -223,8 +223,11 @@ void PlayerWindow::applyLayout(const PlayerLayout& layout) {
 
 // Outer sizes include the frame that the window system draws; before the window is shown,
 // and on systems that draw none, the frame is empty and the client area has the whole size.
+// Back from full screen, the window manager frames the window again some time after it has
+// its size back; until then the frame it had before stands in.
 QSize PlayerWindow::frameExtent() const {
-    return frameGeometry().size() - size();
+    const QSize frame = frameGeometry().size() - size();
+    return frame.isNull() && !fullScreen_ ? normalFrame_ : frame;
 }
 
 void PlayerWindow::applyOuterSizeLimits() {
@@ -290,6 +293,7 @@ void PlayerWindow::showFullScreenState(bool on) {
     leaveFullScreenKey_->setEnabled(on);
     if (on) {
         normalGeometry_ = geometry();
+        normalFrame_ = frameExtent();
         setBarVisible(false);
         showFullScreen();
         browser_->setGeometry(rect());
