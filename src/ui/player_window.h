@@ -133,7 +133,7 @@ private:
     bool activationWanted_ = false;            // asked to become active and not yet active since
     bool fullScreen_ = false;                  // the page alone on the whole screen
     QRect normalGeometry_;                     // where the window was before it filled the screen
-    QSize normalFrame_;                        // the frame it had then
+    QSize normalFrame_{0, 0};                  // the frame it had then
     QShortcut* leaveFullScreenKey_ = nullptr;  // Esc, only while the screen is filled
 };
 

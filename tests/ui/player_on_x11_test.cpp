@@ -142,6 +142,9 @@ void PlayerOnX11Test::stayOnTopKeepsTheWindowWhereItIs() {
         QCOMPARE(player.size(), client);
         QTest::qWait(300);  // a user's pause between clicks, in which the frame settles
     }
+    // The outer size limits count the frame the window has, none without a window manager.
+    QCOMPARE(player.minimumSize() + (player.frameGeometry().size() - player.size()),
+             arlo::ui::kPlayerMinimumSize);
 }
 
 int main(int argc, char** argv) {
