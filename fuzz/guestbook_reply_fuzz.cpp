@@ -31,6 +31,21 @@ std::string percentDecoded(std::string_view field) {
     return out;
 }
 
+// The message as the form sends it: every line break (CR LF, a lone CR, a lone LF) one CR LF.
+std::string asSent(std::string_view typed) {
+    std::string lf;
+    for (std::size_t i = 0; i < typed.size(); ++i) {
+        const bool crlf = typed[i] == '\r' && i + 1 < typed.size() && typed[i + 1] == '\n';
+        lf += typed[i] == '\r' ? '\n' : typed[i];
+        i += crlf ? 1 : 0;
+    }
+    std::string out;
+    for (const char c : lf) {
+        out += c == '\n' ? std::string("\r\n") : std::string(1, c);
+    }
+    return out;
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -41,7 +56,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string gbk =
         form.refused == online::GuestbookField::None ? form.messageGbk : std::string(message);
     if (form.refused == online::GuestbookField::None) {
-        require(text::gbkToUtf8(gbk) == message, "the message goes as typed");
+        require(text::gbkToUtf8(gbk) == asSent(message), "the message goes as typed");
         const auto yz3 = form.body.find("&Yz3="), yz4 = form.body.find("&Yz4=");
         require(percentDecoded(form.body.substr(yz3 + 5, yz4 - yz3 - 5)).ends_with(gbk) &&
                     percentDecoded(form.body.substr(yz4 + 5)) == "a&b",
