@@ -2,35 +2,16 @@
 // (fields: block, jar, path), through Fetch against a closed loopback port. The sent block
 // starts with the caller's, holds every default line, and what was added holds no control
 // byte: neither the address nor the jar can start header lines of their own.
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <string>
 
+#include "closed_port.h"
 #include "fuzz_support.h"
 #include "net/cookies.h"
 #include "net/page_fetcher.h"
 #include "text/split.h"
 
 using arlo::fuzz::require;
-
-namespace {
-
-int closedPort() {
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in addr{};
-    addr.sin_family = AF_INET;
-    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof addr;
-    ::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
-    ::getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &length);
-    ::close(fd);
-    return ntohs(addr.sin_port);
-}
-
-}  // namespace
+using arlo::net::test_support::closedPort;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     static const std::string origin = "http://127.0.0.1:" + std::to_string(closedPort()) + "/";
