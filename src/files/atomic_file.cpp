@@ -262,4 +262,16 @@ int removeStaleTemporaries(const std::string& path) {
     return removed;
 }
 
+bool makeOwnFolder(const std::string& folder) {
+    struct stat info {};
+    if (::stat(folder.c_str(), &info) == 0) {
+        return S_ISDIR(info.st_mode);
+    }
+    const auto slash = folder.find_last_of('/');
+    if (slash != std::string::npos && slash > 0 && !makeOwnFolder(folder.substr(0, slash))) {
+        return false;
+    }
+    return ::mkdir(folder.c_str(), 0700) == 0 || errno == EEXIST;
+}
+
 }  // namespace arlo::files

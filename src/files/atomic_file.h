@@ -31,4 +31,8 @@ std::error_code replaceFileAtomically(const std::string& path, std::string_view 
 // is writing included, is left alone. Returns how many were removed.
 int removeStaleTemporaries(const std::string& path);
 
+// Makes `folder` and any missing parent, each readable by its owner only. True when the
+// folder is there afterwards.
+bool makeOwnFolder(const std::string& folder);
+
 }  // namespace arlo::files

@@ -101,20 +101,6 @@ std::string environment(const char* name) {
     return value != nullptr ? std::string(value) : std::string();
 }
 
-// Makes `folder` and any missing parent, each readable by its owner only. True when the
-// folder is there afterwards.
-bool makeFolder(const std::string& folder) {
-    struct stat info {};
-    if (::stat(folder.c_str(), &info) == 0) {
-        return S_ISDIR(info.st_mode);
-    }
-    const auto slash = folder.find_last_of('/');
-    if (slash != std::string::npos && slash > 0 && !makeFolder(folder.substr(0, slash))) {
-        return false;
-    }
-    return ::mkdir(folder.c_str(), 0700) == 0 || errno == EEXIST;
-}
-
 }  // namespace
 
 std::vector<std::string> playerPageFolders(std::string_view runDirectory) {
@@ -147,7 +133,7 @@ PlacedPage placePlayerPage(const std::string& previousPath, const std::vector<st
             placed.path = path;
         }
         // The run directory is the program's own; a per-user folder is made when missing.
-        if (i > 0 && !makeFolder(folders[i])) {
+        if (i > 0 && !files::makeOwnFolder(folders[i])) {
             continue;
         }
         if (writePlayerPage(path, which, playId) == PageWrite::Written) {

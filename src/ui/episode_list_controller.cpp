@@ -122,6 +122,7 @@ void EpisodeListController::apply(catalogue::RefreshResult result) {
     if (result.searching) {
         const std::size_t count = result.matches.size();
         c().resultList->setRows(language, std::move(result.matches));
+        c().resultList->episodes().setPlayed(shownListHistory().played);
         c().resultCount->setText(fromUtf8(catalogue::resultCountCaption(count)));
         c().resultCount->show();
         c().nothingFound->setVisible(count == 0);
@@ -137,6 +138,40 @@ void EpisodeListController::apply(catalogue::RefreshResult result) {
 void EpisodeListController::fillFullListIfEmpty(const catalogue::RowSnapshot& rows) {
     if (c().episodeList->episodes().rowCount() == 0) {
         c().episodeList->setRows(rows);
+        showHistory(true);
+    }
+}
+
+const catalogue::ListHistory& EpisodeListController::shownListHistory() const {
+    return history_.of(panel_.languageIndex() != 0 ? catalogue::kLanguageMandarin
+                                                   : catalogue::kLanguageJapanese);
+}
+
+void EpisodeListController::showHistory(bool scroll) {
+    const catalogue::ListHistory& shown = shownListHistory();
+    c().episodeList->episodes().setPlayed(shown.played);
+    c().resultList->episodes().setPlayed(shown.played);
+    EpisodeListView& list = *c().episodeList;
+    if (scroll && shown.last >= 0 && shown.last < list.episodes().rowCount() &&
+        list.currentRow() < 0) {
+        list.scrollTo(list.episodes().index(shown.last, kColumnNumber),
+                      QAbstractItemView::PositionAtCenter);
+    }
+}
+
+void EpisodeListController::loadHistory(const std::string& path) {
+    history_ = catalogue::readHistory(path);
+    historyPath_ = path;
+    showHistory(true);
+}
+
+void EpisodeListController::recordPlay(std::string_view language, int number) {
+    if (!history_.recordPlay(language, number - 1)) {
+        return;
+    }
+    showHistory(false);
+    if (!historyPath_.empty()) {
+        catalogue::writeHistory(historyPath_, history_);
     }
 }
 

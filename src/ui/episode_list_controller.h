@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "catalogue/list_refresh.h"
+#include "catalogue/watch_history.h"
 #include "playback/navigation.h"
 #include "ui/app_context.h"
 #include "ui/episode_list_panel.h"
@@ -55,6 +56,15 @@ public:
     void clearEpisodeList();
     int episodeListRowCount() const;
 
+    // Where the user left off: the history file is read (a missing or damaged one is an empty
+    // history), the played episodes are marked in the lists, and the last one played of the
+    // list shown is scrolled into view unless a row is chosen there already.
+    void loadHistory(const std::string& path);
+    // A playback start of episode `number` (1-based) of the dub list of `language` ("日语"
+    // or "国语"): remembered, marked, and the history file written whole.
+    void recordPlay(std::string_view language, int number);
+    const catalogue::WatchHistory& history() const { return history_; }
+
     // True while the box shows the grey "查找" that only invites a search.
     bool showsPlaceholder() const;
 
@@ -80,11 +90,16 @@ private:
     void showIfCurrent(catalogue::RefreshResult result);
     void apply(catalogue::RefreshResult result);
     void fillFullListIfEmpty(const catalogue::RowSnapshot& rows);
+    const catalogue::ListHistory& shownListHistory() const;
+    // Marks the played episodes in both lists; with `scroll`, brings the last one into view.
+    void showHistory(bool scroll);
 
     EpisodeListPanel& panel_;
     AppContext& context_;
     playback::ChosenEpisode chosen_;
     std::array<catalogue::RowSnapshot, 2> languages_;
+    catalogue::WatchHistory history_;
+    std::string historyPath_;  // empty until the history is read; nothing is written before
     // Last member: it stops its worker before anything the worker reports to goes away.
     catalogue::ListRefresher refresher_;
 };

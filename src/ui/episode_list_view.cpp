@@ -66,6 +66,13 @@ void EpisodeListModel::reset(catalogue::RowSnapshot rows, std::vector<std::size_
     endResetModel();
 }
 
+void EpisodeListModel::setPlayed(std::vector<bool> played) {
+    played_ = std::move(played);
+    if (count_ > 0) {
+        emit dataChanged(index(0, kColumnNumber), index(count_ - 1, kColumnNumber), {kPlayedRole});
+    }
+}
+
 QString EpisodeListModel::cell(int row, int column) const {
     if (row < 0 || row >= count_) {
         return {};
@@ -84,6 +91,14 @@ int EpisodeListModel::columnCount(const QModelIndex& parent) const {
 }
 
 QVariant EpisodeListModel::data(const QModelIndex& index, int role) const {
+    if (role == kPlayedRole) {
+        if (!index.isValid() || index.column() != kColumnNumber || index.row() >= count_) {
+            return false;
+        }
+        const auto row = static_cast<std::size_t>(index.row());
+        const std::size_t listRow = all_ ? row : shown_[row];
+        return listRow < played_.size() && played_[listRow];
+    }
     if (!index.isValid() || (role != Qt::DisplayRole && role != Qt::ToolTipRole)) {
         return {};
     }
@@ -206,8 +221,12 @@ void EpisodeCellDelegate::paint(QPainter* painter, const QStyleOptionViewItem& o
           (QStyleOptionViewItem::WrapText | QStyleOptionViewItem::HasCheckIndicator |
            QStyleOptionViewItem::HasDecoration)) &&
         !cell.text.contains(QLatin1Char('\n')) && !cell.text.contains(QChar::LineSeparator);
+    const bool played = index.data(kPlayedRole).toBool();
     if (!plain) {
         QStyledItemDelegate::paint(painter, option, index);
+        if (played) {
+            paintPlayedMark(painter, cell);
+        }
         return;
     }
     // A cell with neither icon nor check box gives its text the whole cell.
@@ -246,6 +265,26 @@ void EpisodeCellDelegate::paint(QPainter* painter, const QStyleOptionViewItem& o
     painter->setPen(cell.palette.color(
         group, (cell.state & QStyle::State_Selected) ? QPalette::HighlightedText : QPalette::Text));
     text.layout.draw(painter, QPointF(textRect.topLeft()) + text.offset);
+    painter->restore();
+    if (played) {
+        paintPlayedMark(painter, cell);
+    }
+}
+
+// A small dot at the right end of the number cell: the list's accent blue, or the selected
+// text's colour on a selected row.
+void EpisodeCellDelegate::paintPlayedMark(QPainter* painter, const QStyleOptionViewItem& cell) {
+    const bool selected = (cell.state & QStyle::State_Selected) != 0;
+    const QColor colour =
+        selected ? cell.palette.color(QPalette::HighlightedText) : QColor(0x00, 0x88, 0xFF);
+    const qreal diameter = std::max<qreal>(4.0, cell.rect.height() / 4.0);
+    const QRectF dot(cell.rect.right() - diameter * 2.5,
+                     cell.rect.center().y() - diameter / 2 + 0.5, diameter, diameter);
+    painter->save();
+    painter->setRenderHint(QPainter::Antialiasing);
+    painter->setPen(Qt::NoPen);
+    painter->setBrush(colour);
+    painter->drawEllipse(dot);
     painter->restore();
 }
 

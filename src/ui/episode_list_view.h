@@ -25,6 +25,8 @@ enum EpisodeColumn : int {
     kColumnPreviewCode = 7,
 };
 inline constexpr int kEpisodeColumnCount = catalogue::kEpisodeCellCount;
+// The number column's cells answer this role with true for an episode played before.
+inline constexpr int kPlayedRole = Qt::UserRole + 1;
 
 // The rows of a list, served from the catalogue's rows as the view asks for them: a list of
 // any length costs one index per row shown (none for the full list), and text is only made
@@ -41,6 +43,9 @@ public:
     void setRows(catalogue::RowSnapshot rows);
     void setRows(catalogue::RowSnapshot rows, std::vector<std::size_t> shown);
     void clear() { setRows(nullptr); }
+    // Which rows of the whole list were played (by their index in `rows`): marked in the
+    // number column.
+    void setPlayed(std::vector<bool> played);
     // The text of one cell; empty outside the list.
     QString cell(int row, int column) const;
 
@@ -56,6 +61,7 @@ private:
     std::vector<std::size_t> shown_;
     bool all_ = false;  // every row of rows_, shown without an index
     int count_ = 0;
+    std::vector<bool> played_;
 };
 
 // Paints the list's cells as the style's own item delegate does, keeping the laid-out text of
@@ -77,6 +83,8 @@ public:
     int keptLayouts() const;
 
 private:
+    static void paintPlayedMark(QPainter* painter, const QStyleOptionViewItem& cell);
+
     struct Kept;
     std::unique_ptr<Kept> kept_;
 };
