@@ -49,8 +49,11 @@ function(arlo_qtest name)
   if(NOT ARG_TIMEOUT)
     set(ARG_TIMEOUT 300)
   endif()
+  # The watch history of the user running the tests is neither read nor written: its folder
+  # cannot exist (a test that wants one sets its own).
   set_tests_properties(${name} PROPERTIES
     LABELS "widget;${ARG_LABELS}"
     TIMEOUT ${ARG_TIMEOUT}
-    ENVIRONMENT "QT_QPA_PLATFORM=offscreen;QTWEBENGINE_DISABLE_SANDBOX=1;${ARG_ENV}")
+    ENVIRONMENT
+      "QT_QPA_PLATFORM=offscreen;QTWEBENGINE_DISABLE_SANDBOX=1;XDG_STATE_HOME=/dev/null/state;${ARG_ENV}")
 endfunction()

@@ -13,9 +13,11 @@
 #include "app/update_offer.h"
 #include "catalogue/catalogue.h"
 #include "catalogue/settings_file.h"
+#include "catalogue/watch_history.h"
 #include "online/update_files.h"
 #include "online/usage_ping.h"
 #include "playback/player_page.h"
+#include "ui/episode_list_controller.h"
 #include "ui/main_window.h"
 
 namespace arlo::app {
@@ -113,6 +115,7 @@ void Program::onMainWindowCreated() {
 
 void Program::finishStartUp() {
     setApplicationIcon();
+    main_->episodeListController().loadHistory(catalogue::historyFilePath());
     // The movie page is hidden until 剧场版 is chosen (which builds it at once). Its set-up
     // pauses while serving events, so the window may be closed meanwhile.
     const QPointer<Program> alive(this);
