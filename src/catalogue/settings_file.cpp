@@ -323,7 +323,7 @@ bool writeProfileString(const std::string& path, std::string_view section, std::
         }
         out += "[" + *gbkSection + "]\r\n" + keyLine + "\r\n";
     }
-    return !files::replaceFileAtomically(path, out);
+    return files::replaceFileAtomically(path, out).ok();
 }
 
 std::string documentsFolder() {

@@ -69,8 +69,9 @@ bool readRuns(std::string_view text, std::vector<bool>& played) {
     for (const std::string_view run : text::split(text, ",")) {
         const auto dash = run.find('-');
         const int first = parseCount(run.substr(0, dash), kHistoryMaxRows);
-        const int last =
-            dash == std::string_view::npos ? first : parseCount(run.substr(dash + 1), kHistoryMaxRows);
+        const int last = dash == std::string_view::npos
+                             ? first
+                             : parseCount(run.substr(dash + 1), kHistoryMaxRows);
         if (first < 1 || last < first) {
             return false;
         }
@@ -191,7 +192,7 @@ bool writeHistory(const std::string& path, const WatchHistory& history) {
         (slash > 0 && !files::makeOwnFolder(path.substr(0, slash)))) {
         return false;
     }
-    return !files::replaceFileAtomically(path, history.toText());
+    return files::replaceFileAtomically(path, history.toText()).ok();
 }
 
 }  // namespace arlo::catalogue

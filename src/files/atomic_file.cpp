@@ -165,9 +165,7 @@ int openTemporary(const std::string& target, std::vector<char>& name) {
     return -1;
 }
 
-}  // namespace
-
-std::error_code replaceFileAtomically(const std::string& path, std::string_view bytes) {
+std::error_code replaceWhole(const std::string& path, std::string_view bytes) {
     std::string target;
     if (const std::error_code error = followLinks(path, target)) {
         return error;
@@ -215,6 +213,15 @@ std::error_code replaceFileAtomically(const std::string& path, std::string_view 
     }
     // The file is in place; a folder that cannot be flushed is reported all the same.
     return flushFolderOf(target);
+}
+
+}  // namespace
+
+Written replaceFileAtomically(const std::string& path, std::string_view bytes) {
+    if (const std::error_code error = replaceWhole(path, bytes)) {
+        return fail(error);
+    }
+    return {};
 }
 
 int removeStaleTemporaries(const std::string& path) {

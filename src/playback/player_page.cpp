@@ -208,7 +208,7 @@ PageWrite writePlayerPage(const std::string& path, PageTemplate which, std::stri
     // episode's page behind for the view to show.
     ::unlink(path.c_str());
 
-    if (files::replaceFileAtomically(path, buildPlayerPage(which, playId))) {
+    if (!files::replaceFileAtomically(path, buildPlayerPage(which, playId))) {
         return PageWrite::Failed;
     }
     setHiddenAttribute(path);

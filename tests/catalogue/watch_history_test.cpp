@@ -45,17 +45,17 @@ TEST(WatchHistoryTest, DamagedTextReadsAsEmpty) {
         bool empty;
     } cases[] = {
         {head + "日语 2 1-3\n国语 0 -\n", false},
-        {head + "日语 2 1-3", false},             // no final line end
-        {head + "日语 5000 5000\n", false},       // the highest row
-        {head + "日语 5001 5001\n", true},        // beyond it
-        {head + "日语 0 0\n", true},              // episode numbers start at 1
-        {head + "日语 4 1-3\n", true},            // the last one was never played
-        {head + "日语 2 3-1\n", true},            // a run backwards
-        {head + "日语 2 1-3,\n", true},           // an empty run
+        {head + "日语 2 1-3", false},        // no final line end
+        {head + "日语 5000 5000\n", false},  // the highest row
+        {head + "日语 5001 5001\n", true},   // beyond it
+        {head + "日语 0 0\n", true},         // episode numbers start at 1
+        {head + "日语 4 1-3\n", true},       // the last one was never played
+        {head + "日语 2 3-1\n", true},       // a run backwards
+        {head + "日语 2 1-3,\n", true},      // an empty run
         {head + "日语 2 +2\n", true},
-        {head + "日语 2 1-3 x\n", true},          // a field too many
+        {head + "日语 2 1-3 x\n", true},  // a field too many
         {head + "粤语 1 1\n", true},
-        {head + "日语 2 1-3\n\n", true},          // an empty line inside
+        {head + "日语 2 1-3\n\n", true},         // an empty line inside
         {"Arlo迷 history 2\n日语 1 1\n", true},  // another format
         {"", true},
     };

@@ -21,6 +21,11 @@ namespace {
 
 namespace fs = std::filesystem;
 
+// No error when the file was written.
+std::error_code errorOf(const Written& written) {
+    return written ? std::error_code() : written.why();
+}
+
 class AtomicFileTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -47,11 +52,11 @@ protected:
 
 TEST_F(AtomicFileTest, replacesTheFileWholeWithReadableBytesAndLeavesNothingBeside) {
     const fs::path file = dir_ / "页面.html";
-    EXPECT_FALSE(replaceFileAtomically(file.string(), std::string("first\0with NUL", 14)));
+    EXPECT_TRUE(replaceFileAtomically(file.string(), std::string("first\0with NUL", 14)));
     EXPECT_EQ(read(file), std::string("first\0with NUL", 14));
-    EXPECT_FALSE(replaceFileAtomically(file.string(), "second"));
+    EXPECT_TRUE(replaceFileAtomically(file.string(), "second"));
     EXPECT_EQ(read(file), "second");
-    EXPECT_FALSE(replaceFileAtomically(file.string(), ""));
+    EXPECT_TRUE(replaceFileAtomically(file.string(), ""));
     EXPECT_EQ(read(file), "");
     EXPECT_EQ(entries(), 1u);
     struct stat st {};
@@ -62,7 +67,7 @@ TEST_F(AtomicFileTest, replacesTheFileWholeWithReadableBytesAndLeavesNothingBesi
 TEST_F(AtomicFileTest, aPathWithoutAFolderIsWrittenInTheWorkingFolder) {
     const fs::path before = fs::current_path();
     fs::current_path(dir_);
-    const std::error_code error = replaceFileAtomically("plain.ini", "x=1");
+    const std::error_code error = errorOf(replaceFileAtomically("plain.ini", "x=1"));
     fs::current_path(before);
     EXPECT_FALSE(error);
     EXPECT_EQ(read(dir_ / "plain.ini"), "x=1");
@@ -70,7 +75,7 @@ TEST_F(AtomicFileTest, aPathWithoutAFolderIsWrittenInTheWorkingFolder) {
 
 TEST_F(AtomicFileTest, failuresSayWhyAndLeaveTheOldStateAndNoTemporaryFile) {
     const std::error_code missing =
-        replaceFileAtomically((dir_ / "no such folder" / "a.ini").string(), "x");
+        errorOf(replaceFileAtomically((dir_ / "no such folder" / "a.ini").string(), "x"));
     EXPECT_EQ(missing, std::errc::no_such_file_or_directory);
     EXPECT_EQ(entries(), 0u);
 
@@ -78,7 +83,7 @@ TEST_F(AtomicFileTest, failuresSayWhyAndLeaveTheOldStateAndNoTemporaryFile) {
     const fs::path folder = dir_ / "taken";
     fs::create_directory(folder);
     std::ofstream(folder / "inside") << "kept";
-    const std::error_code taken = replaceFileAtomically(folder.string(), "x");
+    const std::error_code taken = errorOf(replaceFileAtomically(folder.string(), "x"));
     EXPECT_TRUE(taken);
     EXPECT_TRUE(fs::is_directory(folder));
     EXPECT_EQ(read(folder / "inside"), "kept");
@@ -95,7 +100,7 @@ TEST_F(AtomicFileTest, aReplacedFileKeepsItsPermissionsAndAReadOnlyOneIsLeftAlon
     for (const mode_t mode : {0600, 0640, 0755}) {
         std::ofstream(file) << "old";
         ASSERT_EQ(::chmod(file.c_str(), mode), 0);
-        EXPECT_FALSE(replaceFileAtomically(file.string(), "new"));
+        EXPECT_TRUE(replaceFileAtomically(file.string(), "new"));
         EXPECT_EQ(read(file), "new");
         EXPECT_EQ(modeOf(file), mode);
     }
@@ -103,7 +108,8 @@ TEST_F(AtomicFileTest, aReplacedFileKeepsItsPermissionsAndAReadOnlyOneIsLeftAlon
     for (const mode_t mode : {0444, 0400, 0}) {
         std::ofstream(file) << "kept";
         ASSERT_EQ(::chmod(file.c_str(), mode), 0);
-        EXPECT_EQ(replaceFileAtomically(file.string(), "new"), std::errc::permission_denied);
+        EXPECT_EQ(errorOf(replaceFileAtomically(file.string(), "new")),
+                  std::errc::permission_denied);
         EXPECT_EQ(modeOf(file), mode);
         ASSERT_EQ(::chmod(file.c_str(), 0600), 0);
         EXPECT_EQ(read(file), "kept");
@@ -121,7 +127,7 @@ TEST_F(AtomicFileTest, aReplacedFileKeepsItsOwnerAndGroup) {
         std::ofstream(file) << "old";
         ASSERT_EQ(::chown(file.c_str(), uid, gid), 0);
         ASSERT_EQ(::chmod(file.c_str(), 0640), 0);
-        EXPECT_FALSE(replaceFileAtomically(file.string(), "new"));
+        EXPECT_TRUE(replaceFileAtomically(file.string(), "new"));
         struct stat info {};
         ASSERT_EQ(::stat(file.c_str(), &info), 0);
         EXPECT_EQ(info.st_uid, uid) << uid << ":" << gid;
@@ -147,7 +153,7 @@ TEST_F(AtomicFileTest, aFileWhoseWriteBitsAreNotThisUsersIsLeftAlone) {
         ASSERT_GE(child, 0);
         if (child == 0) {
             const bool ordinary = ::setgid(65534) == 0 && ::setuid(65534) == 0;
-            const std::error_code error = replaceFileAtomically(file.string(), "mine");
+            const std::error_code error = errorOf(replaceFileAtomically(file.string(), "mine"));
             ::_exit(!ordinary ? 2 : error == std::errc::permission_denied ? 0 : 1);
         }
         int status = 0;
@@ -167,7 +173,7 @@ TEST_F(AtomicFileTest, aSymbolicLinkIsWrittenThroughToTheFileItNames) {
     fs::create_symlink("deeper/settings.ini", dir_ / "real" / "middle.ini");
     const fs::path link = dir_ / "link.ini";
     fs::create_symlink("real/middle.ini", link);
-    EXPECT_FALSE(replaceFileAtomically(link.string(), "new"));
+    EXPECT_TRUE(replaceFileAtomically(link.string(), "new"));
     EXPECT_TRUE(fs::is_symlink(link));
     EXPECT_TRUE(fs::is_symlink(dir_ / "real" / "middle.ini"));
     EXPECT_EQ(read(target), "new");
@@ -177,12 +183,13 @@ TEST_F(AtomicFileTest, aSymbolicLinkIsWrittenThroughToTheFileItNames) {
     // A link to a file not there yet creates the file; a link to itself is an error.
     const fs::path dangling = dir_ / "dangling.ini";
     fs::create_symlink(dir_ / "real" / "made.ini", dangling);
-    EXPECT_FALSE(replaceFileAtomically(dangling.string(), "made"));
+    EXPECT_TRUE(replaceFileAtomically(dangling.string(), "made"));
     EXPECT_TRUE(fs::is_symlink(dangling));
     EXPECT_EQ(read(dir_ / "real" / "made.ini"), "made");
     const fs::path loop = dir_ / "loop.ini";
     fs::create_symlink("loop.ini", loop);
-    EXPECT_EQ(replaceFileAtomically(loop.string(), "x"), std::errc::too_many_symbolic_link_levels);
+    EXPECT_EQ(errorOf(replaceFileAtomically(loop.string(), "x")),
+              std::errc::too_many_symbolic_link_levels);
     EXPECT_TRUE(fs::is_symlink(loop));
 }
 
@@ -205,7 +212,7 @@ TEST_F(AtomicFileTest, onlyOurOwnLinksInFoldersNobodyElseCanWriteAreFollowed) {
         fs::create_symlink(named, link);
         ASSERT_EQ(::lchown(link.c_str(), owner, owner), 0);
         EXPECT_EQ(
-            replaceFileAtomically(link.string(), "ours"),
+            errorOf(replaceFileAtomically(link.string(), "ours")),
             followed ? std::error_code() : std::make_error_code(std::errc::operation_not_permitted))
             << std::oct << folder << " " << std::dec << owner;
         EXPECT_EQ(read(named), followed ? "ours" : "theirs");
@@ -276,12 +283,12 @@ TEST_F(AtomicFileTest, anotherUsersTemporariesAreLeftAlone) {
 TEST_F(AtomicFileTest, killedWritersLeaveOnlyWhatTheCleanUpRemovesAndLiveWritersAreSpared) {
     const fs::path file = dir_ / "Arlo迷_配置.ini";
     const std::string first(256 * 1024, 'a'), second(256 * 1024, 'b');
-    ASSERT_FALSE(replaceFileAtomically(file.string(), first));
+    ASSERT_TRUE(replaceFileAtomically(file.string(), first));
     auto startWriter = [&](int rounds) {
         const pid_t child = ::fork();
         if (child == 0) {
             for (int i = 0; rounds == 0 || i < rounds; ++i) {
-                if (replaceFileAtomically(file.string(), i % 2 ? first : second)) {
+                if (!replaceFileAtomically(file.string(), i % 2 ? first : second)) {
                     ::_exit(1);
                 }
             }
