@@ -3,10 +3,12 @@
 #include <QProgressBar>
 #include <QScopeGuard>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include "catalogue/catalogue.h"
 #include "catalogue/episode_rows.h"
+#include "catalogue/watch_history.h"
 #include "main_window_fixture.h"
 #include "support/catalogue_of.h"
 #include "text/gbk.h"
@@ -98,6 +100,7 @@ private slots:
     void burstOfKeystrokesEndsWithTheFinalTextsResults();
     void aLongSeriesFromTheContextIsListedSearchedAndChosen();
     void cellsLookAsTheStylesOwnDelegatePaintsThem();
+    void watchHistoryMarksPlayedEpisodesAndOpensAtTheLastOne();
 
 private:
     void focusSearchBox();
@@ -445,9 +448,6 @@ void EpisodeListTest::aLongSeriesFromTheContextIsListedSearchedAndChosen() {
     QCOMPARE(wanted[0][1].toString(), QStringLiteral("MandarinPreviewCodes%1").arg(n));
 }
 
-QTEST_MAIN(EpisodeListTest)
-#include "episode_list_test.moc"
-
 // The list keeps the layouts of the texts it painted; what it paints is pixel for pixel what
 // the style's own item delegate paints: plain rows, selected rows, titles too long for their
 // column, the focused cell, a disabled list, the Mandarin list and a list of results.
@@ -500,3 +500,53 @@ void EpisodeListTest::cellsLookAsTheStylesOwnDelegatePaintsThem() {
     list_->resultList->setCurrentRow(1);
     compare(list_->resultList, "results");
 }
+
+namespace {
+
+bool marked(const EpisodeListView* list, int row) {
+    return list->episodes().index(row, kColumnNumber).data(kPlayedRole).toBool();
+}
+
+bool inView(const EpisodeListView* list, int row) {
+    const QRect cell = list->visualRect(list->episodes().index(row, kColumnNumber));
+    return cell.isValid() && list->viewport()->rect().contains(cell.center());
+}
+
+}  // namespace
+
+void EpisodeListTest::watchHistoryMarksPlayedEpisodesAndOpensAtTheLastOne() {
+    QTemporaryDir state;
+    const std::string path = state.filePath(QStringLiteral("Arlo迷/history")).toStdString();
+    catalogue::WatchHistory history;
+    for (const auto& [language, row] :
+         {std::pair{"日语", 2}, {"日语", 3}, {"日语", 300}, {"国语", 7}, {"国语", 200}}) {
+        history.recordPlay(language, row);
+    }
+    QVERIFY(catalogue::writeHistory(path, history));
+
+    EpisodeListController& controller = window_->episodeListController();
+    controller.loadHistory(path);
+    const EpisodeListView* list = list_->episodeList;
+    for (const int row : {2, 3, 300}) {
+        QVERIFY2(marked(list, row), qPrintable(QString::number(row)));
+    }
+    for (const int row : {1, 4, 299, 301}) {
+        QVERIFY2(!marked(list, row), qPrintable(QString::number(row)));
+    }
+    QVERIFY(inView(list, 300));
+    QCOMPARE(list->currentRow(), -1);  // in view, not chosen
+
+    switchToMandarin();
+    QVERIFY(marked(list, 200) && marked(list, 7) && !marked(list, 2));
+    QVERIFY(inView(list, 200));
+    QCOMPARE(list->currentRow(), -1);
+
+    // A playback start of episode 12 is marked at once and written whole.
+    controller.recordPlay("国语", 12);
+    QVERIFY(marked(list, 11) && !marked(list, 12));
+    QCOMPARE(catalogue::readHistory(path).of("国语").last, 11);
+    QCOMPARE(catalogue::readHistory(path).of("日语"), history.of("日语"));
+}
+
+QTEST_MAIN(EpisodeListTest)
+#include "episode_list_test.moc"
