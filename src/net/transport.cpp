@@ -400,11 +400,12 @@ int Transfer::onProgress(void* user, curl_off_t, curl_off_t dlnow, curl_off_t, c
         return 1;  // ends the transfer
     }
     // Bytes libcurl moved without a callback of ours (a body given whole) count as activity.
+    // The counts start again with each response of a redirect chain.
     const curl_off_t movedBytes = dlnow + ulnow;
     if (movedBytes > t->progressBytes_) {
-        t->progressBytes_ = movedBytes;
         t->moved();
     }
+    t->progressBytes_ = movedBytes;
     return 0;
 }
 
