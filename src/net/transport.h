@@ -25,15 +25,15 @@
 //   ARLO_HOST_MAP           see net/host_map.h
 //   ARLO_CA_FILE            PEM file of the certificate authorities to trust for https instead
 //                           of the system bundle (the stand-in's own authority)
-//   ARLO_NET_STALL_SECONDS  how long a transfer may receive nothing before it is given up
-//                           (default 30)
+//   ARLO_NET_STALL_SECONDS  how long a transfer may move no byte either way before it is
+//                           given up (default 30)
 //   ARLO_NET_DEADLINE_SECONDS  how long a request for a page or a picture may take in all
 //                           (default 120)
 namespace arlo::net {
 
 class CancelScope;
 
-// Seconds without a received byte after which a transfer is abandoned.
+// Seconds without a byte moving either way after which a transfer is abandoned.
 constexpr long kDefaultStallSeconds = 30;
 // Seconds allowed for establishing a connection, TLS handshake included.
 constexpr long kConnectSeconds = 20;
