@@ -30,6 +30,10 @@ bool holdsControlBytes(std::string_view text) {
 
 }  // namespace
 
+std::string_view SetCookiePair(std::string_view value) {
+    return text::trimSpaces(value.substr(0, value.find(';')));
+}
+
 std::string SafeCookiePairs(std::string_view cookies) {
     if (!holdsControlBytes(cookies)) {
         return std::string(cookies);

@@ -15,6 +15,10 @@ namespace arlo::net {
 // receives the result, which is also returned.
 std::string MergeCookies(std::string& jar, std::string& newCookies);
 
+// The name=value pair a Set-Cookie value sets: the text up to its first ";" (all of it
+// without one), spaces around it trimmed.
+std::string_view SetCookiePair(std::string_view value);
+
 // `cookies` as it is when it holds no control byte; otherwise without the pairs that hold
 // one (and without empty pieces), joined by ";".
 std::string SafeCookiePairs(std::string_view cookies);

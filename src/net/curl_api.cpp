@@ -11,7 +11,6 @@ struct Api {
     CURLcode (*globalInit)(long) = nullptr;
     CURL* (*easyInit)() = nullptr;
     void (*easyCleanup)(CURL*) = nullptr;
-    CURLcode (*easyPerform)(CURL*) = nullptr;
     SetoptFn easySetopt = nullptr;
     curl_slist* (*slistAppend)(curl_slist*, const char*) = nullptr;
     void (*slistFreeAll)(curl_slist*) = nullptr;
@@ -45,7 +44,6 @@ Api load() {
     const bool all = resolve(library, "curl_global_init", api.globalInit) &&
                      resolve(library, "curl_easy_init", api.easyInit) &&
                      resolve(library, "curl_easy_cleanup", api.easyCleanup) &&
-                     resolve(library, "curl_easy_perform", api.easyPerform) &&
                      resolve(library, "curl_easy_setopt", api.easySetopt) &&
                      resolve(library, "curl_slist_append", api.slistAppend) &&
                      resolve(library, "curl_slist_free_all", api.slistFreeAll) &&
@@ -86,10 +84,6 @@ void easyCleanup(CURL* handle) {
     if (handle != nullptr && available()) {
         api().easyCleanup(handle);
     }
-}
-
-CURLcode easyPerform(CURL* handle) {
-    return available() ? api().easyPerform(handle) : CURLE_FAILED_INIT;
 }
 
 curl_slist* slistAppend(curl_slist* list, const char* line) {

@@ -13,14 +13,13 @@ bool available();
 
 CURL* easyInit();
 void easyCleanup(CURL* handle);
-CURLcode easyPerform(CURL* handle);
 curl_slist* slistAppend(curl_slist* list, const char* line);
 void slistFreeAll(curl_slist* list);
 CURLU* urlNew();
 CURLUcode urlSet(CURLU* url, CURLUPart part, const char* content, unsigned int flags);
 void urlCleanup(CURLU* url);
 
-// The multi interface, for transfers that are driven step by step (net/request.h).
+// The multi interface: every transfer is driven step by step (net/transport.h).
 CURLM* multiInit();
 CURLMcode multiCleanup(CURLM* multi);
 CURLMcode multiAddHandle(CURLM* multi, CURL* handle);

@@ -1,7 +1,9 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace arlo::net {
 
@@ -35,5 +37,23 @@ private:
     int status_ = 0;
     bool hasLocation_ = false;  // the latest block has a Location line
 };
+
+// One header line of a block: its name as written, and everything after its first colon.
+struct HeaderField {
+    std::string_view name;
+    std::string_view value;
+};
+
+// The header lines of a block as HeaderBlocks keeps it (lines ended by CR LF or LF), in order.
+// The first line is the status line and no header; a line without a colon is none either.
+std::vector<HeaderField> headerFields(std::string_view block);
+
+// The value of the block's first line named `name` (ASCII letter case ignored), as written
+// after the colon; none when no line has that name.
+std::optional<std::string_view> findHeader(std::string_view block, std::string_view name);
+
+// The name=value pairs of the block's Set-Cookie lines (name in any case), in order, as
+// SetCookiePair (net/cookies.h) reads each value.
+std::vector<std::string_view> setCookiePairs(std::string_view block);
 
 }  // namespace arlo::net

@@ -10,7 +10,6 @@
 #include "text/ascii.h"
 #include "text/gbk.h"
 #include "text/markers.h"
-#include "text/numbers.h"
 #include "text/split.h"
 #include "text/trim.h"
 
@@ -18,32 +17,6 @@ namespace arlo::net {
 namespace {
 
 constexpr std::string_view kCrLf = "\r\n";
-
-// What libcurl hands us while the transfer runs.
-struct Received {
-    Bytes body;
-    std::size_t maxBodyBytes = kMaxBodyBytes;
-    bool bodyTooLarge = false;
-    HeaderBlocks headers;  // the final response's header block
-};
-
-std::size_t onBody(char* data, std::size_t size, std::size_t count, void* user) {
-    auto* received = static_cast<Received*>(user);
-    const std::size_t length = size * count;
-    if (received->body.size() + length > received->maxBodyBytes) {
-        received->bodyTooLarge = true;
-        return 0;  // makes libcurl abort the transfer
-    }
-    received->body.append(data, length);
-    return length;
-}
-
-std::size_t onHeader(char* data, std::size_t size, std::size_t count, void* user) {
-    auto* received = static_cast<Received*>(user);
-    const std::size_t length = size * count;
-    received->headers.take(std::string_view(data, length));
-    return length;
-}
 
 // The user agent named by the block's User-Agent line, or the default one.
 std::string userAgentFor(std::string_view block) {
@@ -124,22 +97,11 @@ std::string oneLine(std::string_view line) {
     return out;
 }
 
-// The block as libcurl header entries, one per line between the CR LF pairs. libcurl drops a
-// "Name:" entry without a value (it means "remove that header"), so such lines are written
-// "Name;", which it sends as "Name:".
+// The block as libcurl header entries, one per line between the CR LF pairs.
 bool headerList(std::string_view block, CurlList& list) {
     for (const std::string_view piece : text::split(block, kCrLf)) {
         const std::string line = oneLine(piece);
-        if (line.empty()) {
-            continue;
-        }
-        const auto colon = line.find(':');
-        if (colon != std::string::npos &&
-            text::trimSpaces(std::string_view(line).substr(colon + 1)).empty()) {
-            if (!list.append(line.substr(0, colon) + ";")) {
-                return false;
-            }
-        } else if (!list.append(line)) {
+        if (!line.empty() && !appendHeaderLine(list, line)) {
             return false;
         }
     }
@@ -147,101 +109,22 @@ bool headerList(std::string_view block, CurlList& list) {
     return list.append("Expect:");
 }
 
-// The address libcurl is given, rebuilt from the host, port and path as the fetcher reads
-// them; empty when it cannot be used.
-std::string requestUrl(std::string_view url) {
-    // libcurl reads the address up to a NUL: it would reach somewhere else than named.
-    if (url.find('\0') != std::string_view::npos) {
-        return {};
-    }
-    const bool secure = UrlIsSecure(url);
-    const std::string host = UrlHost(url);
-    int port = UrlPort(url);
-    const int defaultPort = secure ? 443 : 80;
-    if (port == 0) {
-        port = defaultPort;  // an address such as "http://host:/" names no port
-    }
-    if (host.empty() || port < 0 || port > 65535) {
-        return {};
-    }
-    std::string out = secure ? "https://" : "http://";
-    out += host;
-    if (port != defaultPort) {
-        out += ':' + std::to_string(port);
-    }
-    out += EncodeUrlPath(UrlPath(url));
-
-    CURLU* parsed = curlapi::urlNew();
-    const bool ok =
-        parsed != nullptr && curlapi::urlSet(parsed, CURLUPART_URL, out.c_str(), 0) == CURLUE_OK;
-    curlapi::urlCleanup(parsed);
-    return ok ? out : std::string();
-}
-
-}  // namespace
-
-PageResult Fetch(const PageRequest& request) {
-    PageResult result;
-    result.cookieJar = request.cookies;
-    result.sentHeaders = request.headers;
-    std::string& jar = result.cookieJar;
-    std::string& returned = result.returnedCookies;
-    std::string& block = result.sentHeaders;
-    std::string& location = result.redirectLocation;
-    std::string& raw = result.rawHeaders;
-    const std::string_view url = request.url;
-    const bool noRedirect = request.redirects == Redirects::Return;
-
-    const std::string agent = userAgentFor(block);
-    const bool secure = UrlIsSecure(url);
-
-    const std::string target = requestUrl(url);
-    CurlEasy curl = newCurlEasy();
-    CurlList connectTo;
-    if (target.empty() || !curl || !applyCommonOptions(curl.get(), secure, connectTo)) {
-        return result;
-    }
-    CURL* h = curl.get();
-    Received received;
-    received.maxBodyBytes = std::min(request.maxBodyBytes, kMaxBodyBytes);
-    received.headers.setFollowing(!noRedirect);
-    bool ok = curlapi::easySetopt(h, CURLOPT_URL, target.c_str()) == CURLE_OK;
-    // Direct unless a proxy is given; an empty string also stops libcurl reading the proxy
-    // environment variables. A proxy serves plain http only.
+// The fetcher's own options on a prepared transfer: proxy, redirects, user agent, method.
+// `request.body` must outlive the transfer.
+bool configure(Transfer& transfer, const PageRequest& request, const std::string& agent,
+               bool secure) {
+    CURL* h = transfer.handle();
+    // Direct unless a proxy is given. A proxy serves plain http only.
     const bool viaProxy = request.proxy.has_value() && !request.proxy->empty() && !secure;
-    const std::string proxyText = viaProxy ? *request.proxy : std::string();
-    ok = ok && curlapi::easySetopt(h, CURLOPT_PROXY, proxyText.c_str()) == CURLE_OK;
-    ok = ok && curlapi::easySetopt(h, CURLOPT_NOPROXY, "") == CURLE_OK;
-    if (viaProxy) {
-        // The proxy makes the connection; the host map is for direct ones (with both, libcurl
-        // would tunnel through the proxy instead).
-        ok = ok && curlapi::easySetopt(h, CURLOPT_CONNECT_TO, nullptr) == CURLE_OK;
-    }
-    ok = ok && curlapi::easySetopt(h, CURLOPT_FOLLOWLOCATION, noRedirect ? 0L : 1L) == CURLE_OK;
+    bool ok = transfer.setProxy(viaProxy ? *request.proxy : std::string(), {}, {});
+    ok = ok && transfer.setOption(CURLOPT_FOLLOWLOCATION,
+                                  request.redirects == Redirects::Return ? 0L : 1L);
     if (!agent.empty()) {
         ok = ok && curlapi::easySetopt(h, CURLOPT_USERAGENT, agent.c_str()) == CURLE_OK;
     }
-    ok = ok && curlapi::easySetopt(h, CURLOPT_WRITEFUNCTION, onBody) == CURLE_OK;
-    ok = ok && curlapi::easySetopt(h, CURLOPT_WRITEDATA, &received) == CURLE_OK;
-    ok = ok && curlapi::easySetopt(h, CURLOPT_HEADERFUNCTION, onHeader) == CURLE_OK;
-    ok = ok && curlapi::easySetopt(h, CURLOPT_HEADERDATA, &received) == CURLE_OK;
-    ok = ok && curlapi::easySetopt(h, CURLOPT_SUPPRESS_CONNECT_HEADERS, 1L) == CURLE_OK;
-    if (request.deadline.count() > 0) {
-        ok = ok && curlapi::easySetopt(h, CURLOPT_TIMEOUT_MS,
-                                       static_cast<long>(request.deadline.count())) == CURLE_OK;
-    }
     if (!ok) {
-        return result;
+        return false;
     }
-
-    completeHeaders(block, url, jar);
-    result.started = true;
-    CurlList headerLines;
-    if (!headerList(block, headerLines) ||
-        curlapi::easySetopt(h, CURLOPT_HTTPHEADER, headerLines.get()) != CURLE_OK) {
-        return result;
-    }
-
     if (request.method != Method::Get) {
         const Bytes& body = request.body;
         curlapi::easySetopt(h, CURLOPT_POST, 1L);
@@ -253,44 +136,61 @@ PageResult Fetch(const PageRequest& request) {
     } else {
         curlapi::easySetopt(h, CURLOPT_HTTPGET, 1L);
     }
+    return true;
+}
 
-    // A failed transfer (refused, timed out, stalled, cut off, too large) gives no body: a
-    // partial page or picture must not pass for a whole one. What headers arrived still count.
-    const CURLcode transfer = curlapi::easyPerform(h);
-    if (transfer != CURLE_OK || received.bodyTooLarge) {
-        received.body.clear();
-    }
-    curl.reset();
-    result.status = received.headers.status();
-    result.complete = transfer == CURLE_OK && !received.bodyTooLarge && received.headers.complete();
-
-    raw = std::move(received.headers.block());
+// Fills in what the response's header block says: its Location (the last such line; without
+// one, the whole block), the cookies it set, and the jar merged with them.
+void readResponseHeaders(PageResult& result) {
+    std::string& returned = result.returnedCookies;
     returned.clear();
-    location.clear();
-    for (const std::string_view line : text::split(raw, kCrLf)) {
-        // A field is known by its name, the text before the colon, in any letter case: a
-        // Content-Location line is no Location, a "Trailer: Set-Cookie" line no cookie.
-        const auto colon = line.find(':');
-        if (colon == std::string_view::npos) {
-            continue;
-        }
-        const std::string name = text::toLowerAscii(line.substr(0, colon));
-        const std::string_view value = line.substr(colon + 1);
-        if (name == "location") {
-            location = text::trimSpaces(value);
-        } else if (name == "set-cookie") {
-            // The pair ends at the first ";", or with the line when no attributes follow.
-            returned.append(text::trimSpaces(value.substr(0, value.find(';')))).append("; ");
-        }
+    for (const std::string_view pair : setCookiePairs(result.rawHeaders)) {
+        returned.append(pair).append("; ");
     }
     if (returned.size() >= 2) {
         returned.resize(returned.size() - 2);
     }
-    if (location.empty()) {
-        location = raw;
+    result.redirectLocation.clear();
+    for (const HeaderField& field : headerFields(result.rawHeaders)) {
+        if (text::equalsIgnoringAsciiCase(field.name, "location")) {
+            result.redirectLocation = text::trimSpaces(field.value);
+        }
     }
-    MergeCookies(jar, returned);
-    result.body = std::move(received.body);
+    if (result.redirectLocation.empty()) {
+        result.redirectLocation = result.rawHeaders;
+    }
+    MergeCookies(result.cookieJar, returned);
+}
+
+}  // namespace
+
+PageResult Fetch(const PageRequest& request) {
+    PageResult result;
+    result.cookieJar = request.cookies;
+    result.sentHeaders = request.headers;
+    const std::string agent = userAgentFor(result.sentHeaders);
+    const auto target = TargetAddress(request.url);
+    if (!target) {
+        return result;
+    }
+    const std::unique_ptr<Transfer> transfer =
+        Transfer::prepare(*target, std::chrono::seconds(kConnectSeconds));
+    if (!transfer || !configure(*transfer, request, agent, target->secure)) {
+        return result;
+    }
+    completeHeaders(result.sentHeaders, request.url, result.cookieJar);
+    result.started = true;
+    if (!headerList(result.sentHeaders, transfer->requestHeaders()) ||
+        !transfer->start(pageBounds(request.deadline))) {
+        return result;
+    }
+    // A failed transfer (refused, timed out, stalled, cut off, too large) gives no body: a
+    // partial page or picture must not pass for a whole one. What headers arrived still count.
+    const bool read = transfer->readAll(result.body, std::min(request.maxBodyBytes, kMaxBodyBytes));
+    result.status = transfer->headers().status();
+    result.complete = read && transfer->headers().complete();
+    result.rawHeaders = std::move(transfer->headers().block());
+    readResponseHeaders(result);
     return result;
 }
 

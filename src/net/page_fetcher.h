@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "net/body.h"
+
 // The page fetcher: one blocking HTTP or HTTPS request per call. It completes the caller's
 // header block with browser-like defaults, sends a cookie jar and hands it back merged with
 // what the response set, follows redirects unless told not to, and hands back the raw
@@ -19,17 +21,10 @@
 // An address that holds a NUL byte is not used.
 namespace arlo::net {
 
-// Body bytes (may hold NUL bytes).
-using Bytes = std::string;
-
 // Sent when the caller's header block has no User-Agent line.
 inline constexpr std::string_view kDefaultUserAgent =
     "Mozilla/4.0 (compatible; MSIE 9.0; Windows NT 6.1; 2Pac; .NET CLR 2.0.50727; "
     ".NET CLR 3.0.04506.648; .NET CLR 3.5.21022)";
-
-// Response bodies larger than this (or than the request's own lower limit) end the read with
-// an empty result.
-inline constexpr std::size_t kMaxBodyBytes = std::size_t{64} << 20;
 
 enum class Method {
     Get,

@@ -10,6 +10,9 @@
 #include <string_view>
 #include <vector>
 
+#include "net/body.h"
+#include "net/url_parts.h"
+
 // The request object: an HTTP or HTTPS client that goes step by step. Open names the
 // request, headers are added one by one, Send returns once the response's header block is
 // in, and the body is then either streamed into a file (with progress reports from a watcher
@@ -20,29 +23,11 @@
 // http and https only, verified TLS, ARLO_HOST_MAP and ARLO_CA_FILE.
 namespace arlo::net {
 
-// Body bytes (may hold NUL bytes).
-using Bytes = std::string;
-
-// Called on the transfer's watcher thread: the caller's value, the total bytes, the bytes
-// done so far and the milliseconds since the transfer began. At most one call per poll
-// (every 10 ms for an upload, every second for a download); after a completed transfer a
-// last call reports done = total; after a failed one there is no last call. Every call has
-// been made before the method that started the transfer returns.
-using ProgressCallback = std::function<void(int userValue, std::int64_t total, std::int64_t done,
-                                            std::int64_t elapsedMs)>;
+class Transfer;
 
 // Pieces of a request body of `size` bytes as Send hands them to the transport: the
 // remainder of size / 2048 first (when there is one), then 2048 bytes at a time.
 std::vector<std::size_t> uploadPieceSizes(std::size_t size);
-
-// The address rules of Open. Host: lower case, after "http://" or "https://" when the
-// address starts with it, up to the first "/"; without `keepPort` cut at its first ":".
-std::string RequestHost(std::string_view address, bool keepPort = false);
-// The number after the first ":" of the host with port (0 when none is written there);
-// otherwise 443 when the address starts with "https" (any case), else 80.
-int RequestPort(std::string_view address);
-// From the first "/" after the host to the end, query included, case kept; "/" when none.
-std::string RequestPath(std::string_view address);
 
 // A Content-Length value: decimal digits only, with spaces or tabs around them allowed, and no
 // larger than INT64_MAX. Anything else (signs, a decimal point, an exponent, hexadecimal, an
@@ -88,9 +73,11 @@ public:
     bool SetCredentials(std::string_view user, std::string_view password);
 
     // Names the next request: `verb` (upper-cased; letters, digits and "-" only) and the
-    // address (see RequestHost, RequestPort, RequestPath; https when it starts with
-    // "https"). Replaces any previous request and its response. False when the address or
-    // the verb cannot be used; an address holding a NUL byte anywhere cannot.
+    // address, read as the page fetcher reads it (UrlHost, UrlPort, UrlPath in
+    // net/url_parts.h; https when it starts with "https"). Replaces any previous request and
+    // its response. False when the address or the verb cannot be used: an address holding a NUL
+    // byte anywhere cannot, nor one whose host has other bytes than a-z, 0-9, "-", "." and
+    // "_", nor one whose port is written as nothing or 0.
     bool Open(std::string_view verb, std::string_view address);
 
     // Adds the line name + ":" + value (nothing inserted between), replacing a line of that
@@ -141,12 +128,12 @@ public:
     bool Close();
 
 private:
-    struct Transfer;
-
-    int readBody(const std::function<bool(std::string_view)>& sink);
+    // The object's own settings for the opened request on a prepared transfer.
+    bool configure(Transfer& transfer, std::string_view body) const;
+    bool readBody(const std::function<bool(std::string_view)>& sink);
     // The response's usable Content-Length: positive, as parseContentLength reads it.
     std::optional<std::int64_t> declaredLength() const;
-    int writeBody(int fd, std::int64_t total, const ProgressCallback& callback, int userValue);
+    bool writeBody(int fd, std::int64_t total, const ProgressCallback& callback, int userValue);
 
     // Set by SetProxy / SetCredentials.
     std::string proxy_;
@@ -165,8 +152,7 @@ private:
     // The opened request.
     bool opened_ = false;
     std::string verb_;
-    std::string url_;
-    bool secure_ = false;
+    Target target_;
     std::vector<std::string> headerLines_;
     // The response.
     std::string responseHeaders_;

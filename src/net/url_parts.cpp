@@ -1,5 +1,6 @@
 #include "net/url_parts.h"
 
+#include "net/curl_api.h"
 #include "text/ascii.h"
 #include "text/markers.h"
 #include "text/numbers.h"
@@ -83,6 +84,37 @@ std::string EncodeUrlPath(std::string_view path) {
 
 bool UrlIsSecure(std::string_view url) {
     return text::toLowerAscii(url.substr(0, 5)) == "https";
+}
+
+Result<Target, AddressFault> TargetAddress(std::string_view address) {
+    if (address.find('\0') != std::string_view::npos) {
+        return fail(AddressFault::NulByte);
+    }
+    Target target;
+    target.secure = UrlIsSecure(address);
+    const std::string host = UrlHost(address);
+    const int defaultPort = target.secure ? 443 : 80;
+    const int port = UrlPort(address) == 0 ? defaultPort : UrlPort(address);
+    if (host.empty()) {
+        return fail(AddressFault::NoHost);
+    }
+    if (port < 0 || port > 65535) {
+        return fail(AddressFault::PortOutOfRange);
+    }
+    target.url = (target.secure ? "https://" : "http://") + host;
+    if (port != defaultPort) {
+        target.url += ':' + std::to_string(port);
+    }
+    target.url += EncodeUrlPath(UrlPath(address));
+
+    CURLU* parsed = curlapi::urlNew();
+    const bool parses = parsed != nullptr &&
+                        curlapi::urlSet(parsed, CURLUPART_URL, target.url.c_str(), 0) == CURLUE_OK;
+    curlapi::urlCleanup(parsed);
+    if (!parses) {
+        return fail(AddressFault::Unparsable);
+    }
+    return target;
 }
 
 }  // namespace arlo::net

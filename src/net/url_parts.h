@@ -3,6 +3,8 @@
 #include <string>
 #include <string_view>
 
+#include "base/result.h"
+
 // Address and marker rules shared by the HTTP clients and the services built on them.
 // Addresses are taken apart the way the fetcher always has, so that "example.org/x" (no
 // scheme) still reaches http://example.org/x.
@@ -30,5 +32,23 @@ std::string EncodeUrlPath(std::string_view path);
 
 // True when the first five characters of `url`, lower-cased, are "https".
 bool UrlIsSecure(std::string_view url);
+
+// The address a request goes to, as libcurl is given it.
+struct Target {
+    std::string url;
+    bool secure = false;  // https (UrlIsSecure)
+};
+
+enum class AddressFault {
+    NulByte,  // libcurl would read the address only up to it: somewhere else than named
+    NoHost,   // UrlHost is empty
+    PortOutOfRange,
+    Unparsable,  // libcurl does not take the rebuilt address (or is missing)
+};
+
+// `address` rebuilt from its parts as read above: "http://" or "https://", UrlHost, ":" and
+// UrlPort unless it is the scheme's own (a port written as nothing or 0 is the scheme's), and
+// EncodeUrlPath(UrlPath).
+Result<Target, AddressFault> TargetAddress(std::string_view address);
 
 }  // namespace arlo::net

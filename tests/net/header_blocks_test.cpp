@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+#include <string>
 #include <vector>
 
 namespace arlo::net {
@@ -66,6 +68,28 @@ TEST(HeaderBlocks, theLastResponseIsCompleteOnlyWhenNothingElseMayFollow) {
         EXPECT_EQ(blocks.complete(), row.complete) << row.what;
         EXPECT_EQ(blocks.status(), row.status) << row.what;
     }
+}
+
+// Both clients read their answers' Location, cookies and named headers through one scan.
+TEST(HeaderScan, fieldsAreFoundByTheirWholeNameInAnyCaseAfterTheStatusLine) {
+    const std::string block =
+        "HTTP/1.1 302 Location: /status\r\nContent-Location: /c\r\nlocation:  /first \r\n"
+        "LOCATION: /second\r\nSet-Cookie: a=1 ; path=/\r\nX-Set-Cookie: no=1\r\n"
+        "Trailer: Set-Cookie\r\nset-cookie:b=2\r\nno colon\r\n\r\n";
+    struct Row {
+        const char* name;
+        std::optional<std::string_view> value;
+    };
+    const Row rows[] = {
+        {"Location", "  /first "},       {"content-location", " /c"},
+        {"SET-COOKIE", " a=1 ; path=/"}, {"HTTP/1.1 302 Location", std::nullopt},
+        {"Cookie", std::nullopt},        {"no colon", std::nullopt},
+    };
+    for (const Row& row : rows) {
+        EXPECT_EQ(findHeader(block, row.name), row.value) << row.name;
+    }
+    EXPECT_EQ(findHeader("HTTP/1.1 200 OK\nA: 1\n\n", "a"), " 1");
+    EXPECT_EQ(setCookiePairs(block), (std::vector<std::string_view>{"a=1", "b=2"}));
 }
 
 }  // namespace

@@ -74,17 +74,17 @@ protected:
     std::string directory;
 };
 
-TEST(RequestAddress, hostPortAndPathFollowTheObjectsOwnRules) {
-    EXPECT_EQ(RequestHost("HTTP://Www.Example.ORG:8080/A/b?C=1"), "www.example.org");
-    EXPECT_EQ(RequestHost("https://h.org:8443/x", true), "h.org:8443");
-    EXPECT_EQ(RequestHost("example.org/x"), "example.org");
-    EXPECT_EQ(RequestPort("http://h.org:8080/x"), 8080);
-    EXPECT_EQ(RequestPort("HTTPS://h.org/x"), 443);
-    EXPECT_EQ(RequestPort("h.org/x"), 80);
-    EXPECT_EQ(RequestPort("http://h.org:/x"), 0);
-    EXPECT_EQ(RequestPath("http://H.org:81/A/b?C=1"), "/A/b?C=1");
-    EXPECT_EQ(RequestPath("http://h.org"), "/");
-    EXPECT_EQ(RequestPath("http://tp/index.htm"), "/index.htm");
+TEST(RequestAddress, hostPortAndPathAreReadAsTheFetcherReadsThem) {
+    EXPECT_EQ(UrlHost("HTTP://Www.Example.ORG:8080/A/b?C=1"), "www.example.org");
+    EXPECT_EQ(UrlHost("https://h.org:8443/x", true), "h.org:8443");
+    EXPECT_EQ(UrlHost("example.org/x"), "example.org");
+    EXPECT_EQ(UrlPort("http://h.org:8080/x"), 8080);
+    EXPECT_EQ(UrlPort("HTTPS://h.org/x"), 443);
+    EXPECT_EQ(UrlPort("h.org/x"), 80);
+    EXPECT_EQ(UrlPort("http://h.org:/x"), 0);
+    EXPECT_EQ(UrlPath("http://H.org:81/A/b?C=1"), "/A/b?C=1");
+    EXPECT_EQ(UrlPath("http://h.org"), "/");
+    EXPECT_EQ(UrlPath("http://tp/index.htm"), "/index.htm");
 }
 
 TEST(RequestUpload, aBodyGoesOutAsItsRemainderThenPiecesOf2048) {

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+
 namespace arlo::net {
 namespace {
 
@@ -27,6 +29,12 @@ TEST(UrlParts, takesAddressesApartLikeTheFetcherReadsThem) {
         // A host that also occurs inside the scheme is still found after it.
         {"http://tp/index.htm", "tp", "tp", 80, "/index.htm"},
         {"https://s/Q", "s", "s", 443, "/Q"},
+        // Without a scheme in front, the host follows an "http://" further on, wherever it is.
+        {"example.org/?u=http://x/y", "x", "x", 80, "/y"},
+        {" http://a/b", "a", "a", 80, "/b"},
+        // The port is the digits after the host's last colon, nothing else.
+        {"http://a:1:2/", "a", "a:1:2", 2, "/"},
+        {"http://h:+81/", "h", "h:+81", 0, "/"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.url);
@@ -40,6 +48,37 @@ TEST(UrlParts, takesAddressesApartLikeTheFetcherReadsThem) {
 TEST(UrlParts, thePortFollowsTheLastColonOfTheHost) {
     EXPECT_EQ(UrlPort("http://user:pw@example.com:8080/x"), 8080);
     EXPECT_EQ(UrlPort("http://[::1]:8081/"), 8081);
+}
+
+TEST(UrlParts, aTargetIsRebuiltFromThePartsOrSaysWhyItCannotBe) {
+    using namespace std::string_literals;
+    struct Row {
+        std::string address;
+        const char* url;  // null: refused
+        AddressFault why;
+    };
+    const Row rows[] = {
+        {"HTTPS://H:443/a b", "https://h/a%20b", {}},
+        {"https://h:80/x", "https://h:80/x", {}},
+        {"h:0/x", "http://h/x", {}},
+        {"http://h:/x", "http://h/x", {}},
+        {"http://h:65535/", "http://h:65535/", {}},
+        {"http://h:65536/", nullptr, AddressFault::PortOutOfRange},
+        {"http:///x", nullptr, AddressFault::NoHost},
+        {"http://h/x\0y"s, nullptr, AddressFault::NulByte},
+        {"http://[::1]:8081/", nullptr, AddressFault::Unparsable},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.address);
+        const auto target = TargetAddress(row.address);
+        ASSERT_EQ(target.ok(), row.url != nullptr);
+        if (target) {
+            EXPECT_EQ(target->url, row.url);
+            EXPECT_EQ(target->secure, target->url.starts_with("https"));
+        } else {
+            EXPECT_EQ(target.why(), row.why);
+        }
+    }
 }
 
 TEST(UrlParts, pathsAreEncodedForLibcurlKeepingWhatItTakes) {
