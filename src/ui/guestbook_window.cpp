@@ -9,7 +9,6 @@
 
 #include "online/guestbook.h"
 #include "pictures/qt/image_convert.h"
-#include "pictures/work_apart.h"
 #include "ui/notices.h"
 #include "ui/ui_look.h"
 #include "ui/widgets/controls.h"
@@ -98,18 +97,14 @@ void GuestbookWindow::loadCaptcha(bool takeFocus) {
         return;
     }
     client_->loadCaptcha([this](net::Bytes bytes) {
-        // Decoded off the user-interface thread, and apart from the client's: closing the window
-        // leaves a picture that is slow to decode behind. What is no picture leaves a null image.
-        std::optional<QImage> picture = pictures::computeApart<QImage>(
-            [bytes = std::move(bytes)] {
-                return pictures::decodeBounded(
-                    QByteArray::fromRawData(bytes.data(), static_cast<qsizetype>(bytes.size())),
-                    pictures::kCaptchaLimits);
-            },
-            [this] { return closing_.load(); });
-        if (picture) {
+        // Decoded on the client's thread, off the user-interface thread, within the captcha's
+        // bounds. What is no picture leaves a null image.
+        QImage picture = pictures::decodeBounded(
+            QByteArray::fromRawData(bytes.data(), static_cast<qsizetype>(bytes.size())),
+            pictures::kCaptchaLimits);
+        if (!closing_.load()) {
             QMetaObject::invokeMethod(
-                this, [this, shown = std::move(*picture)] { showCaptcha(shown); },
+                this, [this, shown = std::move(picture)] { showCaptcha(shown); },
                 Qt::QueuedConnection);
         }
     });

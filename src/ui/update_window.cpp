@@ -8,12 +8,11 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTimer>
-#include <mutex>
-#include <thread>
 
 #include "deploy/deploy.h"
 #include "online/self_update.h"
 #include "ui/notices.h"
+#include "ui/post_result.h"
 #include "ui/ui_look.h"
 #include "ui/widgets/controls.h"
 
@@ -45,29 +44,8 @@ void showAddressToCopy(QWidget* parent, const QString& address) {
 
 }  // namespace
 
-// What the workers share with the window: the window while it still wants their results, and
-// the stop flag. A worker posts under the lock, so the window cannot go away in between.
-struct UpdateWindow::Mailbox {
-    std::mutex mutex;
-    UpdateWindow* receiver = nullptr;
-    online::StopFlag stop = false;
-
-    template <typename Fn>
-    void post(Fn fn) {
-        const std::lock_guard lock(mutex);
-        if (UpdateWindow* window = receiver) {
-            QMetaObject::invokeMethod(
-                window, [window, fn = std::move(fn)] { fn(*window); }, Qt::QueuedConnection);
-        }
-    }
-};
-
 UpdateWindow::UpdateWindow(AppContext& context, online::VersionState version, QWidget* parent)
-    : QDialog(parent),
-      context_(context),
-      version_(std::move(version)),
-      mailbox_(std::make_shared<Mailbox>()) {
-    mailbox_->receiver = this;
+    : QDialog(parent), context_(context), version_(std::move(version)) {
     environment_.executablePath = QCoreApplication::applicationFilePath();
     environment_.openUrl = [](const QUrl& url) { return QDesktopServices::openUrl(url); };
     environment_.signingKey = std::string(deploy::kUpdateSigningKey);
@@ -148,9 +126,8 @@ void UpdateWindow::onCreated() {
 }
 
 UpdateWindow::~UpdateWindow() {
-    mailbox_->stop = true;
-    const std::lock_guard lock(mailbox_->mutex);
-    mailbox_->receiver = nullptr;
+    // A step still under way ends at once; its file goes with it.
+    worker_.stop();
 }
 
 bool UpdateWindow::onCloseQuery() {
@@ -160,7 +137,7 @@ bool UpdateWindow::onCloseQuery() {
 
 void UpdateWindow::onClosing() {
     // A probe or download still under way ends, and its file with it.
-    mailbox_->stop = true;
+    worker_.callOff();
     c_.timer->stop();
 }
 
@@ -202,11 +179,12 @@ void UpdateWindow::onUpdateClicked() {
         return;
     }
     // The probe may wait for seconds; the window stays responsive meanwhile.
-    std::thread([mailbox = mailbox_, address = version_.downloadAddress] {
-        std::string length =
-            online::probeDownloadSize(address, deploy::kHostingSpaceHome, &mailbox->stop);
-        mailbox->post([length = std::move(length)](UpdateWindow& w) { w.onProbed(length); });
-    }).detach();
+    runThenPost(
+        worker_, *this,
+        [address = version_.downloadAddress](const base::StopSignal& stop) {
+            return online::probeDownloadSize(address, deploy::kHostingSpaceHome, &stop.flag());
+        },
+        [this](const std::string& length) { onProbed(length); });
 }
 
 void UpdateWindow::onProbed(const std::string& contentLength) {
@@ -231,15 +209,18 @@ void UpdateWindow::onProbed(const std::string& contentLength) {
     plan.pauses = environment_.pauses;
     c_.timer->start();
     // The worker keeps the lock too: it is let go only once the worker's file is gone.
-    std::thread([mailbox = mailbox_, plan = std::move(plan), lock = lock_] {
-        std::shared_ptr<online::DownloadFile> file = online::downloadUpdate(
-            plan, *lock,
-            [mailbox](int, std::int64_t, std::int64_t done, std::int64_t elapsed) {
-                mailbox->post([done, elapsed](UpdateWindow& w) { w.onProgress(done, elapsed); });
-            },
-            &mailbox->stop);
-        mailbox->post([file = std::move(file)](UpdateWindow& w) { w.onDownloaded(file); });
-    }).detach();
+    runThenPost(
+        worker_, *this,
+        [post = PostTo(*this), plan = std::move(plan), lock = lock_,
+         this](const base::StopSignal& stop) {
+            return std::shared_ptr<online::DownloadFile>(online::downloadUpdate(
+                plan, *lock,
+                [post, this](int, std::int64_t, std::int64_t done, std::int64_t elapsed) {
+                    post([done, elapsed, this] { onProgress(done, elapsed); });
+                },
+                &stop.flag()));
+        },
+        [this](const std::shared_ptr<online::DownloadFile>& file) { onDownloaded(file); });
 }
 
 void UpdateWindow::onProgress(std::int64_t done, std::int64_t elapsedMs) {
@@ -301,10 +282,10 @@ void UpdateWindow::onDownloaded(const std::shared_ptr<online::DownloadFile>& fil
     }
     // The new executable is watched for a moment off this thread; this program ends only
     // once it is seen running.
-    std::thread([mailbox = mailbox_, executable] {
-        const bool started = online::startDetached(executable);
-        mailbox->post([started](UpdateWindow& w) { w.onStarted(started); });
-    }).detach();
+    runThenPost(
+        worker_, *this,
+        [executable](const base::StopSignal&) { return online::startDetached(executable); },
+        [this](bool started) { onStarted(started); });
 }
 
 void UpdateWindow::onStarted(bool started) {

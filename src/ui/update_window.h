@@ -9,6 +9,7 @@
 #include <memory>
 #include <vector>
 
+#include "base/serial_worker.h"
 #include "online/version_check.h"
 #include "ui/app_context.h"
 
@@ -97,8 +98,6 @@ protected:
     void done(int result) override;
 
 private:
-    struct Mailbox;
-
     void onProbed(const std::string& contentLength);
     void onDownloaded(const std::shared_ptr<online::DownloadFile>& file);
     void onStarted(bool started);
@@ -115,7 +114,6 @@ private:
     online::VersionState version_;
     Controls c_;
     Environment environment_;
-    std::shared_ptr<Mailbox> mailbox_;
     // Held from the Update button until the update fails or the window goes.
     std::shared_ptr<online::UpdateLock> lock_;
     bool created_ = false;
@@ -129,6 +127,8 @@ private:
     std::int64_t lastDone_ = -1;
     std::int64_t lastElapsedMs_ = 0;
     QElapsedTimer quiet_;
+    // The update's steps: called off when the window closes, joined when it goes.
+    base::SerialWorker worker_{"arlo-update"};
 };
 
 }  // namespace arlo::ui
