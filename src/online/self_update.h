@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "base/result.h"
 #include "net/request.h"
 #include "online/update_files.h"
 #include "online/version_check.h"
@@ -97,6 +98,23 @@ struct DownloadPlan {
 
 enum class Verdict { Accepted, WrongSize, NotAnExecutable, BadSignature };
 
+// Why a step of the self-update failed.
+enum class UpdateWhy {
+    ReadOnly,       // this user cannot change the run directory
+    AnotherUpdate,  // another update holds the run directory
+    NoLock,         // the lock file cannot be made or locked
+    NoAnswer,       // no answer, an error status or a body cut short
+    SizeRefused,    // a size outside the bounds, or another than the probe's
+    NoRoom,         // the run directory's disk lacks the room
+    NoFile,         // the download file cannot be created
+    WrongSize,      // the file's checks (verifyDownload) refused it
+    NotAnExecutable,
+    BadSignature,
+    Stopped,      // no longer wanted
+    NotReplaced,  // the file could not be put in place of the executable
+    DiedAtStart,  // the new executable could not be started or died within the watch
+};
+
 // The text that opens the message a release's signature covers.
 inline constexpr std::string_view kSignedMessagePrefix = "Arlo迷 update ";
 
@@ -114,12 +132,13 @@ Verdict verifyDownload(int fd, std::int64_t expectedBytes, std::string_view vers
 // directory: GET with the headers Accept, Referer and User-Agent in that order, status 200, a
 // Content-Length equal to the plan's size, the whole body; then verifyDownload. Attempts
 // until one succeeds, pausing between them as the plan says; a refused or partial file is
-// deleted. A size outside kSmallestDownload..kLargestDownload, or one the run directory has
-// no room for, is refused before any request. The verified file, or null. `stop` ends the
-// waiting, and an attempt under way, early (null).
-std::unique_ptr<DownloadFile> downloadUpdate(const DownloadPlan& plan, const UpdateLock& lock,
-                                             const net::ProgressCallback& progress,
-                                             const StopFlag* stop = nullptr);
+// deleted. A size outside kSmallestDownload..kLargestDownload (SizeRefused), or one the run
+// directory has no room for (NoRoom), is refused before any request. The verified file, or
+// why the last attempt failed. `stop` ends the waiting, and an attempt under way, early
+// (Stopped).
+Result<std::unique_ptr<DownloadFile>, UpdateWhy> downloadUpdate(
+    const DownloadPlan& plan, const UpdateLock& lock, const net::ProgressCallback& progress,
+    const StopFlag* stop = nullptr);
 
 // Puts `downloaded` in place of `executable` in one step: the new file gets the executable's
 // permission bits and is flushed to disk, is renamed over the executable's path (at every

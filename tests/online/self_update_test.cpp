@@ -229,7 +229,8 @@ protected:
                                            const StopFlag* stop = nullptr) {
         const UpdateLock lock(runDirectory);
         EXPECT_TRUE(lock.held());
-        return downloadUpdate(p, lock, progress, stop);
+        auto file = downloadUpdate(p, lock, progress, stop);
+        return file ? std::move(file).value() : nullptr;
     }
 
     // Waits until the download file is there and begins like an executable, 5 s at most.
