@@ -102,25 +102,25 @@ std::string percentEncodeReserved(std::string_view bytes) {
     return out;
 }
 
-EncodedGuestbookForm encodeGuestbookForm(const GuestbookForm& form) {
-    EncodedGuestbookForm encoded;
+Result<EncodedGuestbookForm, GuestbookField> encodeGuestbookForm(const GuestbookForm& form) {
     const std::optional<std::string> message = text::utf8ToGbk(withCrLfBreaks(form.message));
     const std::optional<std::string> nickname =
         text::utf8ToGbk(form.nickname.empty() ? std::string("匿名") : form.nickname);
     const std::optional<std::string> contact = text::utf8ToGbk(form.contact);
     const std::optional<std::string> captcha = text::utf8ToGbk(form.captcha);
     if (!message) {
-        encoded.refused = GuestbookField::Message;
-    } else if (!nickname) {
-        encoded.refused = GuestbookField::Nickname;
-    } else if (!contact) {
-        encoded.refused = GuestbookField::Contact;
-    } else if (!captcha) {
-        encoded.refused = GuestbookField::Captcha;
+        return fail(GuestbookField::Message);
     }
-    if (encoded.refused != GuestbookField::None) {
-        return encoded;
+    if (!nickname) {
+        return fail(GuestbookField::Nickname);
     }
+    if (!contact) {
+        return fail(GuestbookField::Contact);
+    }
+    if (!captcha) {
+        return fail(GuestbookField::Captcha);
+    }
+    EncodedGuestbookForm encoded;
     std::string signed_ = *nickname;
     if (!contact->empty()) {
         signed_ += *text::utf8ToGbk("（") + *contact + *text::utf8ToGbk("）");

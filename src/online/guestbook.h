@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 
+#include "base/result.h"
 #include "base/serial_worker.h"
 #include "net/page_fetcher.h"
 #include "online/hosting_space.h"
@@ -23,11 +24,9 @@ struct GuestbookForm {
 };
 
 // The form's fields, in the order they are checked for characters that GBK cannot write.
-enum class GuestbookField { None, Message, Nickname, Contact, Captcha };
+enum class GuestbookField { Message, Nickname, Contact, Captcha };
 
 struct EncodedGuestbookForm {
-    // The field that holds a character without a GBK form; None when the form can be sent.
-    GuestbookField refused = GuestbookField::None;
     std::string body;        // the form body, ready to post
     std::string messageGbk;  // the message text as sent, in GBK: what a reply echoes
 };
@@ -45,9 +44,9 @@ std::string percentEncodeReserved(std::string_view bytes);
 // M the nickname, "（" contact "）" when a contact is given, "：" and the message, both in GBK
 // with every byte percent-encoded, and C the captcha answer in GBK through
 // percentEncodeReserved. The message's line breaks go as CR LF, as the service's own form
-// sends them: a lone LF or CR becomes CR LF, and CR LF stays one. Nothing is encoded when a
-// field has no GBK form.
-EncodedGuestbookForm encodeGuestbookForm(const GuestbookForm& form);
+// sends them: a lone LF or CR becomes CR LF, and CR LF stays one. The first field that holds a
+// character without a GBK form when there is one: nothing is encoded then.
+Result<EncodedGuestbookForm, GuestbookField> encodeGuestbookForm(const GuestbookForm& form);
 
 enum class GuestbookOutcome {
     Accepted,      // the reply echoes the message

@@ -241,18 +241,12 @@ Result<std::unique_ptr<DownloadFile>, UpdateWhy> downloadOnce(
     if (request.DownloadToDescriptor(file->descriptor(), progress, kProgressUserValue) != 1) {
         return fail(UpdateWhy::NoAnswer);
     }
-    switch (verifyDownload(file->descriptor(), plan.expectedBytes, plan.version, plan.signature,
-                           plan.publicKey)) {
-        case Verdict::Accepted:
-            return file;
-        case Verdict::WrongSize:
-            return fail(UpdateWhy::WrongSize);
-        case Verdict::NotAnExecutable:
-            return fail(UpdateWhy::NotAnExecutable);
-        case Verdict::BadSignature:
-            break;
+    const Result<void, UpdateWhy> checked = verifyDownload(
+        file->descriptor(), plan.expectedBytes, plan.version, plan.signature, plan.publicKey);
+    if (!checked) {
+        return fail(checked.why());
     }
-    return fail(UpdateWhy::BadSignature);
+    return file;
 }
 
 }  // namespace
@@ -349,20 +343,25 @@ std::chrono::milliseconds downloadDeadline(std::int64_t bytes) {
                                 kSlowestDownloadBytesPerSecond);
 }
 
-std::string probeDownloadSize(std::string_view address, std::string_view referer,
-                              const StopFlag* stop) {
+Result<std::string, UpdateWhy> probeDownloadSize(std::string_view address, std::string_view referer,
+                                                 const StopFlag* stop) {
     net::RequestCancel unused;
     const net::CancelScope scope(unused, [stop] { return isStopped(stop); });
     net::Request request;
     request.SetTimeouts(5000, 5000, 10000, 5000);
-    if (!openUpdateRequest(request, "HEAD", address, referer) || !request.Send()) {
-        return {};
+    const bool answered = openUpdateRequest(request, "HEAD", address, referer) && request.Send();
+    if (isStopped(stop)) {
+        return fail(UpdateWhy::Stopped);
     }
+    if (!answered) {
+        return fail(UpdateWhy::NoAnswer);
+    }
+    // Without the line, the request object gives the whole header block.
     const std::string block = request.GetHeader();
     const int status = statusOf(block);
-    const std::string length = request.GetHeader("Content-Length");
+    std::string length = request.GetHeader("Content-Length");
     if ((status != 200 && status != 206) || length == block) {
-        return {};
+        return fail(UpdateWhy::NoAnswer);
     }
     return length;
 }
@@ -379,21 +378,21 @@ std::string runningExecutablePath() {
     return error ? std::string() : path.string();
 }
 
-Verdict verifyDownload(int fd, std::int64_t expectedBytes, std::string_view version,
-                       std::string_view signature, std::string_view publicKey) {
+Result<void, UpdateWhy> verifyDownload(int fd, std::int64_t expectedBytes, std::string_view version,
+                                       std::string_view signature, std::string_view publicKey) {
     struct stat info {};
     if (fd < 0 || ::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || expectedBytes <= 0 ||
         info.st_size != expectedBytes) {
-        return Verdict::WrongSize;
+        return fail(UpdateWhy::WrongSize);
     }
     if (!isExecutableForThisMachine(fd)) {
-        return Verdict::NotAnExecutable;
+        return fail(UpdateWhy::NotAnExecutable);
     }
     if (!publicKey.empty() &&
         !signatureVerifies(fd, expectedBytes, version, signature, publicKey)) {
-        return Verdict::BadSignature;
+        return fail(UpdateWhy::BadSignature);
     }
-    return Verdict::Accepted;
+    return {};
 }
 
 Result<std::unique_ptr<DownloadFile>, UpdateWhy> downloadUpdate(

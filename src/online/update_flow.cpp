@@ -29,15 +29,14 @@ Result<std::unique_ptr<UpdateLock>, UpdateFailure> lockForUpdate(const std::stri
 
 Result<void, UpdateFailure> runUpdate(const UpdateLock& lock, const UpdatePlan& plan,
                                       const UpdateReports& reports, const StopFlag* stop) {
-    const std::string length =
+    const Result<std::string, UpdateWhy> length =
         probeDownloadSize(plan.download.address, plan.download.referer, stop);
-    if (isStopped(stop)) {
-        return failed(UpdateStep::Probe, UpdateWhy::Stopped);
+    if (!length) {
+        return failed(UpdateStep::Probe, length.why());
     }
-    const std::optional<std::int64_t> size = acceptedDownloadSize(length);
+    const std::optional<std::int64_t> size = acceptedDownloadSize(*length);
     if (!size) {
-        return failed(UpdateStep::Probe,
-                      length.empty() ? UpdateWhy::NoAnswer : UpdateWhy::SizeRefused);
+        return failed(UpdateStep::Probe, UpdateWhy::SizeRefused);
     }
     if (reports.sized) {
         reports.sized(*size);

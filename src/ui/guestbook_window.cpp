@@ -126,7 +126,7 @@ void GuestbookWindow::onSubmitClicked() {
         c_.captchaAnswer->setFocus();
         return;
     }
-    online::EncodedGuestbookForm form = online::encodeGuestbookForm({
+    auto form = online::encodeGuestbookForm({
         .message = message.toStdString(),
         .nickname = c_.nickname->text().toStdString(),
         .contact = c_.qqNumber->text().toStdString(),
@@ -134,9 +134,23 @@ void GuestbookWindow::onSubmitClicked() {
     });
     // Characters the service cannot take (emoji, for one) are refused before anything is sent;
     // the text stays where it is for the user to mend.
-    switch (form.refused) {
-        case online::GuestbookField::None:
-            break;
+    if (!form) {
+        refuseField(form.why());
+        return;
+    }
+    if (!client_) {
+        return;
+    }
+    c_.submit->setEnabled(false);
+    // Queued behind the handshake when that is still under way.
+    client_->submit(std::move(form).value(), [this](online::GuestbookOutcome outcome) {
+        QMetaObject::invokeMethod(
+            this, [this, outcome] { endSubmission(outcome); }, Qt::QueuedConnection);
+    });
+}
+
+void GuestbookWindow::refuseField(online::GuestbookField field) {
+    switch (field) {
         case online::GuestbookField::Message:
             tell(QStringLiteral("留言里有无法发送的字符（比如表情符号），请删掉后再提交。"));
             c_.message->setFocus();
@@ -154,15 +168,6 @@ void GuestbookWindow::onSubmitClicked() {
             c_.captchaAnswer->setFocus();
             return;
     }
-    if (!client_) {
-        return;
-    }
-    c_.submit->setEnabled(false);
-    // Queued behind the handshake when that is still under way.
-    client_->submit(std::move(form), [this](online::GuestbookOutcome outcome) {
-        QMetaObject::invokeMethod(
-            this, [this, outcome] { endSubmission(outcome); }, Qt::QueuedConnection);
-    });
 }
 
 void GuestbookWindow::endSubmission(online::GuestbookOutcome outcome) {
