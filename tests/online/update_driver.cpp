@@ -15,7 +15,6 @@
 
 int main(int argc, char** argv) {
     using namespace arlo;
-    using online::UpdateStep;
     if (argc < 2) {
         return 64;
     }
@@ -41,20 +40,7 @@ int main(int argc, char** argv) {
         return lock.why().why == online::UpdateWhy::AnotherUpdate ? 7 : 5;
     }
     const auto outcome = online::runUpdate(**lock, plan, {});
-    if (outcome) {
-        return 0;
-    }
-    switch (outcome.why().step) {
-        case UpdateStep::Lock:
-            return 5;
-        case UpdateStep::Probe:
-            return 2;
-        case UpdateStep::Download:
-            return 3;
-        case UpdateStep::Replace:
-            return 4;
-        case UpdateStep::Start:
-            break;
-    }
-    return 6;
+    // By the failed step: Lock, Probe, Download, Replace, Start.
+    constexpr int kExitCodes[] = {5, 2, 3, 4, 6};
+    return outcome ? 0 : kExitCodes[static_cast<int>(outcome.why().step)];
 }

@@ -5,7 +5,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <optional>
 
 #include "standin/services.h"
 #include "standin/standin_environment.h"
@@ -28,95 +27,74 @@ protected:
         char pattern[] = "/tmp/arlo-flow-XXXXXX";
         ASSERT_NE(::mkdtemp(pattern), nullptr);
         runDirectory = pattern;
-        executable = runDirectory + "/Arlo迷";
-        fs::copy_file(ARLO_UPDATE_DRIVER, executable);
     }
     void TearDown() override { fs::remove_all(runDirectory); }
 
     standin::StandinEnvironment standin;
     std::string runDirectory;
-    std::string executable;
 };
 
-// Each step's failure is the flow's one outcome, with what was reported up to it.
+// The outcome names the step that failed and why; the reports come up to that step.
 TEST_F(UpdateFlow, theOutcomeNamesTheStepThatFailedAndWhy) {
+    using enum UpdateStep;
+    using enum UpdateWhy;
+    enum class Also { Nothing, Stopped, NoExecutable, NewOneDies };
     const std::string payload = fileContent(ARLO_UPDATE_PAYLOAD);
+    const std::string executable = runDirectory + "/Arlo迷";
     const struct {
-        const char* name;
         DownloadFault fault;
         bool probeAnswersNormally;
-        bool stopped;
-        bool executableThere;
-        bool newOneCrashes;
-        std::optional<UpdateFailure> failure;
-        bool sized;
-        bool downloaded;
+        Also also;
+        UpdateFailure failure;  // step Lock: none, the update is done
     } rows[] = {
-        {"stopped", DownloadFault::None, false, true, true, false,
-         UpdateFailure{UpdateStep::Probe, UpdateWhy::Stopped}, false, false},
-        {"probe 404", DownloadFault::NotFound, false, false, true, false,
-         UpdateFailure{UpdateStep::Probe, UpdateWhy::NoAnswer}, false, false},
-        {"probe 999", DownloadFault::Size999, false, false, true, false,
-         UpdateFailure{UpdateStep::Probe, UpdateWhy::SizeRefused}, false, false},
-        {"cut short", DownloadFault::CutShort, true, false, true, false,
-         UpdateFailure{UpdateStep::Download, UpdateWhy::NoAnswer}, true, false},
-        {"other size", DownloadFault::Size999, true, false, true, false,
-         UpdateFailure{UpdateStep::Download, UpdateWhy::SizeRefused}, true, false},
-        {"html page", DownloadFault::HtmlPage, false, false, true, false,
-         UpdateFailure{UpdateStep::Download, UpdateWhy::NotAnExecutable}, true, false},
-        {"no executable", DownloadFault::None, false, false, false, false,
-         UpdateFailure{UpdateStep::Replace, UpdateWhy::NotReplaced}, true, true},
-        {"dies at once", DownloadFault::None, false, false, true, true,
-         UpdateFailure{UpdateStep::Start, UpdateWhy::DiedAtStart}, true, true},
-        {"updated", DownloadFault::None, false, false, true, false, std::nullopt, true, true},
+        {DownloadFault::None, false, Also::Stopped, {Probe, Stopped}},
+        {DownloadFault::NotFound, false, Also::Nothing, {Probe, NoAnswer}},
+        {DownloadFault::Size999, false, Also::Nothing, {Probe, SizeRefused}},
+        {DownloadFault::CutShort, true, Also::Nothing, {Download, NoAnswer}},
+        {DownloadFault::Size999, true, Also::Nothing, {Download, SizeRefused}},
+        {DownloadFault::HtmlPage, false, Also::Nothing, {Download, NotAnExecutable}},
+        {DownloadFault::None, false, Also::NoExecutable, {Replace, NotReplaced}},
+        {DownloadFault::None, false, Also::NewOneDies, {Start, DiedAtStart}},
+        {DownloadFault::None, false, Also::Nothing, {Lock, NoLock}},
     };
     for (const auto& row : rows) {
-        SCOPED_TRACE(row.name);
+        SCOPED_TRACE(static_cast<int>(row.failure.why));
         standin::setReleaseDownload(standin.server(),
                                     {payload, row.fault, -1, row.probeAnswersNormally});
-        if (!row.executableThere) {
-            fs::remove(executable);
+        if (row.also != Also::NoExecutable) {
+            fs::copy_file(ARLO_UPDATE_DRIVER, executable);
         }
-        if (row.newOneCrashes) {
+        if (row.also == Also::NewOneDies) {
             ::setenv("ARLO_TEST_PAYLOAD_CRASHES", "1", 1);
         }
-        UpdatePlan plan;
-        plan.download.address = standin::downloadAddressFor("1.2");
-        plan.download.pauses.clear();
-        plan.executable = executable;
-        std::int64_t sized = -1;
+        UpdatePlan plan{.download = {.address = standin::downloadAddressFor("1.2"), .pauses = {}},
+                        .executable = executable};
+        bool sized = false;
         bool downloaded = false;
-        const UpdateReports reports{[&sized](std::int64_t bytes) { sized = bytes; },
-                                    {},
-                                    [&downloaded] { downloaded = true; }};
-        const StopFlag stop = row.stopped;
-        auto lock = lockForUpdate(runDirectory);
-        ASSERT_TRUE(lock);
-        const auto outcome = runUpdate(**lock, plan, reports, &stop);
+        const UpdateReports reports{
+            [&sized](std::int64_t) { sized = true; }, {}, [&downloaded] { downloaded = true; }};
+        const StopFlag stop = row.also == Also::Stopped;
+        const auto outcome = runUpdate(*lockForUpdate(runDirectory).value(), plan, reports, &stop);
         ::unsetenv("ARLO_TEST_PAYLOAD_CRASHES");
-        if (row.failure) {
-            ASSERT_FALSE(outcome);
-            EXPECT_EQ(outcome.why(), *row.failure);
-        } else {
-            EXPECT_TRUE(outcome);
-            EXPECT_EQ(fileContent(executable), payload);
+        const bool done = row.failure.step == Lock;
+        EXPECT_EQ(outcome.ok(), done);
+        if (!done) {
+            EXPECT_EQ(outcome.why(), row.failure);
         }
-        EXPECT_EQ(sized >= 0, row.sized);
-        EXPECT_EQ(downloaded, row.downloaded);
+        EXPECT_EQ(sized, done || row.failure.step > Probe);
+        EXPECT_EQ(downloaded, done || row.failure.step > Download);
+        EXPECT_EQ(fileContent(executable) == payload, done);
         EXPECT_FALSE(fs::exists(downloadPathIn(runDirectory)));
         fs::remove(executable);
-        fs::copy_file(ARLO_UPDATE_DRIVER, executable);
     }
 }
 
 TEST_F(UpdateFlow, theLockIsRefusedInADirectoryThatCannotChangeOrIsBusy) {
     const UpdateLock other(runDirectory);
-    const auto busy = lockForUpdate(runDirectory);
-    ASSERT_FALSE(busy);
-    EXPECT_EQ(busy.why(), (UpdateFailure{UpdateStep::Lock, UpdateWhy::AnotherUpdate}));
-    const auto missing = lockForUpdate(runDirectory + "/gone");
-    ASSERT_FALSE(missing);
-    EXPECT_EQ(missing.why(), (UpdateFailure{UpdateStep::Lock, UpdateWhy::ReadOnly}));
+    EXPECT_EQ(lockForUpdate(runDirectory).why(),
+              (UpdateFailure{UpdateStep::Lock, UpdateWhy::AnotherUpdate}));
+    EXPECT_EQ(lockForUpdate(runDirectory + "/gone").why(),
+              (UpdateFailure{UpdateStep::Lock, UpdateWhy::ReadOnly}));
 }
 
 }  // namespace
