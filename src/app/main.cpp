@@ -1,7 +1,5 @@
 #include <QApplication>
 #include <QDir>
-#include <cstdio>
-#include <cstdlib>
 
 #include "app/desktop_identity.h"
 #include "app/program.h"
@@ -42,13 +40,11 @@ int run(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // The windows are gone and the Settings file is on disk once this returns, and every
+    // worker has been called off and joined with its owner: none is left inside the network
+    // and TLS libraries when their exit-time clean-up runs.
     const int code = run(argc, argv);
-    // The windows are gone and the Settings file is on disk. The usage ping and the version
-    // check run on threads that nobody waits for and may still be inside the network and TLS
-    // libraries; running those libraries' exit-time clean-up under them crashes the process,
-    // so it ends here without it. A self-update's download thread would not get to remove its
-    // unfinished file either: that is done here.
+    // A download that an update left unfinished went with its worker; this sweeps any other.
     arlo::online::removeUnfinishedDownloads();
-    std::fflush(nullptr);
-    std::_Exit(code);
+    return code;
 }

@@ -7,7 +7,6 @@
 #include <QFileInfo>
 #include <QPointer>
 #include <QTimer>
-#include <thread>
 
 #include "app/desktop_identity.h"
 #include "app/update_offer.h"
@@ -19,6 +18,7 @@
 #include "playback/player_page.h"
 #include "ui/episode_list_controller.h"
 #include "ui/main_window.h"
+#include "ui/post_result.h"
 
 namespace arlo::app {
 
@@ -55,14 +55,10 @@ QString runDirectoryOf(const QString& executablePath) {
     return QDir::cleanPath(info.absolutePath());
 }
 
-void startUsagePing() {
-    std::thread([] { online::sendUsagePing(); }).detach();
-}
-
 Program::Program(ui::Notices& notices, ProgramOptions options)
     : quit_(options.quit ? std::move(options.quit)
                          : [](int code) { QCoreApplication::exit(code); }),
-      usagePing_(options.usagePing ? std::move(options.usagePing) : startUsagePing),
+      usagePing_(options.usagePing ? std::move(options.usagePing) : [this] { startUsagePing(); }),
       versionCheck_(options.versionCheck ? std::move(options.versionCheck)
                                          : UpdateOffer::Check(online::checkForUpdate)) {
     context_.notices = &notices;
@@ -86,13 +82,11 @@ void Program::start() {
 
 void Program::onMainWindowCreated() {
     catalogue::PlaybackState& state = context_.state;
-    const QString runDirectory = context_.runDirectory + QLatin1Char('/');
-
     // What a self-update that could not finish left next to the executable, unless another
     // copy of the program is updating there right now. A failed deletion is ignored: the file
     // is simply tried again next time.
     online::removeStaleDownload(context_.runDirectory.toStdString());
-    state.playerPagePath = (runDirectory + kPlayerPageFileName).toStdString();
+    state.playerPagePath = playback::playerPagePath(context_.runDirectory.toStdString());
     // So are the Player pages' temporary files that a run ended while writing left behind.
     playback::removeStalePageTemporaries(context_.runDirectory.toStdString());
 
@@ -133,6 +127,14 @@ void Program::finishStartUp() {
     usagePing_();
     startedUp_ = true;
     emit startedUp();
+}
+
+void Program::startUsagePing() {
+    // After the first paint and the movie page's set-up: loading the network library would
+    // otherwise compete with them.
+    pingWorker_.post([](const base::StopSignal& stop) {
+        ui::cutOffWith(stop, [] { online::sendUsagePing(); });
+    });
 }
 
 void Program::shutdown() {

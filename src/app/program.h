@@ -7,6 +7,7 @@
 #include <string>
 
 #include "app/update_offer.h"
+#include "base/serial_worker.h"
 #include "ui/app_context.h"
 
 namespace arlo::ui {
@@ -17,9 +18,6 @@ class Notices;
 // Start-up and shutdown of the program around its Main window.
 namespace arlo::app {
 
-// The page the Player window shows, next to the executable.
-inline const QString kPlayerPageFileName = QStringLiteral("Arlo目录.htm");
-
 struct ProgramOptions {
     // The executable's directory.
     QString runDirectory;
@@ -27,7 +25,8 @@ struct ProgramOptions {
     std::string documentsFolder;
     // Ends the process's event loop with an exit code.
     std::function<void(int)> quit;
-    // Sends the usage ping; startUsagePing unless replaced.
+    // Starts the usage ping; online::sendUsagePing on the program's own worker unless
+    // replaced.
     std::function<void()> usagePing;
     // The version check, run on a worker thread; online::checkForUpdate unless replaced.
     UpdateOffer::Check versionCheck = {};
@@ -58,6 +57,7 @@ private:
     void onMainWindowCreated();
     void finishStartUp();
     void shutdown();
+    void startUsagePing();
 
     ui::AppContext context_;
     std::function<void(int)> quit_;
@@ -67,14 +67,11 @@ private:
     UpdateOffer* updateOffer_ = nullptr;
     bool shutDown_ = false;
     bool startedUp_ = false;
+    // The usage ping's: the ping is cut off when the program goes.
+    base::SerialWorker pingWorker_{"arlo-ping"};
 };
 
 // The directory of an executable path, without a trailing separator.
 QString runDirectoryOf(const QString& executablePath);
-
-// Start-up hook run on a worker thread that is never waited for. The version check and then
-// the usage ping start once the Main window has first painted and its movie page is set up:
-// loading the network library would otherwise compete with that paint.
-void startUsagePing();
 
 }  // namespace arlo::app

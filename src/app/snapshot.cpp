@@ -6,7 +6,6 @@
 
 #include <QTimer>
 #include <cstdio>
-#include <cstdlib>
 
 #include "app/program.h"
 #include "ui/about_window.h"
@@ -21,9 +20,9 @@ namespace {
 // Time for the workers started at start-up to fill the list before the pictures are taken.
 constexpr int kSettleMilliseconds = 1500;
 
-// Ends the process once the Main window's paint has reached the screen. The start-up work
-// that follows the first paint is queued by then; this comes first and ends the process
-// without it, so that what is timed is the way to the paint alone.
+// Ends the event loop once the Main window's paint has reached the screen. The start-up work
+// that follows the first paint is queued by then; this comes first and ends the loop without
+// it, so that what is timed is the way to the paint alone.
 class FirstPaintQuitter final : public QObject {
 public:
     FirstPaintQuitter(ui::MainWindow& main, bool waitForList)
@@ -50,9 +49,8 @@ protected:
 
     void customEvent(QEvent* event) override {
         if (event->type() == QEvent::User) {
-            // As main() ends the process: nothing is written at shutdown.
-            std::fflush(nullptr);
-            std::_Exit(0);
+            // The Main window is not closed: nothing is written at shutdown.
+            QCoreApplication::exit(0);
         }
     }
 

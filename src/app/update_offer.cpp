@@ -1,31 +1,16 @@
 #include "app/update_offer.h"
 
-#include <mutex>
-#include <thread>
+#include <optional>
 
 #include "ui/notices.h"
+#include "ui/post_result.h"
 #include "ui/update_window.h"
 
 namespace arlo::app {
 
-// What the worker shares with the offer: the offer itself while it still wants the answer,
-// and the stop flag. The worker posts under the lock, so the offer cannot go away in between;
-// an answer posted before it went away is dropped with it.
-struct UpdateOffer::Mailbox {
-    std::mutex mutex;
-    UpdateOffer* receiver = nullptr;
-    online::StopFlag stop = false;
-};
-
 UpdateOffer::UpdateOffer(ui::AppContext& context, QWidget& main, std::function<void()> endProgram,
                          QObject* parent)
-    : QObject(parent),
-      context_(context),
-      main_(main),
-      endProgram_(std::move(endProgram)),
-      mailbox_(std::make_shared<Mailbox>()) {
-    mailbox_->receiver = this;
-}
+    : QObject(parent), context_(context), main_(main), endProgram_(std::move(endProgram)) {}
 
 UpdateOffer::~UpdateOffer() {
     withdraw();
@@ -33,25 +18,23 @@ UpdateOffer::~UpdateOffer() {
 
 void UpdateOffer::withdraw() {
     withdrawn_ = true;
-    mailbox_->stop = true;
-    const std::lock_guard lock(mailbox_->mutex);
-    mailbox_->receiver = nullptr;
+    worker_.callOff();
 }
 
 void UpdateOffer::start(std::string currentVersion, Check check) {
     online::VersionState version;
     version.current = std::move(currentVersion);
-    // Never joined: shutdown must not wait for a service that does not answer.
-    std::thread([mailbox = mailbox_, check = std::move(check), version]() mutable {
-        if (!check(version, &mailbox->stop)) {
-            return;
-        }
-        const std::lock_guard lock(mailbox->mutex);
-        if (UpdateOffer* receiver = mailbox->receiver) {
-            QMetaObject::invokeMethod(
-                receiver, [receiver, version] { receiver->offer(version); }, Qt::QueuedConnection);
-        }
-    }).detach();
+    ui::runThenPost(
+        worker_, *this,
+        [check = std::move(check), version](const base::StopSignal& stop) {
+            online::VersionState found = version;
+            return check(found, &stop.flag()) ? std::optional(found) : std::nullopt;
+        },
+        [this](const std::optional<online::VersionState>& found) {
+            if (found) {
+                offer(*found);
+            }
+        });
 }
 
 void UpdateOffer::offer(const online::VersionState& version) {

@@ -19,17 +19,6 @@ RefreshResult computeRefresh(const RefreshInput& input, std::uint64_t generation
 ListRefresher::ListRefresher(std::mutex& listLock, Publish publish)
     : listLock_(listLock), publish_(std::move(publish)) {}
 
-ListRefresher::~ListRefresher() {
-    {
-        std::lock_guard lock(queueMutex_);
-        stopping_ = true;
-    }
-    wake_.notify_all();
-    if (worker_.joinable()) {
-        worker_.join();
-    }
-}
-
 std::uint64_t ListRefresher::setInput(RefreshInput input) {
     std::lock_guard lock(inputMutex_);
     input_ = std::move(input);
@@ -60,39 +49,12 @@ RefreshResult ListRefresher::refreshNow() {
 }
 
 void ListRefresher::refreshLater() {
-    {
-        std::lock_guard lock(queueMutex_);
-        pending_ = true;
-        if (!worker_.joinable()) {
-            worker_ = std::thread([this] { work(); });
-        }
-    }
-    wake_.notify_one();
+    // Requests that pile up while one runs are served by one more run.
+    worker_.replaceWaiting([this](const base::StopSignal&) { publish_(run()); });
 }
 
 void ListRefresher::waitIdle() {
-    std::unique_lock lock(queueMutex_);
-    idle_.wait(lock, [this] { return !(pending_ || running_) || stopping_; });
-}
-
-void ListRefresher::work() {
-    for (;;) {
-        {
-            std::unique_lock lock(queueMutex_);
-            wake_.wait(lock, [this] { return pending_ || stopping_; });
-            if (stopping_) {
-                return;
-            }
-            pending_ = false;
-            running_ = true;
-        }
-        publish_(run());
-        {
-            std::lock_guard lock(queueMutex_);
-            running_ = false;
-        }
-        idle_.notify_all();
-    }
+    worker_.waitIdle();
 }
 
 }  // namespace arlo::catalogue

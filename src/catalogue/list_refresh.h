@@ -1,15 +1,14 @@
 #pragma once
 
-#include <condition_variable>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
-#include <thread>
 #include <vector>
 
+#include "base/serial_worker.h"
 #include "catalogue/episode_rows.h"
 
 // Refreshing the episode list off the UI thread. The UI thread describes what the list should
@@ -45,7 +44,8 @@ public:
     using Publish = std::function<void(RefreshResult)>;
 
     ListRefresher(std::mutex& listLock, Publish publish);
-    ~ListRefresher();  // waits for a refresh under way, then stops the worker
+    // Waits for a refresh under way (the worker goes first); one still queued is dropped.
+    ~ListRefresher() = default;
     ListRefresher(const ListRefresher&) = delete;
     ListRefresher& operator=(const ListRefresher&) = delete;
 
@@ -64,7 +64,6 @@ public:
 
 private:
     RefreshResult run();
-    void work();
 
     std::mutex& listLock_;
     Publish publish_;
@@ -73,13 +72,7 @@ private:
     RefreshInput input_;
     std::uint64_t generation_ = 0;
 
-    std::mutex queueMutex_;
-    std::condition_variable wake_;
-    std::condition_variable idle_;
-    bool pending_ = false;
-    bool running_ = false;
-    bool stopping_ = false;
-    std::thread worker_;  // started on the first request
+    base::SerialWorker worker_{"arlo-list"};  // last: joined before the rest goes
 };
 
 }  // namespace arlo::catalogue

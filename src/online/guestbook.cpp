@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "deploy/deploy.h"
+#include "net/cancel.h"
 #include "text/gbk.h"
 
 namespace arlo::online {
@@ -101,25 +102,25 @@ std::string percentEncodeReserved(std::string_view bytes) {
     return out;
 }
 
-EncodedGuestbookForm encodeGuestbookForm(const GuestbookForm& form) {
-    EncodedGuestbookForm encoded;
+Result<EncodedGuestbookForm, GuestbookField> encodeGuestbookForm(const GuestbookForm& form) {
     const std::optional<std::string> message = text::utf8ToGbk(withCrLfBreaks(form.message));
     const std::optional<std::string> nickname =
         text::utf8ToGbk(form.nickname.empty() ? std::string("匿名") : form.nickname);
     const std::optional<std::string> contact = text::utf8ToGbk(form.contact);
     const std::optional<std::string> captcha = text::utf8ToGbk(form.captcha);
     if (!message) {
-        encoded.refused = GuestbookField::Message;
-    } else if (!nickname) {
-        encoded.refused = GuestbookField::Nickname;
-    } else if (!contact) {
-        encoded.refused = GuestbookField::Contact;
-    } else if (!captcha) {
-        encoded.refused = GuestbookField::Captcha;
+        return fail(GuestbookField::Message);
     }
-    if (encoded.refused != GuestbookField::None) {
-        return encoded;
+    if (!nickname) {
+        return fail(GuestbookField::Nickname);
     }
+    if (!contact) {
+        return fail(GuestbookField::Contact);
+    }
+    if (!captcha) {
+        return fail(GuestbookField::Captcha);
+    }
+    EncodedGuestbookForm encoded;
     std::string signed_ = *nickname;
     if (!contact->empty()) {
         signed_ += *text::utf8ToGbk("（") + *contact + *text::utf8ToGbk("）");
@@ -144,30 +145,17 @@ GuestbookOutcome judgeGuestbookReply(std::string_view reply, std::string_view me
     return GuestbookOutcome::Failed;
 }
 
-GuestbookClient::GuestbookClient() : worker_([this] { run(); }) {}
-
-GuestbookClient::~GuestbookClient() {
-    {
-        const std::lock_guard lock(mutex_);
-        stopping_ = true;
-        jobs_.clear();
-    }
-    closing_.cancel();
-    wake_.notify_all();
-    worker_.join();
-}
-
 void GuestbookClient::openSession() {
-    post([this] { session_ = openHostingSession(); });
+    post([this](const base::StopSignal&) { session_ = openHostingSession(); });
 }
 
 void GuestbookClient::loadCaptcha(std::function<void(net::Bytes)> shown) {
-    post([this, shown = std::move(shown)] {
+    post([this, shown = std::move(shown)](const base::StopSignal& stop) {
         const std::string address = std::string(deploy::kGuestbookCaptchaPrefix) +
                                     std::string(deploy::kHostingAccount) + "ly";
         net::PageResult result = net::Fetch({.url = address, .cookies = session_.cookieJar});
         session_.cookieJar = result.cookieJar;
-        if (!leaving()) {
+        if (!stop.stopped()) {
             shown(std::move(result.body));
         }
     });
@@ -175,7 +163,7 @@ void GuestbookClient::loadCaptcha(std::function<void(net::Bytes)> shown) {
 
 void GuestbookClient::submit(EncodedGuestbookForm form,
                              std::function<void(GuestbookOutcome)> done) {
-    post([this, form = std::move(form), done = std::move(done)] {
+    post([this, form = std::move(form), done = std::move(done)](const base::StopSignal& stop) {
         net::PageResult result = net::Fetch({
             .url = session_.endpoint(),
             .method = net::Method::Post,
@@ -183,44 +171,20 @@ void GuestbookClient::submit(EncodedGuestbookForm form,
             .cookies = session_.cookieJar,
         });
         session_.cookieJar = result.cookieJar;
-        if (!leaving()) {
+        if (!stop.stopped()) {
             done(judgeGuestbookReply(result.body, form.messageGbk));
         }
     });
 }
 
-bool GuestbookClient::leaving() {
-    const std::lock_guard lock(mutex_);
-    return stopping_;
-}
-
-void GuestbookClient::post(std::function<void()> job) {
-    {
-        const std::lock_guard lock(mutex_);
-        if (stopping_) {
-            return;
-        }
-        jobs_.push_back(std::move(job));
-    }
-    wake_.notify_one();
-}
-
-void GuestbookClient::run() {
-    // Every request of this thread ends at once when the client goes.
-    const net::CancelScope scope(closing_);
-    for (;;) {
-        std::function<void()> job;
-        {
-            std::unique_lock lock(mutex_);
-            wake_.wait(lock, [this] { return stopping_ || !jobs_.empty(); });
-            if (stopping_) {
-                return;
-            }
-            job = std::move(jobs_.front());
-            jobs_.pop_front();
-        }
-        job();
-    }
+void GuestbookClient::post(std::function<void(const base::StopSignal&)> job) {
+    worker_.post([job = std::move(job)](const base::StopSignal& stop) {
+        // Every request of the job ends at once when the client goes.
+        net::RequestCancel closing;
+        const base::StopSignal::Hook cut = stop.onStop([&closing] { closing.cancel(); });
+        const net::CancelScope scope(closing);
+        job(stop);
+    });
 }
 
 }  // namespace arlo::online

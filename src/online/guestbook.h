@@ -1,15 +1,12 @@
 #pragma once
 
-#include <condition_variable>
-#include <deque>
 #include <functional>
-#include <mutex>
 #include <optional>
 #include <string>
 #include <string_view>
-#include <thread>
 
-#include "net/cancel.h"
+#include "base/result.h"
+#include "base/serial_worker.h"
 #include "net/page_fetcher.h"
 #include "online/hosting_space.h"
 
@@ -27,11 +24,9 @@ struct GuestbookForm {
 };
 
 // The form's fields, in the order they are checked for characters that GBK cannot write.
-enum class GuestbookField { None, Message, Nickname, Contact, Captcha };
+enum class GuestbookField { Message, Nickname, Contact, Captcha };
 
 struct EncodedGuestbookForm {
-    // The field that holds a character without a GBK form; None when the form can be sent.
-    GuestbookField refused = GuestbookField::None;
     std::string body;        // the form body, ready to post
     std::string messageGbk;  // the message text as sent, in GBK: what a reply echoes
 };
@@ -49,9 +44,9 @@ std::string percentEncodeReserved(std::string_view bytes);
 // M the nickname, "（" contact "）" when a contact is given, "：" and the message, both in GBK
 // with every byte percent-encoded, and C the captcha answer in GBK through
 // percentEncodeReserved. The message's line breaks go as CR LF, as the service's own form
-// sends them: a lone LF or CR becomes CR LF, and CR LF stays one. Nothing is encoded when a
-// field has no GBK form.
-EncodedGuestbookForm encodeGuestbookForm(const GuestbookForm& form);
+// sends them: a lone LF or CR becomes CR LF, and CR LF stays one. The first field that holds a
+// character without a GBK form when there is one: nothing is encoded then.
+Result<EncodedGuestbookForm, GuestbookField> encodeGuestbookForm(const GuestbookForm& form);
 
 enum class GuestbookOutcome {
     Accepted,      // the reply echoes the message
@@ -66,16 +61,16 @@ inline constexpr std::string_view kWrongCaptchaText = "验证码不正确,请重
 // GBK text is `messageGbk`. Both searches go by whole GBK characters.
 GuestbookOutcome judgeGuestbookReply(std::string_view reply, std::string_view messageGbk);
 
-// The guestbook's requests, made one after another on a thread of its own, in the order they
+// The guestbook's requests, made one after another on a serial worker, in the order they
 // were asked for: a message posted before the session is open waits for it. The session (the
-// space's token and cookie jar) lives on that thread. Results are handed to the callbacks on
-// that thread.
+// space's token and cookie jar) is the worker's only. Results are handed to the callbacks on
+// the worker's thread.
 class GuestbookClient final {
 public:
-    GuestbookClient();
-    // Cuts off the request under way, drops those still waiting and waits for the thread:
-    // no callback runs once this returns.
-    ~GuestbookClient();
+    GuestbookClient() = default;
+    // Cuts off the request under way, drops those still waiting and waits for the thread
+    // (the worker goes first): no callback runs once this returns.
+    ~GuestbookClient() = default;
     GuestbookClient(const GuestbookClient&) = delete;
     GuestbookClient& operator=(const GuestbookClient&) = delete;
 
@@ -88,18 +83,12 @@ public:
     void submit(EncodedGuestbookForm form, std::function<void(GuestbookOutcome)> done);
 
 private:
-    void post(std::function<void()> job);
-    void run();
-    // True once the destructor has begun: results are no longer handed on.
-    bool leaving();
+    // Queues `job` (true when its result is still wanted) with its requests cut off when the
+    // client goes.
+    void post(std::function<void(const base::StopSignal&)> job);
 
-    net::RequestCancel closing_;
-    std::mutex mutex_;
-    std::condition_variable wake_;
-    std::deque<std::function<void()>> jobs_;
-    bool stopping_ = false;
-    HostingSession session_;  // the worker's only
-    std::thread worker_;      // last: started once everything above exists
+    HostingSession session_;                       // the worker's only
+    base::SerialWorker worker_{"arlo-guestbook"};  // last: joined before the session goes
 };
 
 }  // namespace arlo::online

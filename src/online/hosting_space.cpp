@@ -15,7 +15,7 @@ HostingSession openHostingSession(const StopFlag* stop) {
     // The hosting service writes its pages in GBK.
     const std::string home = net::FetchPageText(deploy::kHostingSpaceHome);
     session.token = text::textBetween(home, "Ccenter.aspx?z=", "\"");
-    if (stop != nullptr && stop->load()) {
+    if (isStopped(stop)) {
         return session;
     }
     // The cookies of the endpoint's first answer are the session; its body is not used.

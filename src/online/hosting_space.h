@@ -12,6 +12,11 @@ namespace arlo::online {
 // request already under way still runs to its end.
 using StopFlag = std::atomic<bool>;
 
+// Whether `stop` (may be null: never) is set.
+inline bool isStopped(const StopFlag* stop) {
+    return stop != nullptr && stop->load();
+}
+
 struct HostingSession {
     std::string token;      // from the home page; empty when it could not be read
     std::string cookieJar;  // what the endpoint's first answer set

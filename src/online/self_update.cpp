@@ -198,12 +198,12 @@ bool syncPath(const std::string& path, int flags) {
 bool pauseUnlessStopped(milliseconds pause, const StopFlag* stop) {
     const auto end = std::chrono::steady_clock::now() + pause;
     while (std::chrono::steady_clock::now() < end) {
-        if (stop != nullptr && stop->load()) {
+        if (isStopped(stop)) {
             return false;
         }
         std::this_thread::sleep_for(std::min(milliseconds(50), pause));
     }
-    return stop == nullptr || !stop->load();
+    return !isStopped(stop);
 }
 
 // Opens `request` with the lines that the size probe and the download both send: Accept,
@@ -217,27 +217,34 @@ bool openUpdateRequest(net::Request& request, std::string_view verb, std::string
 }
 
 // One download attempt: the request, then the file, created only for an answer that can be
-// the file. Null on any failure (a file created on the way is gone with its object).
-std::unique_ptr<DownloadFile> downloadOnce(const DownloadPlan& plan, const UpdateLock& lock,
-                                           const net::ProgressCallback& progress) {
+// the file, then its checks. On any failure a file created on the way is gone with its object.
+Result<std::unique_ptr<DownloadFile>, UpdateWhy> downloadOnce(
+    const DownloadPlan& plan, const UpdateLock& lock, const net::ProgressCallback& progress) {
     net::Request request;
     const std::chrono::milliseconds deadline =
         plan.deadline.count() > 0 ? plan.deadline : downloadDeadline(plan.expectedBytes);
     request.SetDeadline(static_cast<int>(std::min<std::chrono::milliseconds::rep>(
         deadline.count(), std::numeric_limits<int>::max())));
-    if (!openUpdateRequest(request, "GET", plan.address, plan.referer) || !request.Send()) {
-        return nullptr;
-    }
     // An error page is not the file, however it is sized; nor is a body of another size than
     // the probe said, which could be far larger.
-    if (statusOf(request.GetHeader()) != 200 ||
-        net::parseContentLength(request.GetHeader("Content-Length")) != plan.expectedBytes) {
-        return nullptr;
+    if (!openUpdateRequest(request, "GET", plan.address, plan.referer) || !request.Send() ||
+        statusOf(request.GetHeader()) != 200) {
+        return fail(UpdateWhy::NoAnswer);
+    }
+    if (net::parseContentLength(request.GetHeader("Content-Length")) != plan.expectedBytes) {
+        return fail(UpdateWhy::SizeRefused);
     }
     std::unique_ptr<DownloadFile> file = DownloadFile::create(lock);
-    if (!file ||
-        request.DownloadToDescriptor(file->descriptor(), progress, kProgressUserValue) != 1) {
-        return nullptr;
+    if (!file) {
+        return fail(UpdateWhy::NoFile);
+    }
+    if (request.DownloadToDescriptor(file->descriptor(), progress, kProgressUserValue) != 1) {
+        return fail(UpdateWhy::NoAnswer);
+    }
+    const Result<void, UpdateWhy> checked = verifyDownload(
+        file->descriptor(), plan.expectedBytes, plan.version, plan.signature, plan.publicKey);
+    if (!checked) {
+        return fail(checked.why());
     }
     return file;
 }
@@ -336,20 +343,25 @@ std::chrono::milliseconds downloadDeadline(std::int64_t bytes) {
                                 kSlowestDownloadBytesPerSecond);
 }
 
-std::string probeDownloadSize(std::string_view address, std::string_view referer,
-                              const StopFlag* stop) {
+Result<std::string, UpdateWhy> probeDownloadSize(std::string_view address, std::string_view referer,
+                                                 const StopFlag* stop) {
     net::RequestCancel unused;
-    const net::CancelScope scope(unused, [stop] { return stop != nullptr && stop->load(); });
+    const net::CancelScope scope(unused, [stop] { return isStopped(stop); });
     net::Request request;
     request.SetTimeouts(5000, 5000, 10000, 5000);
-    if (!openUpdateRequest(request, "HEAD", address, referer) || !request.Send()) {
-        return {};
+    const bool answered = openUpdateRequest(request, "HEAD", address, referer) && request.Send();
+    if (isStopped(stop)) {
+        return fail(UpdateWhy::Stopped);
     }
+    if (!answered) {
+        return fail(UpdateWhy::NoAnswer);
+    }
+    // Without the line, the request object gives the whole header block.
     const std::string block = request.GetHeader();
     const int status = statusOf(block);
-    const std::string length = request.GetHeader("Content-Length");
+    std::string length = request.GetHeader("Content-Length");
     if ((status != 200 && status != 206) || length == block) {
-        return {};
+        return fail(UpdateWhy::NoAnswer);
     }
     return length;
 }
@@ -366,46 +378,60 @@ std::string runningExecutablePath() {
     return error ? std::string() : path.string();
 }
 
-Verdict verifyDownload(int fd, std::int64_t expectedBytes, std::string_view version,
-                       std::string_view signature, std::string_view publicKey) {
+Result<void, UpdateWhy> verifyDownload(int fd, std::int64_t expectedBytes, std::string_view version,
+                                       std::string_view signature, std::string_view publicKey) {
     struct stat info {};
     if (fd < 0 || ::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || expectedBytes <= 0 ||
         info.st_size != expectedBytes) {
-        return Verdict::WrongSize;
+        return fail(UpdateWhy::WrongSize);
     }
     if (!isExecutableForThisMachine(fd)) {
-        return Verdict::NotAnExecutable;
+        return fail(UpdateWhy::NotAnExecutable);
     }
     if (!publicKey.empty() &&
         !signatureVerifies(fd, expectedBytes, version, signature, publicKey)) {
-        return Verdict::BadSignature;
+        return fail(UpdateWhy::BadSignature);
     }
-    return Verdict::Accepted;
+    return {};
 }
 
-std::unique_ptr<DownloadFile> downloadUpdate(const DownloadPlan& plan, const UpdateLock& lock,
-                                             const net::ProgressCallback& progress,
-                                             const StopFlag* stop) {
-    if (!lock.held() || plan.expectedBytes < kSmallestDownload ||
-        plan.expectedBytes > kLargestDownload ||
-        !hasRoomFor(lock.runDirectory(), plan.expectedBytes)) {
-        return nullptr;
+Result<std::unique_ptr<DownloadFile>, UpdateWhy> downloadUpdate(
+    const DownloadPlan& plan, const UpdateLock& lock, const net::ProgressCallback& progress,
+    const StopFlag* stop) {
+    if (!lock.held()) {
+        return fail(UpdateWhy::NoLock);
+    }
+    if (plan.expectedBytes < kSmallestDownload || plan.expectedBytes > kLargestDownload) {
+        return fail(UpdateWhy::SizeRefused);
+    }
+    if (!hasRoomFor(lock.runDirectory(), plan.expectedBytes)) {
+        return fail(UpdateWhy::NoRoom);
     }
     // A download under way ends as soon as it is no longer wanted.
     net::RequestCancel unused;
-    const net::CancelScope scope(unused, [stop] { return stop != nullptr && stop->load(); });
+    const net::CancelScope scope(unused, [stop] { return isStopped(stop); });
     for (std::size_t attempt = 0;; ++attempt) {
-        if (stop != nullptr && stop->load()) {
-            return nullptr;
+        if (isStopped(stop)) {
+            return fail(UpdateWhy::Stopped);
         }
-        // A refused or partial file goes with its object, before the pause.
-        if (std::unique_ptr<DownloadFile> file = downloadOnce(plan, lock, progress);
-            file && verifyDownload(file->descriptor(), plan.expectedBytes, plan.version,
-                                   plan.signature, plan.publicKey) == Verdict::Accepted) {
-            return file;
+        UpdateWhy why = UpdateWhy::NoAnswer;
+        {
+            // A refused or partial file goes with its object, before the pause.
+            Result<std::unique_ptr<DownloadFile>, UpdateWhy> file =
+                downloadOnce(plan, lock, progress);
+            if (file) {
+                return file;
+            }
+            why = file.why();
         }
-        if (attempt >= plan.pauses.size() || !pauseUnlessStopped(plan.pauses[attempt], stop)) {
-            return nullptr;
+        if (isStopped(stop)) {
+            return fail(UpdateWhy::Stopped);
+        }
+        if (attempt >= plan.pauses.size()) {
+            return fail(why);
+        }
+        if (!pauseUnlessStopped(plan.pauses[attempt], stop)) {
+            return fail(UpdateWhy::Stopped);
         }
     }
 }

@@ -8,14 +8,33 @@
 #include <string_view>
 #include <vector>
 
+#include "base/result.h"
 #include "net/request.h"
 #include "online/update_files.h"
 #include "online/version_check.h"
 
 // The self-update: how big the new executable is, its download next to the running one with
 // progress texts, the checks it must pass, and the replacement of the running executable.
-// Every step blocks; the Update window runs them off its thread.
+// Every step blocks; the update's flow (update_flow.h) runs them on a worker.
 namespace arlo::online {
+
+// Why a step of the self-update failed.
+enum class UpdateWhy {
+    ReadOnly,       // this user cannot change the run directory
+    AnotherUpdate,  // another update holds the run directory
+    NoLock,         // the lock file cannot be made or locked
+    NoAnswer,       // no answer, an error status or a body cut short
+    SizeRefused,    // a size outside the bounds, or another than the probe's
+    NoRoom,         // the run directory's disk lacks the room
+    NoFile,         // the download file cannot be created
+    WrongSize,      // the file's checks (verifyDownload) refused it
+    NotAnExecutable,
+    BadSignature,
+    Stopped,      // no longer wanted
+    NotReplaced,  // the file could not be put in place of the executable
+    DiedAtStart,  // the new executable could not be started or died within the watch
+};
+
 // Handed to the request object with each download, passed back with each progress report.
 inline constexpr int kProgressUserValue = 123;
 // The download's User-Agent value; it begins with a space, so the line reads "User-Agent: M...".
@@ -62,10 +81,10 @@ bool hasRoomFor(const std::string& directory, std::int64_t bytes);
 
 // HEAD of `address` (resolve 5 s, connect 5 s, send 10 s, receive 5 s; in all at most the
 // deadline of pages) with the download's header lines: its Content-Length text when the status
-// is 200 or 206 and the line is there; empty otherwise, also when `stop` is set meanwhile (the
-// request then ends at once).
-std::string probeDownloadSize(std::string_view address, std::string_view referer,
-                              const StopFlag* stop = nullptr);
+// is 200 or 206 and the line is there; NoAnswer otherwise, Stopped when `stop` is set meanwhile
+// (the request then ends at once).
+Result<std::string, UpdateWhy> probeDownloadSize(std::string_view address, std::string_view referer,
+                                                 const StopFlag* stop = nullptr);
 
 // The download's own deadline: kDownloadDeadlineBase, and one second more for every
 // kSlowestDownloadBytesPerSecond bytes of the file, counted up to kLargestDownload. Progress
@@ -95,31 +114,31 @@ struct DownloadPlan {
         std::chrono::seconds(1), std::chrono::seconds(2), std::chrono::seconds(4)};
 };
 
-enum class Verdict { Accepted, WrongSize, NotAnExecutable, BadSignature };
-
 // The text that opens the message a release's signature covers.
 inline constexpr std::string_view kSignedMessagePrefix = "Arlo迷 update ";
 
 // Whether the file open as `fd` may replace the running executable: a regular file exactly
-// `expectedBytes` long, an ELF executable of this process's class, byte order and machine,
-// and, when `publicKey` is given, carrying a valid Ed25519 `signature` of the message
+// `expectedBytes` long (else WrongSize), an ELF executable of this process's class, byte order
+// and machine (else NotAnExecutable), and, when `publicKey` is given, carrying a valid Ed25519
+// `signature` (else BadSignature) of the message
 //     "Arlo迷 update " + version + "\n" + SHA-512 of the file's bytes (64 bytes, raw)
 // so that a signature binds the file to the version it was released as: a validly signed
 // older file offered as a newer version is refused. The file is read through `fd` (pread, in
 // pieces, never whole in memory) and its offset is left alone.
-Verdict verifyDownload(int fd, std::int64_t expectedBytes, std::string_view version,
-                       std::string_view signature, std::string_view publicKey);
+Result<void, UpdateWhy> verifyDownload(int fd, std::int64_t expectedBytes, std::string_view version,
+                                       std::string_view signature, std::string_view publicKey);
 
 // Attempts the download while `lock` is held, into a DownloadFile of the lock's run
 // directory: GET with the headers Accept, Referer and User-Agent in that order, status 200, a
 // Content-Length equal to the plan's size, the whole body; then verifyDownload. Attempts
 // until one succeeds, pausing between them as the plan says; a refused or partial file is
-// deleted. A size outside kSmallestDownload..kLargestDownload, or one the run directory has
-// no room for, is refused before any request. The verified file, or null. `stop` ends the
-// waiting, and an attempt under way, early (null).
-std::unique_ptr<DownloadFile> downloadUpdate(const DownloadPlan& plan, const UpdateLock& lock,
-                                             const net::ProgressCallback& progress,
-                                             const StopFlag* stop = nullptr);
+// deleted. A size outside kSmallestDownload..kLargestDownload (SizeRefused), or one the run
+// directory has no room for (NoRoom), is refused before any request. The verified file, or
+// why the last attempt failed. `stop` ends the waiting, and an attempt under way, early
+// (Stopped).
+Result<std::unique_ptr<DownloadFile>, UpdateWhy> downloadUpdate(
+    const DownloadPlan& plan, const UpdateLock& lock, const net::ProgressCallback& progress,
+    const StopFlag* stop = nullptr);
 
 // Puts `downloaded` in place of `executable` in one step: the new file gets the executable's
 // permission bits and is flushed to disk, is renamed over the executable's path (at every

@@ -46,6 +46,10 @@ void forget(const DownloadFile* file) {
 
 }  // namespace
 
+std::string downloadPathIn(const std::string& runDirectory) {
+    return inDirectory(runDirectory, kDownloadFileName);
+}
+
 UpdateLock::UpdateLock(std::string runDirectory)
     : directory_(std::move(runDirectory)), path_(inDirectory(directory_, kUpdateLockFileName)) {
     // A holder that lets go removes the file first: a lock taken on a file that is no longer
@@ -84,7 +88,7 @@ std::unique_ptr<DownloadFile> DownloadFile::create(const UpdateLock& lock) {
     if (!lock.held()) {
         return nullptr;
     }
-    std::string path = inDirectory(lock.runDirectory(), kDownloadFileName);
+    std::string path = downloadPathIn(lock.runDirectory());
     constexpr int kFlags = O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC;
     int fd = ::open(path.c_str(), kFlags, 0600);
     if (fd < 0 && errno == EEXIST) {
@@ -156,7 +160,7 @@ void removeUnfinishedDownloads() {
 }
 
 void removeStaleDownload(const std::string& runDirectory) {
-    const std::string path = inDirectory(runDirectory, kDownloadFileName);
+    const std::string path = downloadPathIn(runDirectory);
     struct stat info {};
     if (::lstat(path.c_str(), &info) != 0) {
         return;

@@ -17,6 +17,9 @@ inline constexpr std::string_view kDownloadFileName = "Arlo迷.exe.tmp";
 // was killed left it, which is harmless: the lock itself ends with its process).
 inline constexpr std::string_view kUpdateLockFileName = "Arlo迷.exe.lock";
 
+// The path of kDownloadFileName in `runDirectory`: the one place that builds it.
+std::string downloadPathIn(const std::string& runDirectory);
+
 // One self-update at a time per run directory: an exclusive flock on kUpdateLockFileName,
 // tried once and never waited for. It is let go when the object goes (the lock file is removed
 // first, while still locked) or when the process ends, however it ends.
@@ -82,8 +85,7 @@ private:
 };
 
 // Removes every download file of this process that is not finished or put in place yet. The
-// program calls it last, right before the process ends without running exit-time clean-up (a
-// download thread would not get to remove its file).
+// program calls it last, as a sweep after every worker has ended.
 void removeUnfinishedDownloads();
 
 // Removes the run directory's kDownloadFileName that an update which ended without cleaning

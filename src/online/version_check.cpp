@@ -15,10 +15,6 @@ namespace {
 
 constexpr std::string_view kAmpersandEntity = "&amp;";
 
-bool stopped(const StopFlag* stop) {
-    return stop != nullptr && stop->load();
-}
-
 // `text` (valid UTF-8) cut to at most `limit` bytes, never inside a character.
 void cutAtCharacter(std::string& text, std::size_t limit) {
     if (text.size() <= limit) {
@@ -118,9 +114,9 @@ bool isWebAddress(std::string_view address) {
 void findDownloadAddress(VersionState& state, const StopFlag* stop) {
     // A request under way ends as soon as the check is no longer wanted.
     net::RequestCancel unused;
-    const net::CancelScope scope(unused, [stop] { return stopped(stop); });
+    const net::CancelScope scope(unused, [stop] { return isStopped(stop); });
     const HostingSession session = openHostingSession(stop);
-    if (stopped(stop)) {
+    if (isStopped(stop)) {
         return;
     }
     const net::PageResult listing = net::Fetch({
@@ -134,18 +130,18 @@ void findDownloadAddress(VersionState& state, const StopFlag* stop) {
 
 bool checkForUpdate(VersionState& state, const StopFlag* stop) {
     net::RequestCancel unused;
-    const net::CancelScope scope(unused, [stop] { return stopped(stop); });
+    const net::CancelScope scope(unused, [stop] { return isStopped(stop); });
     const net::PageResult page = net::Fetch({
         .url = std::string(deploy::kUpdateNoticeAddress),
         .maxBodyBytes = kMaxNoticeBytes,
     });
     const std::string notice = unescapeAmpersands(net::utf8PageText(page.body));
     readUpdateNotice(notice, state);
-    if (!offersNewerVersion(state) || stopped(stop)) {
+    if (!offersNewerVersion(state) || isStopped(stop)) {
         return false;
     }
     findDownloadAddress(state, stop);
-    return !state.downloadAddress.empty() && !stopped(stop);
+    return !state.downloadAddress.empty() && !isStopped(stop);
 }
 
 }  // namespace arlo::online

@@ -1,16 +1,14 @@
 #pragma once
 
 #include <atomic>
-#include <condition_variable>
 #include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
 #include <string_view>
-#include <thread>
 #include <vector>
 
-#include "net/cancel.h"
+#include "base/serial_worker.h"
 #include "pictures/sheet.h"
 
 // The slide-preview and thumbnail loads without any window: what the worker threads fetch
@@ -85,64 +83,41 @@ struct SlidePreview {
 // One slide-preview load for a show code: the show page, then sprite sheets 0, 1, ... each
 // decoded once and cut into its frames, until the expected number exists. A sheet that
 // cannot be decoded ends the load (the frames after it would be shown at the wrong times).
-// When `stop` returns true (asked between steps, and while a sheet is cut) the load ends early,
-// unsuccessful; a sheet being cut is left to its thread (pictures::runApart), which owns a copy
-// of `sources.cutSheet`.
+// When `stop` returns true (asked between steps) the load ends early, unsuccessful.
 SlidePreview loadSlidePreview(std::string_view code, const PreviewHosts& hosts,
                               const PreviewSources& sources,
                               const std::function<bool()>& stop = {});
 
-// Runs loads of one kind on a worker thread, one at a time, each holding `lock` for its whole
-// run. Only the newest load is wanted: a start replaces a load that is still waiting and calls
-// off the one that runs, whose `stopping` turns true and whose requests (made on the worker
-// thread) end at once, whatever the network does. So however fast starts come, and however
-// long a server keeps a request waiting, one thread runs the loads and the newest one begins
-// as soon as the older one has given way. The thread ends when no load is left; stop() and the
-// destructor join it.
 // The name every SerialLoads worker thread carries.
 inline constexpr char kSerialLoadsThreadName[] = "arlo-loads";
 
+// Loads of one kind on a serial worker, each holding `lock` for its whole run. Only the newest
+// load is wanted: a start replaces a load that is still waiting and calls off the one that
+// runs, whose `stopping` turns true and whose requests (made on the worker thread) end at
+// once, whatever the network does. So however fast starts come, and however long a server
+// keeps a request waiting, one thread runs the loads and the newest one begins as soon as the
+// older one has given way. stop() and the destructor join the thread.
 class SerialLoads final {
 public:
     using Load = std::function<void(const std::atomic<bool>& stopping)>;
 
-    explicit SerialLoads(std::mutex& lock);
-    ~SerialLoads();
+    explicit SerialLoads(std::mutex& lock) : lock_(lock) {}
     SerialLoads(const SerialLoads&) = delete;
     SerialLoads& operator=(const SerialLoads&) = delete;
 
     // Ignored once stop() was called.
     void start(Load load);
     // Waits until the newest load started so far has run.
-    void waitIdle();
+    void waitIdle() { worker_.waitIdle(); }
     // Calls the running load off, drops a waiting one and waits for the thread.
-    void stop();
+    void stop() { worker_.stop(); }
     // Loads that ran (were not replaced before they began), for tests and benchmarks.
     long completedRuns() const { return completedRuns_.load(); }
 
 private:
-    // One load as it runs: what calls it off.
-    struct Run {
-        std::atomic<bool> stopping{false};
-        net::RequestCancel requests;
-        void callOff() {
-            stopping.store(true);
-            requests.cancel();
-        }
-    };
-    void work();
-    // Takes the worker thread out for joining (the caller joins it without the mutex).
-    std::thread takeEndedWorker(std::unique_lock<std::mutex>& guard);
-
     std::mutex& lock_;
-    std::mutex mutex_;
-    std::condition_variable idle_;
-    bool stopping_ = false;
-    bool working_ = false;  // the worker thread runs or is about to
-    Load waiting_;
-    std::shared_ptr<Run> running_;
-    std::thread worker_;
     std::atomic<long> completedRuns_{0};
+    base::SerialWorker worker_{kSerialLoadsThreadName};  // last: joined before the rest goes
 };
 
 }  // namespace arlo::preview

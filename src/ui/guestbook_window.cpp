@@ -9,7 +9,6 @@
 
 #include "online/guestbook.h"
 #include "pictures/qt/image_convert.h"
-#include "pictures/work_apart.h"
 #include "ui/notices.h"
 #include "ui/ui_look.h"
 #include "ui/widgets/controls.h"
@@ -98,18 +97,14 @@ void GuestbookWindow::loadCaptcha(bool takeFocus) {
         return;
     }
     client_->loadCaptcha([this](net::Bytes bytes) {
-        // Decoded off the user-interface thread, and apart from the client's: closing the window
-        // leaves a picture that is slow to decode behind. What is no picture leaves a null image.
-        std::optional<QImage> picture = pictures::computeApart<QImage>(
-            [bytes = std::move(bytes)] {
-                return pictures::decodeBounded(
-                    QByteArray::fromRawData(bytes.data(), static_cast<qsizetype>(bytes.size())),
-                    pictures::kCaptchaLimits);
-            },
-            [this] { return closing_.load(); });
-        if (picture) {
+        // Decoded on the client's thread, off the user-interface thread, within the captcha's
+        // bounds. What is no picture leaves a null image.
+        QImage picture = pictures::decodeBounded(
+            QByteArray::fromRawData(bytes.data(), static_cast<qsizetype>(bytes.size())),
+            pictures::kCaptchaLimits);
+        if (!closing_.load()) {
             QMetaObject::invokeMethod(
-                this, [this, shown = std::move(*picture)] { showCaptcha(shown); },
+                this, [this, shown = std::move(picture)] { showCaptcha(shown); },
                 Qt::QueuedConnection);
         }
     });
@@ -131,7 +126,7 @@ void GuestbookWindow::onSubmitClicked() {
         c_.captchaAnswer->setFocus();
         return;
     }
-    online::EncodedGuestbookForm form = online::encodeGuestbookForm({
+    auto form = online::encodeGuestbookForm({
         .message = message.toStdString(),
         .nickname = c_.nickname->text().toStdString(),
         .contact = c_.qqNumber->text().toStdString(),
@@ -139,9 +134,23 @@ void GuestbookWindow::onSubmitClicked() {
     });
     // Characters the service cannot take (emoji, for one) are refused before anything is sent;
     // the text stays where it is for the user to mend.
-    switch (form.refused) {
-        case online::GuestbookField::None:
-            break;
+    if (!form) {
+        refuseField(form.why());
+        return;
+    }
+    if (!client_) {
+        return;
+    }
+    c_.submit->setEnabled(false);
+    // Queued behind the handshake when that is still under way.
+    client_->submit(std::move(form).value(), [this](online::GuestbookOutcome outcome) {
+        QMetaObject::invokeMethod(
+            this, [this, outcome] { endSubmission(outcome); }, Qt::QueuedConnection);
+    });
+}
+
+void GuestbookWindow::refuseField(online::GuestbookField field) {
+    switch (field) {
         case online::GuestbookField::Message:
             tell(QStringLiteral("留言里有无法发送的字符（比如表情符号），请删掉后再提交。"));
             c_.message->setFocus();
@@ -159,15 +168,6 @@ void GuestbookWindow::onSubmitClicked() {
             c_.captchaAnswer->setFocus();
             return;
     }
-    if (!client_) {
-        return;
-    }
-    c_.submit->setEnabled(false);
-    // Queued behind the handshake when that is still under way.
-    client_->submit(std::move(form), [this](online::GuestbookOutcome outcome) {
-        QMetaObject::invokeMethod(
-            this, [this, outcome] { endSubmission(outcome); }, Qt::QueuedConnection);
-    });
 }
 
 void GuestbookWindow::endSubmission(online::GuestbookOutcome outcome) {

@@ -14,6 +14,7 @@ class QPushButton;
 namespace arlo::online {
 class GuestbookClient;
 enum class GuestbookOutcome;
+enum class GuestbookField;
 }  // namespace arlo::online
 
 namespace arlo::ui {
@@ -70,6 +71,8 @@ private:
     // `takeFocus`: the captcha box gets the focus at once.
     void loadCaptcha(bool takeFocus);
     void showCaptcha(const QImage& picture);
+    // Tells which field holds characters the service cannot take, and goes to it.
+    void refuseField(online::GuestbookField field);
     void endSubmission(online::GuestbookOutcome outcome);
     void tell(const QString& text);
 

@@ -9,7 +9,6 @@
 #include "net/page_fetcher.h"
 #include "pictures/qt/cover_picture.h"
 #include "pictures/qt/sprite_sheet.h"
-#include "pictures/work_apart.h"
 #include "preview/slide_preview.h"
 #include "ui/ui_look.h"
 #include "ui/widgets/controls.h"
@@ -107,14 +106,13 @@ void PreviewController::runThumbnailLoad(const std::atomic<bool>& stopping) {
     if (ended()) {
         return;
     }
-    // A body that is not a picture (an error page) shows the no-preview picture too. Decoded
-    // apart: a stopped load leaves a picture that is slow to decode behind.
-    std::optional<QImage> decoded = pictures::computeApart<QImage>(
-        [bytes = std::move(body)] { return pictures::decodeCoverPicture(bytes); }, ended);
-    if (!decoded || ended()) {
+    // A body that is not a picture (an error page) shows the no-preview picture too. The
+    // decode is bounded by the picture's format and header checks.
+    QImage decoded = pictures::decodeCoverPicture(body);
+    if (ended()) {
         return;
     }
-    postIfCurrent(choice.number, [this, cover = std::move(*decoded)] {
+    postIfCurrent(choice.number, [this, cover = std::move(decoded)] {
         if (cover.isNull()) {
             c().cover->setBackgroundPicture(picturePath(QStringLiteral("no_preview.jpg")));
         } else {

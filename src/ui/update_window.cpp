@@ -8,12 +8,11 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTimer>
-#include <mutex>
-#include <thread>
 
 #include "deploy/deploy.h"
-#include "online/self_update.h"
+#include "online/update_flow.h"
 #include "ui/notices.h"
+#include "ui/post_result.h"
 #include "ui/ui_look.h"
 #include "ui/widgets/controls.h"
 
@@ -45,29 +44,8 @@ void showAddressToCopy(QWidget* parent, const QString& address) {
 
 }  // namespace
 
-// What the workers share with the window: the window while it still wants their results, and
-// the stop flag. A worker posts under the lock, so the window cannot go away in between.
-struct UpdateWindow::Mailbox {
-    std::mutex mutex;
-    UpdateWindow* receiver = nullptr;
-    online::StopFlag stop = false;
-
-    template <typename Fn>
-    void post(Fn fn) {
-        const std::lock_guard lock(mutex);
-        if (UpdateWindow* window = receiver) {
-            QMetaObject::invokeMethod(
-                window, [window, fn = std::move(fn)] { fn(*window); }, Qt::QueuedConnection);
-        }
-    }
-};
-
 UpdateWindow::UpdateWindow(AppContext& context, online::VersionState version, QWidget* parent)
-    : QDialog(parent),
-      context_(context),
-      version_(std::move(version)),
-      mailbox_(std::make_shared<Mailbox>()) {
-    mailbox_->receiver = this;
+    : QDialog(parent), context_(context), version_(std::move(version)) {
     environment_.executablePath = QCoreApplication::applicationFilePath();
     environment_.openUrl = [](const QUrl& url) { return QDesktopServices::openUrl(url); };
     environment_.signingKey = std::string(deploy::kUpdateSigningKey);
@@ -148,9 +126,8 @@ void UpdateWindow::onCreated() {
 }
 
 UpdateWindow::~UpdateWindow() {
-    mailbox_->stop = true;
-    const std::lock_guard lock(mailbox_->mutex);
-    mailbox_->receiver = nullptr;
+    // A step still under way ends at once; its file goes with it.
+    worker_.stop();
 }
 
 bool UpdateWindow::onCloseQuery() {
@@ -160,7 +137,7 @@ bool UpdateWindow::onCloseQuery() {
 
 void UpdateWindow::onClosing() {
     // A probe or download still under way ends, and its file with it.
-    mailbox_->stop = true;
+    worker_.callOff();
     c_.timer->stop();
 }
 
@@ -186,60 +163,54 @@ void UpdateWindow::onUpdateClicked() {
     c_.status->resize(c_.progress->width(), c_.status->height());
     c_.statusVersion->hide();
 
-    // An installation this user cannot change is not downloaded at all, nor one that another
-    // copy of the program is updating.
-    if (!online::canReplaceIn(runDirectory())) {
-        updateFailed();
+    auto lock = online::lockForUpdate(runDirectory());
+    if (!lock) {
+        onFailed(lock.why());
         return;
     }
-    lock_ = std::make_shared<online::UpdateLock>(runDirectory());
-    if (lock_->state() == online::UpdateLock::State::Busy) {
-        updateFailed(kCaptionFriendly, QStringLiteral("已有另一个更新正在进行，请稍后再试。"));
-        return;
-    }
-    if (!lock_->held()) {
-        updateFailed();
-        return;
-    }
-    // The probe may wait for seconds; the window stays responsive meanwhile.
-    std::thread([mailbox = mailbox_, address = version_.downloadAddress] {
-        std::string length =
-            online::probeDownloadSize(address, deploy::kHostingSpaceHome, &mailbox->stop);
-        mailbox->post([length = std::move(length)](UpdateWindow& w) { w.onProbed(length); });
-    }).detach();
+    lock_ = std::move(lock).value();
+    online::UpdatePlan plan;
+    plan.download.address = version_.downloadAddress;
+    plan.download.referer = std::string(deploy::kHostingSpaceHome);
+    plan.download.version = version_.latest;
+    plan.download.signature = version_.signature;
+    plan.download.publicKey = environment_.signingKey;
+    plan.download.pauses = environment_.pauses;
+    plan.executable = environment_.executablePath.toStdString();
+    const PostTo post(*this);
+    online::UpdateReports reports;
+    reports.sized = [post, this](std::int64_t total) { post([this, total] { onSized(total); }); };
+    reports.progress = [post, this](std::int64_t done, std::int64_t elapsedMs) {
+        post([this, done, elapsedMs] { onProgress(done, elapsedMs); });
+    };
+    reports.downloaded = [post, this] { post([this] { onDownloaded(); }); };
+    // The probe may wait for seconds, the download for minutes: the window stays responsive
+    // meanwhile. The lock outlives the flow: it goes with the window or the failure shown.
+    runThenPost(
+        worker_, *this,
+        [lock = lock_.get(), plan = std::move(plan), reports](const base::StopSignal& stop) {
+            return online::runUpdate(*lock, plan, reports, &stop.flag());
+        },
+        [this](const Result<void, online::UpdateFailure>& outcome) {
+            if (ending_) {
+                return;
+            }
+            if (outcome) {
+                endProgram();
+            } else {
+                onFailed(outcome.why());
+            }
+        });
 }
 
-void UpdateWindow::onProbed(const std::string& contentLength) {
-    const std::optional<std::int64_t> size = online::acceptedDownloadSize(contentLength);
-    if (ending_ || !size) {
-        if (!ending_) {
-            updateFailed();
-        }
+void UpdateWindow::onSized(std::int64_t totalBytes) {
+    if (ending_) {
         return;
     }
-    totalBytes_ = *size;
+    totalBytes_ = totalBytes;
     totalSizeText_ = online::sizeText(totalBytes_);
     c_.status->setText(QStringLiteral("开始更新"));
-
-    online::DownloadPlan plan;
-    plan.address = version_.downloadAddress;
-    plan.referer = std::string(deploy::kHostingSpaceHome);
-    plan.version = version_.latest;
-    plan.expectedBytes = totalBytes_;
-    plan.signature = version_.signature;
-    plan.publicKey = environment_.signingKey;
-    plan.pauses = environment_.pauses;
     c_.timer->start();
-    // The worker keeps the lock too: it is let go only once the worker's file is gone.
-    std::thread([mailbox = mailbox_, plan = std::move(plan), lock = lock_] {
-        std::shared_ptr<online::DownloadFile> file = online::downloadUpdate(
-            plan, *lock,
-            [mailbox](int, std::int64_t, std::int64_t done, std::int64_t elapsed) {
-                mailbox->post([done, elapsed](UpdateWindow& w) { w.onProgress(done, elapsed); });
-            },
-            &mailbox->stop);
-        mailbox->post([file = std::move(file)](UpdateWindow& w) { w.onDownloaded(file); });
-    }).detach();
 }
 
 void UpdateWindow::onProgress(std::int64_t done, std::int64_t elapsedMs) {
@@ -278,45 +249,32 @@ void UpdateWindow::resetProgress() {
     lastElapsedMs_ = 0;
 }
 
-void UpdateWindow::onDownloaded(const std::shared_ptr<online::DownloadFile>& file) {
+void UpdateWindow::onDownloaded() {
     if (ending_) {
         return;
     }
     c_.timer->stop();
-    if (!file) {
-        updateFailed();
-        return;
-    }
     // The file is put in place now: from here on there is nothing left to cancel.
     completed_ = true;
     c_.cancel->setEnabled(false);
     c_.status->setText(QStringLiteral("已完成"));
     c_.progress->setValue(100);
     c_.percentage->setText(QStringLiteral("100%"));
-    const std::string executable = environment_.executablePath.toStdString();
-    if (!online::replaceExecutable(*file, executable)) {
-        completed_ = false;
-        updateFailed();
-        return;
-    }
-    // The new executable is watched for a moment off this thread; this program ends only
-    // once it is seen running.
-    std::thread([mailbox = mailbox_, executable] {
-        const bool started = online::startDetached(executable);
-        mailbox->post([started](UpdateWindow& w) { w.onStarted(started); });
-    }).detach();
 }
 
-void UpdateWindow::onStarted(bool started) {
-    if (ending_) {
-        return;
+void UpdateWindow::onFailed(const online::UpdateFailure& failure) {
+    using online::UpdateWhy;
+    if (failure.why == UpdateWhy::Stopped) {
+        return;  // the window is closing
     }
-    if (!started) {
-        completed_ = false;
+    completed_ = false;
+    if (failure.why == UpdateWhy::AnotherUpdate) {
+        updateFailed(kCaptionFriendly, QStringLiteral("已有另一个更新正在进行，请稍后再试。"));
+    } else if (failure.step == online::UpdateStep::Start) {
         updateFailed(kCaptionError, QStringLiteral("新版本启动失败，可以试试手动下载"));
-        return;
+    } else {
+        updateFailed();
     }
-    endProgram();
 }
 
 void UpdateWindow::updateFailed() {

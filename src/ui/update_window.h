@@ -9,6 +9,7 @@
 #include <memory>
 #include <vector>
 
+#include "base/serial_worker.h"
 #include "online/version_check.h"
 #include "ui/app_context.h"
 
@@ -18,9 +19,9 @@ class QPushButton;
 class QTimer;
 
 namespace arlo::online {
-class DownloadFile;
 class UpdateLock;
 struct ProgressView;
+struct UpdateFailure;
 }  // namespace arlo::online
 
 namespace arlo::ui {
@@ -29,8 +30,8 @@ class HyperlinkLabel;
 class Label;
 
 // The Update window: release notes of the newer version, the download's progress and the
-// buttons to update or not. The size probe and the download run on worker threads; their
-// results come back to the user-interface thread. 取消 and the close box stay usable while
+// buttons to update or not. The update runs as one flow (online::runUpdate) on the window's
+// worker; the window shows its reports and its outcome. 取消 and the close box stay usable while
 // they run and end them. However the window ends (the update done, cancelled, closed, the
 // manual download opened in a browser), it finishes, and whoever opened it ends the program
 // then.
@@ -97,11 +98,10 @@ protected:
     void done(int result) override;
 
 private:
-    struct Mailbox;
-
-    void onProbed(const std::string& contentLength);
-    void onDownloaded(const std::shared_ptr<online::DownloadFile>& file);
-    void onStarted(bool started);
+    // The flow's reports and outcome.
+    void onSized(std::int64_t totalBytes);
+    void onDownloaded();
+    void onFailed(const online::UpdateFailure& failure);
     void updateFailed(const QString& caption, const QString& text);
     void updateFailed();
     // An empty bar, no percentage and no report yet: how every attempt starts.
@@ -115,9 +115,9 @@ private:
     online::VersionState version_;
     Controls c_;
     Environment environment_;
-    std::shared_ptr<Mailbox> mailbox_;
-    // Held from the Update button until the update fails or the window goes.
-    std::shared_ptr<online::UpdateLock> lock_;
+    // Held from the Update button until the update fails or the window goes; the flow on the
+    // worker uses it meanwhile.
+    std::unique_ptr<online::UpdateLock> lock_;
     bool created_ = false;
     bool ending_ = false;
     bool closed_ = false;
@@ -129,6 +129,8 @@ private:
     std::int64_t lastDone_ = -1;
     std::int64_t lastElapsedMs_ = 0;
     QElapsedTimer quiet_;
+    // The update's steps: called off when the window closes, joined when it goes.
+    base::SerialWorker worker_{"arlo-update"};
 };
 
 }  // namespace arlo::ui

@@ -41,6 +41,11 @@ void writeFile(const fs::path& path, const std::string& bytes, fs::perms perms =
     fs::permissions(path, perms);
 }
 
+// What a file check refused the file for; nothing when it accepted it.
+std::optional<UpdateWhy> refusal(const Result<void, UpdateWhy>& checked) {
+    return checked ? std::nullopt : std::optional(checked.why());
+}
+
 std::string sha512(const std::string& bytes) {
     std::string digest(64, '\0');
     EVP_Digest(bytes.data(), bytes.size(), reinterpret_cast<unsigned char*>(digest.data()), nullptr,
@@ -229,7 +234,8 @@ protected:
                                            const StopFlag* stop = nullptr) {
         const UpdateLock lock(runDirectory);
         EXPECT_TRUE(lock.held());
-        return downloadUpdate(p, lock, progress, stop);
+        auto file = downloadUpdate(p, lock, progress, stop);
+        return file ? std::move(file).value() : nullptr;
     }
 
     // Waits until the download file is there and begins like an executable, 5 s at most.
@@ -259,18 +265,18 @@ protected:
 };
 
 TEST_F(SelfUpdate, theProbeReadsTheLengthOnlyFromAGoodAnswer) {
-    EXPECT_EQ(probeDownloadSize(address, kReferer), std::to_string(payload.size()));
+    EXPECT_EQ(probeDownloadSize(address, kReferer).valueOr(""), std::to_string(payload.size()));
     EXPECT_EQ(standin.server().requests().back().method, "HEAD");
     serve(payload, standin::DownloadFault::NotFound);
-    EXPECT_EQ(probeDownloadSize(address, kReferer), "");
+    EXPECT_EQ(probeDownloadSize(address, kReferer).why(), UpdateWhy::NoAnswer);
     serve(payload, standin::DownloadFault::NoLength);
-    EXPECT_EQ(probeDownloadSize(address, kReferer), "");
+    EXPECT_EQ(probeDownloadSize(address, kReferer).why(), UpdateWhy::NoAnswer);
     serve(payload, standin::DownloadFault::Size999);
-    EXPECT_EQ(probeDownloadSize(address, kReferer), "999");
+    EXPECT_EQ(probeDownloadSize(address, kReferer).valueOr(""), "999");
 }
 
 TEST_F(SelfUpdate, theProbeAndTheDownloadSendTheSameThreeHeadersInOrder_progressWith123) {
-    probeDownloadSize(address, kReferer);
+    static_cast<void>(probeDownloadSize(address, kReferer));
     const std::string probe = standin.server().requests().back().raw;
     std::mutex mutex;
     std::vector<std::pair<int, std::int64_t>> calls;
@@ -349,7 +355,8 @@ TEST_F(SelfUpdate, aStalledDownloadEndsAtItsDeadlineOrWhenNoLongerWanted) {
         stop = true;
     });
     start = std::chrono::steady_clock::now();
-    EXPECT_EQ(probeDownloadSize("http://silent-probe.test/", kReferer, &stop), "");
+    EXPECT_EQ(probeDownloadSize("http://silent-probe.test/", kReferer, &stop).why(),
+              UpdateWhy::Stopped);
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(4));
     closeAgain.join();
 }
@@ -368,19 +375,19 @@ TEST_F(SelfUpdate, onlyACompleteExecutableForThisMachineWithAValidSignatureIsAcc
     writeFile(path, payload);
     // Rewritten in place below: the descriptor reads each new content.
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    EXPECT_EQ(verifyDownload(fd, size, "1.2", "", ""), Verdict::Accepted);
-    EXPECT_EQ(verifyDownload(fd, size + 1, "1.2", "", ""), Verdict::WrongSize);
-    EXPECT_EQ(verifyDownload(-1, size, "1.2", "", ""), Verdict::WrongSize);
+    EXPECT_EQ(refusal(verifyDownload(fd, size, "1.2", "", "")), std::nullopt);
+    EXPECT_EQ(refusal(verifyDownload(fd, size + 1, "1.2", "", "")), UpdateWhy::WrongSize);
+    EXPECT_EQ(refusal(verifyDownload(-1, size, "1.2", "", "")), UpdateWhy::WrongSize);
 
     std::string foreign = payload;
     foreign[18] =
         static_cast<char>(EM_ARM == static_cast<unsigned char>(foreign[18]) ? EM_X86_64 : EM_ARM);
     foreign[19] = 0;
     writeFile(path, foreign);
-    EXPECT_EQ(verifyDownload(fd, size, "1.2", "", ""), Verdict::NotAnExecutable);
+    EXPECT_EQ(refusal(verifyDownload(fd, size, "1.2", "", "")), UpdateWhy::NotAnExecutable);
     const std::string page = "<html>" + std::string(payload.size() - 6, ' ');
     writeFile(path, page);
-    EXPECT_EQ(verifyDownload(fd, size, "1.2", "", ""), Verdict::NotAnExecutable);
+    EXPECT_EQ(refusal(verifyDownload(fd, size, "1.2", "", "")), UpdateWhy::NotAnExecutable);
 
     writeFile(path, payload);
     const SigningKey key;
@@ -388,19 +395,20 @@ TEST_F(SelfUpdate, onlyACompleteExecutableForThisMachineWithAValidSignatureIsAcc
     const struct {
         std::string signature;
         const char* offeredAs;
-        Verdict verdict;
-    } cases[] = {{key.sign(signedMessage("1.2", payload)), "1.2", Verdict::Accepted},
+        std::optional<UpdateWhy> verdict;
+    } cases[] = {{key.sign(signedMessage("1.2", payload)), "1.2", std::nullopt},
                  // An older release's file and signature, offered as the newer version.
-                 {key.sign(signedMessage("1.1", payload)), "1.2", Verdict::BadSignature},
-                 {key.sign(signedMessage("1.2", payload)), "1.20", Verdict::BadSignature},
-                 {key.sign(signedMessage("", payload)), "", Verdict::BadSignature},
-                 {key.sign(payload), "1.2", Verdict::BadSignature},
-                 {other.sign(signedMessage("1.2", payload)), "1.2", Verdict::BadSignature},
-                 {key.sign(signedMessage("1.2", payload + "x")), "1.2", Verdict::BadSignature},
-                 {"", "1.2", Verdict::BadSignature},
-                 {"not base64!", "1.2", Verdict::BadSignature}};
+                 {key.sign(signedMessage("1.1", payload)), "1.2", UpdateWhy::BadSignature},
+                 {key.sign(signedMessage("1.2", payload)), "1.20", UpdateWhy::BadSignature},
+                 {key.sign(signedMessage("", payload)), "", UpdateWhy::BadSignature},
+                 {key.sign(payload), "1.2", UpdateWhy::BadSignature},
+                 {other.sign(signedMessage("1.2", payload)), "1.2", UpdateWhy::BadSignature},
+                 {key.sign(signedMessage("1.2", payload + "x")), "1.2", UpdateWhy::BadSignature},
+                 {"", "1.2", UpdateWhy::BadSignature},
+                 {"not base64!", "1.2", UpdateWhy::BadSignature}};
     for (const auto& c : cases) {
-        EXPECT_EQ(verifyDownload(fd, size, c.offeredAs, c.signature, key.publicKey()), c.verdict)
+        EXPECT_EQ(refusal(verifyDownload(fd, size, c.offeredAs, c.signature, key.publicKey())),
+                  c.verdict)
             << c.offeredAs << " " << c.signature;
     }
     ::close(fd);

@@ -11,7 +11,7 @@
 #include <filesystem>
 #include <string>
 
-#include "online/self_update.h"
+#include "online/update_flow.h"
 
 int main(int argc, char** argv) {
     using namespace arlo;
@@ -21,40 +21,26 @@ int main(int argc, char** argv) {
     if (std::string(argv[1]) == "--check") {
         return 0;
     }
-    const std::string address = argv[1];
-    const std::string executable = online::runningExecutablePath();
-    const std::string directory = std::filesystem::path(executable).parent_path().string();
-    if (!online::canReplaceIn(directory)) {
-        return 5;
-    }
-    const online::UpdateLock lock(directory);
-    if (!lock.held()) {
-        return lock.state() == online::UpdateLock::State::Busy ? 7 : 5;
-    }
-    const std::string referer = "http://space.arlo.invalid/";
-    const auto size = online::acceptedDownloadSize(online::probeDownloadSize(address, referer));
-    if (!size) {
-        return 2;
-    }
-    online::DownloadPlan plan;
-    plan.address = address;
-    plan.referer = referer;
-    plan.expectedBytes = *size;
+    online::UpdatePlan plan;
+    plan.executable = online::runningExecutablePath();
+    plan.download.address = argv[1];
+    plan.download.referer = "http://space.arlo.invalid/";
     if (argc > 2) {
         const std::chrono::milliseconds pause(std::atoi(argv[2]));
-        plan.pauses = {pause, pause * 2, pause * 4};
+        plan.download.pauses = {pause, pause * 2, pause * 4};
     }
     if (argc > 5) {
-        plan.publicKey = argv[3];
-        plan.signature = argv[4];
-        plan.version = argv[5];
+        plan.download.publicKey = argv[3];
+        plan.download.signature = argv[4];
+        plan.download.version = argv[5];
     }
-    const auto file = online::downloadUpdate(plan, lock, {});
-    if (!file) {
-        return 3;
+    const auto lock =
+        online::lockForUpdate(std::filesystem::path(plan.executable).parent_path().string());
+    if (!lock) {
+        return lock.why().why == online::UpdateWhy::AnotherUpdate ? 7 : 5;
     }
-    if (!online::replaceExecutable(*file, executable)) {
-        return 4;
-    }
-    return online::startDetached(executable) ? 0 : 6;
+    const auto outcome = online::runUpdate(**lock, plan, {});
+    // By the failed step: Lock, Probe, Download, Replace, Start.
+    constexpr int kExitCodes[] = {5, 2, 3, 4, 6};
+    return outcome ? 0 : kExitCodes[static_cast<int>(outcome.why().step)];
 }

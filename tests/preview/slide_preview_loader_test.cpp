@@ -16,7 +16,6 @@
 #include "net/page_fetcher.h"
 #include "pictures/bmp.h"
 #include "pictures/sheet.h"
-#include "pictures/work_apart.h"
 #include "preview/slide_preview.h"
 #include "standin/standin_environment.h"
 
@@ -339,28 +338,6 @@ TEST(SerialLoadsTest, quickRequestsEndWithTheLastSelectionAndNeverOverlap) {
     EXPECT_FALSE(overlapped);
     ASSERT_FALSE(shown.empty());
     EXPECT_EQ(shown.back(), "code20");
-}
-
-// The worker of a load that ends (the program closing) while a sheet is being cut leaves the cut
-// to its own thread instead of waiting for it.
-TEST_F(LoaderTest, endingALoadLeavesTheSheetBeingCutBehind) {
-    std::mutex lock;
-    {
-        const pictures::HoldWorkApart cuts;
-        {
-            SerialLoads loads(lock);
-            loads.start([this](const std::atomic<bool>& stopping) {
-                loadSlidePreview("ep23", hosts_, sources_, [&stopping] { return stopping.load(); });
-            });
-            const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-            while (pictures::workApartRunning() == 0 && std::chrono::steady_clock::now() < end) {
-                std::this_thread::sleep_for(std::chrono::milliseconds(1));
-            }
-            ASSERT_EQ(pictures::workApartRunning(), 1);
-        }
-        EXPECT_EQ(pictures::workApartRunning(), 1);
-    }
-    pictures::waitForWorkApart();
 }
 
 TEST(SerialLoadsTest, stoppingEndsARunningLoadAndIgnoresLaterStarts) {

@@ -14,18 +14,20 @@ QPixmap loadPicture(const QString& path) {
     return picture;
 }
 
-PictureFormatsLoader::PictureFormatsLoader()
-    : thread_([] {
-          // Asking whether a PNG signature can be read goes through every plugin.
-          QByteArray signature("\x89PNG\r\n\x1a\n", 8);
-          QBuffer buffer(&signature);
-          buffer.open(QIODevice::ReadOnly);
-          QImageReader reader(&buffer, "png");
-          reader.canRead();
-      }) {}
+PictureFormatsLoader::PictureFormatsLoader() {
+    worker_.post([](const base::StopSignal&) {
+        // Asking whether a PNG signature can be read goes through every plugin.
+        QByteArray signature("\x89PNG\r\n\x1a\n", 8);
+        QBuffer buffer(&signature);
+        buffer.open(QIODevice::ReadOnly);
+        QImageReader reader(&buffer, "png");
+        reader.canRead();
+    });
+}
 
 PictureFormatsLoader::~PictureFormatsLoader() {
-    thread_.join();
+    // Ran to its end, not called off: the plugins are then loaded whole.
+    worker_.waitIdle();
 }
 
 }  // namespace arlo::ui

@@ -2,7 +2,8 @@
 
 #include <QPixmap>
 #include <QString>
-#include <thread>
+
+#include "base/serial_worker.h"
 
 namespace arlo::ui {
 
@@ -10,8 +11,8 @@ namespace arlo::ui {
 QPixmap loadPicture(const QString& path);
 
 // The first picture a process reads, whatever its format, makes Qt's readers load every image
-// format plugin to ask whether one of them reads it. While one of these exists, a thread of its
-// own does that, so that the windows being built meanwhile find the plugins loaded when they
+// format plugin to ask whether one of them reads it. While one of these exists, a worker does
+// that, so that the windows being built meanwhile find the plugins loaded when they
 // read their pictures. Needs the application object; its destructor waits for the thread.
 class PictureFormatsLoader final {
 public:
@@ -21,7 +22,7 @@ public:
     PictureFormatsLoader& operator=(const PictureFormatsLoader&) = delete;
 
 private:
-    std::thread thread_;
+    base::SerialWorker worker_{"arlo-formats"};
 };
 
 }  // namespace arlo::ui
