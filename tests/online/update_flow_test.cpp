@@ -67,8 +67,9 @@ TEST_F(UpdateFlow, theOutcomeNamesTheStepThatFailedAndWhy) {
         if (row.also == Also::NewOneDies) {
             ::setenv("ARLO_TEST_PAYLOAD_CRASHES", "1", 1);
         }
-        UpdatePlan plan{.download = {.address = standin::downloadAddressFor("1.2"), .pauses = {}},
-                        .executable = executable};
+        UpdatePlan plan{.download = {}, .executable = executable};
+        plan.download.address = standin::downloadAddressFor("1.2");
+        plan.download.pauses = {};
         bool sized = false;
         bool downloaded = false;
         const UpdateReports reports{
