@@ -258,7 +258,12 @@ void NavigationTest::moviePlaysFromThePosterGridOnLeTVOnly() {
     // Back to the TV list: the page, the chooser and the count come back.
     window_->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(window_));
+    // A control that holds the mouse lets go of it.
+    list_->searchIcon->grabMouse();
+    context_->windows.mouseCaptured = true;
     choose(list_->categoryChooser, 0);
+    QCOMPARE(QWidget::mouseGrabber(), nullptr);
+    QVERIFY(!context_->windows.mouseCaptured);
     QCOMPARE(pages_->currentIndex(), 0);
     QVERIFY(list_->languageChooser->isEnabled());
     QCOMPARE(list_->episodeCount->text(), QString::number(cat().count(List::JapaneseTitles)));
