@@ -93,8 +93,6 @@ struct Window {
     explicit Window(const catalogue::Catalogue& catalogue) {
         context.shownCatalogue = &catalogue;
         context.notices = &notices;
-        context.state.category = "TV版";
-        context.state.language = "日语";
         main = std::make_unique<ui::MainWindow>(context);
         // As at start-up: the window, not the search box, has the focus, so nothing fills the
         // list before the refresh that the benchmarks start.

@@ -85,9 +85,7 @@ bool run(int rows) {
     ui::AppContext context;
     ui::RecordingNotices notices;
     context.notices = &notices;
-    context.state.category = "TV版";
-    context.state.language = "日语";
-    context.state.playerPagePath = folder.filePath(QStringLiteral("Arlo目录.htm")).toStdString();
+    context.playback.pagePath = folder.filePath(QStringLiteral("Arlo目录.htm")).toStdString();
 
     // Start-up as the program runs it: the window shown, its start state, the movie page
     // set up and the Japanese-dubbed list filled.
@@ -110,7 +108,7 @@ bool run(int rows) {
 
     // The Mandarin-dubbed list, chosen as the user does in its chooser.
     window.episodeListPanel().controls().languageChooser->setCurrentIndex(1);
-    window.onLanguageChanged(1);
+    emit window.episodeListPanel().languageChosen(1);
     const int mandarin = catalogue.count(catalogue::List::MandarinTitles);
     if (!QTest::qWaitFor([&] { return window.episodeListRowCount() == mandarin; })) {
         return fail("the Mandarin-dubbed list did not fill");
@@ -119,7 +117,7 @@ bool run(int rows) {
     for (int n = 0; n < rows; ++n) {
         QSignalSpy cover(&previews, &ui::PreviewController::thumbnailShown);
         QSignalSpy preview(&previews, &ui::PreviewController::previewFinished);
-        window.onEpisodeListClicked(n % mandarin);
+        emit window.episodeListPanel().episodeListClicked(n % mandarin);
         if (!QTest::qWaitFor([&] { return !cover.isEmpty() && !preview.isEmpty(); }, 30000)) {
             return fail("a row's cover or preview did not load");
         }

@@ -24,7 +24,8 @@ struct Fixture {
     std::unique_ptr<MainWindow> window;
 
     void open() {
-        context.state = {};
+        context.playback = {};
+        context.windows = {};
         context.notices = &notices;
         window = std::make_unique<MainWindow>(context);
         window->show();

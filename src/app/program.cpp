@@ -81,12 +81,11 @@ void Program::start() {
 }
 
 void Program::onMainWindowCreated() {
-    catalogue::PlaybackState& state = context_.state;
     // What a self-update that could not finish left next to the executable, unless another
     // copy of the program is updating there right now. A failed deletion is ignored: the file
     // is simply tried again next time.
     online::removeStaleDownload(context_.runDirectory.toStdString());
-    state.playerPagePath = playback::playerPagePath(context_.runDirectory.toStdString());
+    context_.playback.pagePath = playback::playerPagePath(context_.runDirectory.toStdString());
     // So are the Player pages' temporary files that a run ended while writing left behind.
     playback::removeStalePageTemporaries(context_.runDirectory.toStdString());
 
@@ -94,8 +93,6 @@ void Program::onMainWindowCreated() {
     // on first use and is complete before any worker starts.
     catalogue::Catalogue::builtIn();
 
-    state.category = std::string(catalogue::kCategoryTv);
-    state.language = std::string(catalogue::kLanguageJapanese);
     main_->showStartState();
 
     main_->activateWindow();
@@ -117,13 +114,13 @@ void Program::finishStartUp() {
     if (alive.isNull() || shutDown_) {
         return;
     }
-    catalogue::PlaybackState& state = context_.state;
+    catalogue::Installation& installation = context_.installation;
     if (context_.documentsFolder.empty()) {
-        catalogue::loadInstalledVersion(state);
+        catalogue::loadInstalledVersion(installation);
     } else {
-        catalogue::loadInstalledVersion(state, context_.documentsFolder);
+        catalogue::loadInstalledVersion(installation, context_.documentsFolder);
     }
-    updateOffer_->start(state.installedVersion, versionCheck_);
+    updateOffer_->start(installation.installedVersion, versionCheck_);
     usagePing_();
     startedUp_ = true;
     emit startedUp();
@@ -144,7 +141,7 @@ void Program::shutdown() {
     shutDown_ = true;
     updateOffer_->withdraw();
     delete main_->playerWindow();
-    const QString page = QString::fromStdString(context_.state.playerPagePath);
+    const QString page = QString::fromStdString(context_.playback.pagePath);
     if (!page.isEmpty() && QFileInfo::exists(page)) {
         QFile::remove(page);
     }

@@ -104,7 +104,7 @@ void takeScreenshots(Program& program, const QString& folderPath) {
     }
     {
         // As it opens for a newer release than the installed one.
-        const std::string installed = program.context().state.installedVersion;
+        const std::string installed = program.context().installation.installedVersion;
         ui::UpdateWindow update(program.context(),
                                 {installed, "1.2", "新增剧场版海报墙；修复若干问题", ""});
         ok = saveDialog(update, folder, QStringLiteral("update.png")) && ok;

@@ -345,7 +345,7 @@ std::string settingsPathIn(std::string_view folder) {
     return path + std::string(kSettingsFileName);
 }
 
-void loadInstalledVersion(PlaybackState& state, std::string_view documentsFolderPath) {
+void loadInstalledVersion(Installation& state, std::string_view documentsFolderPath) {
     // Start-up goes on whatever happens here: the program's own version is the fallback.
     state.installedVersion = std::string(kProgramVersion);
     try {
@@ -365,7 +365,7 @@ void loadInstalledVersion(PlaybackState& state, std::string_view documentsFolder
     }
 }
 
-void loadInstalledVersion(PlaybackState& state) {
+void loadInstalledVersion(Installation& state) {
     std::string folder;
     try {
         folder = documentsFolder();

@@ -4,8 +4,6 @@
 #include <string>
 #include <string_view>
 
-#include "catalogue/playback_state.h"
-
 // The Settings file: a profile (ini) file in the user's Documents folder, kept in GBK with
 // CR LF line ends: "[section]" lines, "key=value" lines, section and key names matched
 // without regard to ASCII letter case, everything else in the file kept byte for byte.
@@ -19,6 +17,17 @@ inline constexpr std::string_view kVersionSection = "版本号";
 inline constexpr std::string_view kVersionKey = "版本号";
 inline constexpr std::size_t kProfileReadLimit = 10239;
 inline constexpr std::size_t kProfileFileMaxBytes = std::size_t{1} << 20;
+
+// The program's own version.
+inline constexpr std::string_view kProgramVersion = "1.1";
+inline constexpr double kProgramVersionNumber = 1.1;
+
+// Where the Settings file lives and the version it records for this installation; both fixed
+// once start-up has read them.
+struct Installation {
+    std::string settingsPath;
+    std::string installedVersion;
+};
 
 // Reads `key` of `section`; `fallback` when the file is missing or unreadable, or the section
 // or key is missing. Names and value are UTF-8 here and GBK in the file. A value longer than
@@ -49,7 +58,7 @@ std::string settingsPathIn(std::string_view folder);
 // and stays as it is. Write failures are ignored; nothing is thrown and nothing waits.
 // Temporary files that an earlier run left beside the Settings file when it ended while
 // writing it are removed first (files::removeStaleTemporaries).
-void loadInstalledVersion(PlaybackState& state, std::string_view documentsFolderPath);
-void loadInstalledVersion(PlaybackState& state);
+void loadInstalledVersion(Installation& state, std::string_view documentsFolderPath);
+void loadInstalledVersion(Installation& state);
 
 }  // namespace arlo::catalogue

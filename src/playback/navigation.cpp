@@ -18,38 +18,70 @@ std::string episodeItemText(int number, std::string_view title) {
     return "第" + std::to_string(number) + "集  " + std::string(title);
 }
 
-std::size_t idsNeeded(const catalogue::PlaybackState& state) {
-    return state.language == vocab::kLanguageJapanese ? 1 : 3;
+std::size_t idsNeeded(std::string_view language) {
+    return language == vocab::kLanguageJapanese ? 1 : 3;
 }
 
-bool episodeChosen(const catalogue::PlaybackState& state, const ChosenEpisode& chosen) {
+bool hasChosenEpisode(const ChosenEpisode& chosen) {
     // A click below the last row chooses a row with empty cells: no number and no id.
-    return chosen.number >= 1 && chosen.ids.size() >= idsNeeded(state) &&
+    return chosen.number >= 1 && chosen.ids.size() >= idsNeeded(chosen.language) &&
            !chosen.ids.front().empty();
 }
 
-Navigator::Navigator(catalogue::PlaybackState& state, const catalogue::Catalogue& catalogue,
-                     NavigationUi& ui, std::string runDirectory)
-    : state_(state), catalogue_(catalogue), ui_(ui), runDirectory_(std::move(runDirectory)) {}
+std::optional<ListSwitch> switchCategory(const catalogue::Catalogue& catalogue, int category,
+                                         int page, int language) {
+    if (category == 0 && page == 1) {
+        const List list = language == 1 ? List::MandarinTitles : List::JapaneseTitles;
+        return ListSwitch{list, catalogue.count(list), 0};
+    }
+    if (category == 1 && page == 0) {
+        return ListSwitch{List::MovieTitles, catalogue.count(List::MovieTitles), 1};
+    }
+    return std::nullopt;
+}
+
+std::optional<ListSwitch> switchLanguage(const catalogue::Catalogue& catalogue, int language,
+                                         int rows, int category) {
+    if (category != 0 || language < 0 || language > 1) {
+        return std::nullopt;
+    }
+    const List list = language == 1 ? List::MandarinTitles : List::JapaneseTitles;
+    if (rows == catalogue.count(list)) {
+        return std::nullopt;
+    }
+    return ListSwitch{list, catalogue.count(list), 0};
+}
+
+Navigator::Navigator(PlaybackSession& session, const catalogue::Catalogue& catalogue,
+                     std::string runDirectory)
+    : session_(session), catalogue_(catalogue), runDirectory_(std::move(runDirectory)) {}
 
 std::string Navigator::sourceId(std::size_t index) const {
-    const std::vector<std::string>& ids = state_.playing.ids;
+    const std::vector<std::string>& ids = session_.ids;
     return index < ids.size() ? ids[index] : std::string();
 }
 
-void Navigator::playButton(const ChosenEpisode& chosen) {
-    if (!episodeChosen(state_, chosen)) {
-        ui_.inform(std::string(kCaptionHint), std::string(kChooseFirst));
-        return;
+PlayerView Navigator::playButton(const ChosenEpisode& chosen) {
+    if (!hasChosenEpisode(chosen)) {
+        PlayerView refused;
+        refused.notice = Notice{std::string(kCaptionHint), std::string(kChooseFirst)};
+        return refused;
     }
-    state_.sourceIds = chosen.ids;
-    openPlayer(chosen.number, chosen.title);
+    return open(chosen);
 }
 
-void Navigator::writePage(PageTemplate which, const std::string& playId) {
+PlayerView Navigator::playMovie(int number, const std::string& language) {
+    return open({std::string(vocab::kCategoryMovie),
+                 language,
+                 number,
+                 catalogue_.value(List::MovieTitles, number),
+                 {}});
+}
+
+std::optional<Notice> Navigator::writePage(PageTemplate which, const std::string& playId) {
     std::string runDirectory = runDirectory_;
     if (runDirectory.empty()) {
-        std::filesystem::path folder = std::filesystem::path(state_.playerPagePath).parent_path();
+        std::filesystem::path folder = std::filesystem::path(session_.pagePath).parent_path();
         if (folder.empty()) {
             // A bare file name, or none, lies in the working folder.
             std::error_code ignored;
@@ -58,94 +90,75 @@ void Navigator::writePage(PageTemplate which, const std::string& playId) {
         runDirectory = folder.string();
     }
     const PlacedPage placed =
-        placePlayerPage(state_.playerPagePath, playerPageFolders(runDirectory), which, playId);
-    state_.playerPagePath = placed.path;
+        placePlayerPage(session_.pagePath, playerPageFolders(runDirectory), which, playId);
+    session_.pagePath = placed.path;
     if (placed.result == PageWrite::Failed) {
         // The view then shows an empty page.
-        ui_.inform(std::string(kCaptionHint), std::string(kPageNotWritten));
+        return Notice{std::string(kCaptionHint), std::string(kPageNotWritten)};
     }
+    return std::nullopt;
 }
 
-void Navigator::showPage() {
-    ui_.showPage(state_.playerPagePath, state_.source);
+void Navigator::showSessionPage(PlayerView& view) {
+    view.notice = writePage(chooseTemplate(session_.category, session_.language, session_.source),
+                            session_.playId);
+    view.page = ShownPage{session_.pagePath, session_.source};
 }
 
-void Navigator::openPlayer(int number, const std::string& title) {
-    state_.currentEpisode = number;
-    state_.nowPlayingCaption = nowPlayingCaption(number, title);
-    state_.playerActivationPending = false;
-    if (!ui_.isPlayerLoaded()) {
-        ui_.loadPlayer();
-    }
-    ui_.activatePlayer();
+PlayerView Navigator::open(const ChosenEpisode& chosen) {
+    session_.episode = chosen.number;
+    session_.caption = nowPlayingCaption(chosen.number, chosen.title);
+    session_.category = chosen.category;
+    session_.language = chosen.language;
+    session_.ids = chosen.ids;
+
+    PlayerView view;
     // The desktop may keep the window from becoming active (focus-stealing prevention, no
     // window manager, a native window re-created while the page view starts): the playback
-    // starts here, and the activation, if it comes, finds it started.
-    startPlayback();
-}
-
-void Navigator::playHoveredMovie() {
-    const int n = state_.hoveredMovie;
-    openPlayer(n, catalogue_.value(List::MovieTitles, n));
-}
-
-void Navigator::startPlayback() {
-    if (state_.playerActivationPending) {
-        return;  // later activations change nothing
-    }
-    state_.playerActivationPending = true;
-    state_.playing = {state_.category, state_.language, state_.sourceIds};
-    const catalogue::PlayerPlayback& playing = state_.playing;
-    ui_.setPlayerCaption(state_.nowPlayingCaption);
-
+    // starts whether or not the activation comes.
+    view.openPlayer = true;
+    view.caption = session_.caption;
     const std::string sohu(vocab::kSourceSohu);
     const std::string letv(vocab::kSourceLeTV);
     const std::string iqiyi(vocab::kSourceIqiyi);
-    if (playing.category == vocab::kCategoryMovie) {
-        ui_.setSources({letv});
-        state_.source = letv;
-        state_.currentPlayId = catalogue_.value(List::MovieLeTVIds, state_.currentEpisode);
-        ui_.selectSource(0);
-    } else if (playing.language != vocab::kLanguageJapanese) {
-        ui_.setSources({sohu, letv, iqiyi});
-        int index = 0;
-        if (state_.source == letv) {
-            index = 1;
-        } else if (state_.source == iqiyi) {
-            index = 2;
+    if (session_.category == vocab::kCategoryMovie) {
+        view.sources = {letv};
+        session_.source = letv;
+        session_.playId = catalogue_.value(List::MovieLeTVIds, session_.episode);
+    } else if (session_.language != vocab::kLanguageJapanese) {
+        view.sources = {sohu, letv, iqiyi};
+        if (session_.source == letv) {
+            view.sourceIndex = 1;
+        } else if (session_.source == iqiyi) {
+            view.sourceIndex = 2;
         } else {
-            state_.source = sohu;  // first playback, or an unknown source
+            session_.source = sohu;  // first playback, or an unknown source
         }
-        state_.currentPlayId = sourceId(static_cast<std::size_t>(index));
-        ui_.selectSource(index);
+        session_.playId = sourceId(static_cast<std::size_t>(view.sourceIndex));
     } else {
-        state_.source = sohu;
-        state_.currentPlayId = sourceId(0);
-        ui_.setSources({sohu});
-        ui_.selectSource(0);
+        view.sources = {sohu};
+        session_.source = sohu;
+        session_.playId = sourceId(0);
     }
-    writePage(chooseTemplate(playing.category, playing.language, state_.source),
-              state_.currentPlayId);
-    showPage();
-
-    fillEpisodeChooser();
-    ui_.selectEpisode(state_.currentEpisode - 1);
+    showSessionPage(view);
+    view.episodes = episodeItems();
+    view.episodeIndex = session_.episode - 1;
+    return view;
 }
 
 const std::vector<std::string>& Navigator::titleLinesForChooser() const {
     static const std::vector<std::string> none;
-    const catalogue::PlayerPlayback& playing = state_.playing;
-    if (playing.category == vocab::kCategoryMovie) {
+    if (session_.category == vocab::kCategoryMovie) {
         return catalogue_.lines(List::MovieTitles);
     }
-    if (playing.category != vocab::kCategoryTv) {
+    if (session_.category != vocab::kCategoryTv) {
         return none;
     }
-    return catalogue_.lines(playing.language == vocab::kLanguageJapanese ? List::JapaneseTitles
-                                                                         : List::MandarinTitles);
+    return catalogue_.lines(session_.language == vocab::kLanguageJapanese ? List::JapaneseTitles
+                                                                          : List::MandarinTitles);
 }
 
-void Navigator::fillEpisodeChooser() {
+std::vector<EpisodeItem> Navigator::episodeItems() const {
     const auto& lines = titleLinesForChooser();
     std::vector<EpisodeItem> items;
     items.reserve(lines.size());
@@ -153,151 +166,104 @@ void Navigator::fillEpisodeChooser() {
         const int n = static_cast<int>(i + 1);
         items.push_back({episodeItemText(n, catalogue::valueAfterLastDash(lines[i])), n});
     }
-    ui_.setEpisodes(items);
+    return items;
 }
 
-void Navigator::playSelectedEpisode() {
-    const int index = ui_.selectedEpisodeIndex();
-    if (index < 0 || index >= ui_.episodeCount()) {
-        return;
+PlayerView Navigator::playEpisodeAt(int index) {
+    const auto& lines = titleLinesForChooser();
+    if (index < 0 || static_cast<std::size_t>(index) >= lines.size()) {
+        return {};
     }
-    const EpisodeItem item = ui_.episodeAt(index);
-    const int n = item.number;
-    if (n == state_.currentEpisode) {
-        return;  // already playing
+    const int n = index + 1;
+    if (n == session_.episode) {
+        return {};  // already playing
     }
-    state_.currentEpisode = n;
-    state_.nowPlayingCaption = "正在播放：  " + item.text;
-    ui_.setPlayerCaption(state_.nowPlayingCaption);
+    session_.episode = n;
+    session_.caption =
+        nowPlayingCaption(n, catalogue::valueAfterLastDash(lines[static_cast<std::size_t>(index)]));
+    PlayerView view;
+    view.caption = session_.caption;
 
     // The episode comes from the Player window's own list; the Main window's chosen row
     // stays as it is.
-    catalogue::PlayerPlayback& playing = state_.playing;
-    if (playing.category == vocab::kCategoryTv) {
-        std::vector<std::string>& ids = playing.ids;
+    if (session_.category == vocab::kCategoryTv) {
+        std::vector<std::string>& ids = session_.ids;
         ids.clear();
-        if (playing.language == vocab::kLanguageJapanese) {
+        if (session_.language == vocab::kLanguageJapanese) {
             ids.push_back(catalogue_.value(List::JapaneseSohuIds, n));
-            state_.currentPlayId = ids.front();
+            session_.playId = ids.front();
         } else {
             ids.push_back(catalogue_.value(List::MandarinSohuIds, n));
             ids.push_back(catalogue_.value(List::MandarinLeTVIds, n));
             ids.push_back(catalogue_.value(List::MandarinIqiyiIds, n));
-            if (state_.source == vocab::kSourceSohu) {
-                state_.currentPlayId = ids[0];
-            } else if (state_.source == vocab::kSourceLeTV) {
-                state_.currentPlayId = ids[1];
-            } else if (state_.source == vocab::kSourceIqiyi) {
-                state_.currentPlayId = ids[2];
+            if (session_.source == vocab::kSourceSohu) {
+                session_.playId = ids[0];
+            } else if (session_.source == vocab::kSourceLeTV) {
+                session_.playId = ids[1];
+            } else if (session_.source == vocab::kSourceIqiyi) {
+                session_.playId = ids[2];
             }
         }
-    } else if (playing.category == vocab::kCategoryMovie) {
-        state_.currentPlayId = catalogue_.value(List::MovieLeTVIds, n);
+    } else if (session_.category == vocab::kCategoryMovie) {
+        session_.playId = catalogue_.value(List::MovieLeTVIds, n);
     }
-    writePage(chooseTemplate(playing.category, playing.language, state_.source),
-              state_.currentPlayId);
-    showPage();
+    showSessionPage(view);
+    return view;
 }
 
-void Navigator::switchSource(int index, const std::string& name) {
-    if (name == state_.source) {
-        return;
+PlayerView Navigator::switchSource(int index, const std::string& name) {
+    if (name == session_.source) {
+        return {};
     }
-    state_.source = name;
-    const catalogue::PlayerPlayback& playing = state_.playing;
-    if (playing.language == vocab::kLanguageJapanese) {
-        return;
+    session_.source = name;
+    if (session_.language == vocab::kLanguageJapanese) {
+        return {};
     }
     // The template follows the chooser position ("搜狐", "乐视", "爱奇艺"). Without an id for
     // that position nothing is rewritten rather than reading past the playing episode's ids.
     static constexpr PageTemplate kByPosition[] = {PageTemplate::SohuVid, PageTemplate::LeTV,
                                                    PageTemplate::Iqiyi};
-    if (index < 0 || index > 2 || static_cast<std::size_t>(index) >= playing.ids.size()) {
-        return;
+    if (index < 0 || index > 2 || static_cast<std::size_t>(index) >= session_.ids.size()) {
+        return {};
     }
-    state_.currentPlayId = playing.ids[static_cast<std::size_t>(index)];
-    writePage(kByPosition[index], state_.currentPlayId);
-    showPage();
+    session_.playId = session_.ids[static_cast<std::size_t>(index)];
+    PlayerView view;
+    view.notice = writePage(kByPosition[index], session_.playId);
+    view.page = ShownPage{session_.pagePath, session_.source};
+    return view;
 }
 
-void Navigator::next() {
-    if (ui_.selectedEpisodeIndex() == ui_.episodeCount() - 1) {
-        ui_.inform(std::string(kCaptionFriendly), std::string(kAlreadyLast));
-        return;
+PlayerView Navigator::step(int selectedIndex, int end, int target, std::string_view atTheEnd) {
+    if (selectedIndex == end) {
+        PlayerView told;
+        told.notice = Notice{std::string(kCaptionFriendly), std::string(atTheEnd)};
+        return told;
     }
-    const int target = state_.currentEpisode;  // the entry after the current one
-    if (target < 0 || target >= ui_.episodeCount()) {
-        return;
+    const int count = static_cast<int>(titleLinesForChooser().size());
+    if (target < 0 || target >= count) {
+        return {};
     }
-    ui_.selectEpisode(target);
-    playSelectedEpisode();
+    PlayerView view = playEpisodeAt(target);
+    view.episodeIndex = target;
+    return view;
 }
 
-void Navigator::previous() {
-    if (ui_.selectedEpisodeIndex() == 0) {
-        ui_.inform(std::string(kCaptionFriendly), std::string(kAlreadyFirst));
-        return;
-    }
-    const int target = state_.currentEpisode - 2;  // the entry before the current one
-    if (target < 0 || target >= ui_.episodeCount()) {
-        return;
-    }
-    ui_.selectEpisode(target);
-    playSelectedEpisode();
+PlayerView Navigator::next(int selectedIndex) {
+    const int count = static_cast<int>(titleLinesForChooser().size());
+    // The entry after the current one.
+    return step(selectedIndex, count - 1, session_.episode, kAlreadyLast);
 }
 
-void Navigator::trailer() {
-    writePage(PageTemplate::SohuId, catalogue_.trailerPlayId());
-    ui_.openTrailerWindow(state_.playerPagePath);
+PlayerView Navigator::previous(int selectedIndex) {
+    // The entry before the current one.
+    return step(selectedIndex, 0, session_.episode - 2, kAlreadyFirst);
 }
 
-void Navigator::categoryChanged() {
-    ui_.resetSearchBox();
-    ui_.focusSearchIcon();
-    const int category = ui_.categoryIndex();
-    const int page = ui_.tabPage();
-    if (category == 0 && page == 1) {
-        state_.category = std::string(vocab::kCategoryTv);
-        ui_.setLanguageChooserEnabled(true);
-        ui_.hideSearchResults();
-        ui_.clearEpisodeList();
-        ui_.setCountLabel(catalogue_.count(ui_.languageIndex() == 1 ? List::MandarinTitles
-                                                                    : List::JapaneseTitles));
-        ui_.refreshEpisodeListNow();
-        ui_.setTabPage(0);
-    } else if (category == 1 && page == 0) {
-        state_.category = std::string(vocab::kCategoryMovie);
-        ui_.setLanguageChooserEnabled(false);
-        ui_.setCountLabel(catalogue_.count(List::MovieTitles));
-        ui_.setTabPage(1);
-    }
-    ui_.releaseMouseCapture();
-    state_.mouseCaptured = false;
-}
-
-void Navigator::languageChanged() {
-    const int language = ui_.languageIndex();
-    const int rows = ui_.episodeListRowCount();
-    const bool tv = ui_.categoryIndex() == 0;
-    List list;
-    if (language == 0 && rows != catalogue_.count(List::JapaneseTitles) && tv) {
-        state_.language = std::string(vocab::kLanguageJapanese);
-        list = List::JapaneseTitles;
-    } else if (language == 1 && rows != catalogue_.count(List::MandarinTitles) && tv) {
-        state_.language = std::string(vocab::kLanguageMandarin);
-        list = List::MandarinTitles;
-    } else {
-        return;
-    }
-    // The chosen row belongs to the list no longer shown: until a row of the new list is
-    // chosen there is nothing to play. An open Player window plays on from its own list.
-    ui_.forgetChosenEpisode();
-    ui_.resetSearchBox();
-    ui_.hideSearchResults();
-    ui_.clearEpisodeList();
-    ui_.setCountLabel(catalogue_.count(list));
-    ui_.refreshEpisodeListNow();
-    ui_.focusSearchIcon();
+TrailerView Navigator::trailer() {
+    TrailerView view;
+    view.notice = writePage(PageTemplate::SohuId, catalogue_.trailerPlayId());
+    view.path = session_.pagePath;
+    return view;
 }
 
 }  // namespace arlo::playback

@@ -1,78 +1,90 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "catalogue/catalogue.h"
-#include "catalogue/playback_state.h"
+#include "catalogue/vocabulary.h"
 #include "playback/player_page.h"
 
 // The playback logic behind the choosers and buttons: how a choice in the Main window becomes
 // a playing Player window, and how the Player window moves between episodes and sources.
-// Everything runs on the UI thread; the windows are reached only through `NavigationUi`.
+// Each step takes what the windows show as values and returns what they are to show next;
+// nothing here reaches a window.
 namespace arlo::playback {
 
 // One item of the Player window's episode chooser.
 struct EpisodeItem {
     std::string text;  // "第" n "集  " title
     int number = 0;    // item data: n
+    bool operator==(const EpisodeItem&) const = default;
 };
 
-// The episode chosen in the Main window's list, as the list knows it: which list, the row's
-// episode number (0 for a row without one), its title and its ids (the Sohu id, or the Sohu,
-// LeTV and iQiyi ids).
+// The episode chosen in the Main window: the category and dub language its choosers show, the
+// row's episode number (0 for a row without one), its title and its ids (the Sohu id, or the
+// Sohu, LeTV and iQiyi ids; none for a movie, whose id the catalogue holds).
 struct ChosenEpisode {
-    catalogue::List list = catalogue::List::JapaneseTitles;
+    std::string category = std::string(catalogue::kCategoryTv);
+    std::string language = std::string(catalogue::kLanguageJapanese);
     int number = 0;
     std::string title;
     std::vector<std::string> ids;
 };
 
-// What the navigation needs of the windows. The Main and Player windows implement it; tests
-// use a recording fake. Selecting an item through this interface never runs a handler.
-class NavigationUi {
-public:
-    virtual ~NavigationUi() = default;
+// What the Player window plays. Taken from the Main window's choice when a playback starts and
+// changed afterwards only by the Player window's own controls, so the Main window's choosers
+// change what its list shows, never what the Player window plays. Owned by the UI thread.
+struct PlaybackSession {
+    std::string category;          // of the playing episode: "TV版" or "剧场版"
+    std::string language;          // "日语" or "国语"
+    std::vector<std::string> ids;  // the playing episode's ids, as in `ChosenEpisode::ids`
+    int episode = 0;               // its number
+    std::string playId;
+    // "搜狐", "乐视", "爱奇艺" or empty; a new playback opens on the source used last.
+    std::string source;
+    std::string caption;  // "正在播放：  第" n "集  " title
+    // The Player page written last: where the next one replaces it, and where the program's
+    // end finds it to delete it. Start-up sets it in the run directory.
+    std::string pagePath;
+    bool operator==(const PlaybackSession&) const = default;
+};
 
-    // Player window
-    virtual bool isPlayerLoaded() const = 0;
-    virtual void loadPlayer() = 0;
-    // Restores the Player window if minimised and asks the desktop to activate it. The
-    // desktop may refuse or never answer; playback does not wait for it.
-    virtual void activatePlayer() = 0;
-    virtual void setPlayerCaption(const std::string& caption) = 0;
-    virtual void setSources(const std::vector<std::string>& names) = 0;
-    virtual void selectSource(int index) = 0;
-    virtual void setEpisodes(const std::vector<EpisodeItem>& items) = 0;
-    virtual void selectEpisode(int index) = 0;
-    virtual int selectedEpisodeIndex() const = 0;
-    virtual int episodeCount() const = 0;
-    virtual EpisodeItem episodeAt(int index) const = 0;
+// A message box to show: its caption and text.
+struct Notice {
+    std::string caption;
+    std::string text;
+    bool operator==(const Notice&) const = default;
+};
 
-    // Shows the Player page at `path` in the Player window, played from `source`.
-    virtual void showPage(const std::string& path, const std::string& source) = 0;
-    // Shows the trailer's page at `path` in a window of its own.
-    virtual void openTrailerWindow(const std::string& path) = 0;
+// The Player page to show, played from `source`.
+struct ShownPage {
+    std::string path;
+    std::string source;
+};
 
-    // Main window
-    virtual int categoryIndex() const = 0;  // 0 "TV版", 1 "剧场版"
-    virtual int languageIndex() const = 0;  // 0 "日语", 1 "国语"
-    virtual int tabPage() const = 0;
-    virtual void setTabPage(int page) = 0;
-    virtual void resetSearchBox() = 0;  // "查找" in light grey
-    virtual void focusSearchIcon() = 0;
-    virtual void setLanguageChooserEnabled(bool enabled) = 0;
-    virtual void hideSearchResults() = 0;  // the results list and the nothing-found artwork
-    virtual int episodeListRowCount() const = 0;
-    virtual void clearEpisodeList() = 0;
-    virtual void setCountLabel(int count) = 0;
-    virtual void refreshEpisodeListNow() = 0;  // on the calling thread
-    // The chosen row belonged to a list no longer shown: nothing is chosen until a new row is.
-    virtual void forgetChosenEpisode() = 0;
-    virtual void releaseMouseCapture() = 0;
+// What the Player window is to show after a step; what a step leaves alone is empty. The
+// window shows it in this order: a step's new episode selection when the items stay, the
+// caption, the sources and their selection, the notice, the page, then new items and their
+// selection. Selections made this way run no handler.
+struct PlayerView {
+    // Load the Player window if it is not loaded, bring it forward and ask the desktop to
+    // activate it. The desktop may refuse or never answer; the view is shown regardless.
+    bool openPlayer = false;
+    std::string caption;
+    std::vector<std::string> sources;
+    int sourceIndex = 0;
+    std::optional<std::vector<EpisodeItem>> episodes;
+    std::optional<int> episodeIndex;
+    std::optional<Notice> notice;
+    std::optional<ShownPage> page;
+};
 
-    virtual void inform(const std::string& caption, const std::string& text) = 0;
+// The trailer's page, to show in a window of its own, and what to tell before it.
+struct TrailerView {
+    std::string path;
+    std::optional<Notice> notice;
 };
 
 inline constexpr std::string_view kCaptionHint = "提示：";
@@ -89,57 +101,75 @@ inline constexpr std::string_view kPageNotWritten =
 std::string nowPlayingCaption(int number, std::string_view title);
 // "第" n "集  " title
 std::string episodeItemText(int number, std::string_view title);
-// How many play ids a row of the current language carries: 1 for Japanese-dubbed, else 3.
-std::size_t idsNeeded(const catalogue::PlaybackState& state);
+// How many play ids a row of `language` carries: 1 for Japanese-dubbed, else 3.
+std::size_t idsNeeded(std::string_view language);
 // Whether `chosen` is an episode to play: a row with an episode number of 1 or more and the
 // ids its language needs.
-bool episodeChosen(const catalogue::PlaybackState& state, const ChosenEpisode& chosen);
+bool hasChosenEpisode(const ChosenEpisode& chosen);
+
+// What the Main window shows after one of its choosers changed: the list of the chosen
+// category and language, its length for the count label, and the page of the page container
+// (0 the TV page with its list and search, 1 the movie page, where the language chooser is
+// disabled).
+struct ListSwitch {
+    catalogue::List list = catalogue::List::JapaneseTitles;
+    int count = 0;
+    int page = 0;
+    bool operator==(const ListSwitch&) const = default;
+};
+// After the category chooser (0 "TV版", 1 "剧场版") changed while `page` is shown; nothing
+// when the page already fits. `language` is the language chooser's (0 "日语", 1 "国语").
+std::optional<ListSwitch> switchCategory(const catalogue::Catalogue& catalogue, int category,
+                                         int page, int language);
+// After the language chooser changed with `rows` rows in the full list; nothing over the
+// movie page or when the list shown already has the new language's length. A switch drops
+// the chosen row: its ids belong to the list no longer shown.
+std::optional<ListSwitch> switchLanguage(const catalogue::Catalogue& catalogue, int language,
+                                         int rows, int category);
 
 class Navigator final {
 public:
     // The Player page goes into `runDirectory` when it can be written there, else into the
     // user's own folders (playerPageFolders()); an empty `runDirectory` stands for the folder
-    // of the state's page path. A page written nowhere is reported through the UI's inform().
-    Navigator(catalogue::PlaybackState& state, const catalogue::Catalogue& catalogue,
-              NavigationUi& ui, std::string runDirectory);
+    // of the session's page path. A page written nowhere comes with a notice.
+    Navigator(PlaybackSession& session, const catalogue::Catalogue& catalogue,
+              std::string runDirectory);
     Navigator(const Navigator&) = delete;
     Navigator& operator=(const Navigator&) = delete;
 
-    // Main window Play button, with the episode chosen in the list.
-    void playButton(const ChosenEpisode& chosen);
-    // Loads the Player window if needed, brings it forward and starts the playback there,
-    // whether or not the desktop activates the window.
-    void openPlayer(int number, const std::string& title);
-    // Poster grid play button: the hovered movie.
-    void playHoveredMovie();
-    // The playback that `openPlayer` hands over, once; the Player window's activations run it
-    // too and then change nothing. It takes the Main window's category, language and chosen
-    // ids as the Player window's own.
-    void startPlayback();
-    void fillEpisodeChooser();
-    // Episode chooser selection changed (also run by previous and next).
-    void playSelectedEpisode();
-    // Source chooser selection changed.
-    void switchSource(int index, const std::string& name);
-    void next();
-    void previous();
-    void trailer();
-    // Main window choosers, after their selection changed. A change of language also clears
-    // the chosen row: its ids belong to the list no longer shown.
-    void categoryChanged();
-    void languageChanged();
+    // Main window Play button, with the episode chosen there; a notice when none is.
+    PlayerView playButton(const ChosenEpisode& chosen);
+    // Poster grid play button: movie `number`, under the Main window's `language`.
+    PlayerView playMovie(int number, const std::string& language);
+    // The Player window's episode chooser selected item `index`.
+    PlayerView playEpisodeAt(int index);
+    // Source chooser selection changed to item `index`, named `name`.
+    PlayerView switchSource(int index, const std::string& name);
+    // The Player window's buttons, with the episode chooser's selected item.
+    PlayerView next(int selectedIndex);
+    PlayerView previous(int selectedIndex);
+    TrailerView trailer();
+
+    const PlaybackSession& session() const { return session_; }
 
 private:
+    // Starts playing `chosen` in the Player window, taking its category, language and ids as
+    // the session's own.
+    PlayerView open(const ChosenEpisode& chosen);
     const std::vector<std::string>& titleLinesForChooser() const;
+    std::vector<EpisodeItem> episodeItems() const;
     std::string sourceId(std::size_t index) const;
+    // Previous and next: selects item `target` and plays it, unless `selectedIndex` is the
+    // `end` item, which is told.
+    PlayerView step(int selectedIndex, int end, int target, std::string_view atTheEnd);
     // Writes the Player page (the one written last is deleted first) and keeps its path in
-    // the state; says so when it could be written nowhere.
-    void writePage(PageTemplate which, const std::string& playId);
-    void showPage();
+    // the session; a notice when it could be written nowhere.
+    std::optional<Notice> writePage(PageTemplate which, const std::string& playId);
+    // Writes the page of the session's play id and source and shows it.
+    void showSessionPage(PlayerView& view);
 
-    catalogue::PlaybackState& state_;
+    PlaybackSession& session_;
     const catalogue::Catalogue& catalogue_;
-    NavigationUi& ui_;
     std::string runDirectory_;
 };
 

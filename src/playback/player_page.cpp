@@ -9,7 +9,7 @@
 #include <cstdlib>
 #include <vector>
 
-#include "catalogue/playback_state.h"
+#include "catalogue/vocabulary.h"
 #include "deploy/deploy.h"
 #include "files/atomic_file.h"
 

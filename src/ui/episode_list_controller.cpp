@@ -29,7 +29,17 @@ EpisodeListController::EpisodeListController(EpisodeListPanel& panel, AppContext
           auto shared = std::make_shared<catalogue::RefreshResult>(std::move(result));
           QMetaObject::invokeMethod(
               this, [this, shared] { showIfCurrent(std::move(*shared)); }, Qt::QueuedConnection);
-      }) {}
+      }) {
+    connect(&panel, &EpisodeListPanel::searchFocusIn, this, &EpisodeListController::searchFocusIn);
+    connect(&panel, &EpisodeListPanel::searchFocusOut, this,
+            &EpisodeListController::searchFocusOut);
+    connect(&panel, &EpisodeListPanel::searchTextChanged, this,
+            &EpisodeListController::searchTextChanged);
+    connect(&panel, &EpisodeListPanel::episodeListClicked, this,
+            [this](int row) { chooseRow(*c().episodeList, row); });
+    connect(&panel, &EpisodeListPanel::resultListClicked, this,
+            [this](int row) { chooseRow(*c().resultList, row); });
+}
 
 EpisodeListController::~EpisodeListController() = default;
 
@@ -208,7 +218,6 @@ void EpisodeListController::chooseRow(const EpisodeListView& list, int row) {
                        title);
 
     const bool mandarin = panel_.languageIndex() != 0;
-    chosen_.list = mandarin ? catalogue::List::MandarinTitles : catalogue::List::JapaneseTitles;
     chosen_.number = text::parseInt(cell(kColumnNumber).toStdString());
     chosen_.title = title.toStdString();
     std::vector<std::string>& ids = chosen_.ids;

@@ -29,6 +29,7 @@ class EpisodeListController final : public QObject {
     Q_DISABLE_COPY_MOVE(EpisodeListController)
 
 public:
+    // Takes the panel's search box and list events from here on.
     EpisodeListController(EpisodeListPanel& panel, AppContext& context, QObject* parent = nullptr);
     ~EpisodeListController() override;
 
@@ -39,7 +40,8 @@ public:
     // A left click on either list; `row` is -1 when the click left no row selected.
     void chooseRow(const EpisodeListView& list, int row);
     // The episode the last click chose; no number and no ids before the first, and after
-    // forgetChosenEpisode(), which reports that no episode is chosen.
+    // forgetChosenEpisode(), which reports that no episode is chosen. Its category and
+    // language are left to whoever reads the choosers (NavigationAdapter::chosenEpisode()).
     const playback::ChosenEpisode& chosenEpisode() const { return chosen_; }
     void forgetChosenEpisode();
 

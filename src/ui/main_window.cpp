@@ -55,14 +55,14 @@ MainWindow::MainWindow(AppContext& context) : context_(context) {
     connect(navigation_.get(), &NavigationAdapter::playerLoaded, this,
             &MainWindow::setPlayerWindow);
     bindEvents();
-    connect(posterPage_, &PosterPage::playRequested, this, &MainWindow::onPosterPlayRequested);
     setOuterGeometry(this, QPoint(50, 50), QSize(397, 610), true);
 }
 
 MainWindow::~MainWindow() {
     // The base destructor hides the controls before it deletes them, and hiding makes them
     // emit (the search box loses the focus, each chooser reports its drop-down closed): no
-    // handler of this window may run once it is half gone.
+    // handler of this window may run once it is half gone. The controllers go before the
+    // controls, and their connections with them.
     for (QObject* child : findChildren<QObject*>()) {
         disconnect(child, nullptr, this, nullptr);
     }
@@ -70,30 +70,40 @@ MainWindow::~MainWindow() {
 
 void MainWindow::bindEvents() {
     MouseWatcher* client = MouseWatcher::of(centralWidget());
-    connect(client, &MouseWatcher::leftReleased, this, &MainWindow::onMainLeftButtonReleased);
-    connect(client, &MouseWatcher::moved, this,
-            [this](QPoint, QPoint globalPos) { onMainMouseMove(globalPos); });
+    connect(client, &MouseWatcher::leftReleased, this, [this] {
+        // Parks the keyboard focus, so the search box gives up its caret.
+        listPanel_->parkFocus(Qt::MouseFocusReason);
+    });
+    connect(client, &MouseWatcher::moved, posterPage_, &PosterPage::mainWindowMouseMove);
     connect(MouseWatcher::of(logo_), &MouseWatcher::moved, this,
             [this](QPoint, QPoint globalPos) { onLogoMouseMove(globalPos); });
 
     EpisodeListPanel* list = listPanel_;
-    connect(list, &EpisodeListPanel::searchFocusIn, this, &MainWindow::onSearchFocusIn);
-    connect(list, &EpisodeListPanel::searchFocusOut, this, &MainWindow::onSearchFocusOut);
-    connect(list, &EpisodeListPanel::searchTextChanged, this, &MainWindow::onSearchTextChanged);
-    connect(list, &EpisodeListPanel::episodeListClicked, this, &MainWindow::onEpisodeListClicked);
-    connect(list, &EpisodeListPanel::resultListClicked, this, &MainWindow::onResultListClicked);
-    connect(list, &EpisodeListPanel::playRequested, this, &MainWindow::onPlayClicked);
-    connect(list, &EpisodeListPanel::categoryChosen, this, &MainWindow::onCategoryChanged);
-    connect(list, &EpisodeListPanel::languageChosen, this, &MainWindow::onLanguageChanged);
-    connect(list, &EpisodeListPanel::dropDownClosed, this, &MainWindow::onChooserDropDownClosed);
+    NavigationAdapter* navigation = navigation_.get();
+    connect(list, &EpisodeListPanel::playRequested, navigation, &NavigationAdapter::playClicked);
+    connect(list, &EpisodeListPanel::categoryChosen, this, [this](int index) {
+        if (index == 1) {
+            // Built before the page is shown, as if the set-up had run its course.
+            posterPage_->setUpNow();
+        }
+    });
+    connect(list, &EpisodeListPanel::categoryChosen, navigation,
+            &NavigationAdapter::categoryChosen);
+    connect(list, &EpisodeListPanel::languageChosen, navigation,
+            &NavigationAdapter::languageChosen);
+    // Takes the focus mark off the chooser.
+    connect(list, &EpisodeListPanel::dropDownClosed, this,
+            [this] { episodePanel_->parkFocus(Qt::OtherFocusReason); });
 
-    connect(episodePanel_, &EpisodePanel::playClicked, this, &MainWindow::onPlayClicked);
-    connect(episodePanel_, &EpisodePanel::sliderMouseMoved, this,
-            &MainWindow::onPreviewSliderMouseMove);
-    connect(episodePanel_, &EpisodePanel::popupMouseMoved, this,
-            &MainWindow::onPreviewPopupMouseMove);
+    connect(episodePanel_, &EpisodePanel::playClicked, navigation, &NavigationAdapter::playClicked);
+    connect(episodePanel_, &EpisodePanel::sliderMouseMoved, preview_.get(),
+            &PreviewController::onSliderMouseMove);
+    connect(episodePanel_, &EpisodePanel::popupMouseMoved, preview_.get(),
+            &PreviewController::onPopupMouseMove);
+    connect(posterPage_, &PosterPage::playRequested, navigation,
+            &NavigationAdapter::playHoveredMovie);
 
-    connect(menu_, &MainMenu::trailerChosen, this, &MainWindow::onTrailerMenu);
+    connect(menu_, &MainMenu::trailerChosen, navigation, &NavigationAdapter::trailerChosen);
     connect(menu_, &MainMenu::guestbookChosen, this, &MainWindow::onGuestbookMenu);
     connect(menu_, &MainMenu::aboutChosen, this, &MainWindow::onAboutMenu);
 }
@@ -147,17 +157,8 @@ void MainWindow::startPreviewLoaders(const QString& thumbnailUrl, const QString&
     preview_->startPreviewLoader();
 }
 
-void MainWindow::onMainLeftButtonReleased() {
-    // Parks the keyboard focus, so the search box gives up its caret.
-    listPanel_->parkFocus(Qt::MouseFocusReason);
-}
-
-void MainWindow::onMainMouseMove(QPoint) {
-    posterPage_->mainWindowMouseMove();
-}
-
 void MainWindow::onLogoMouseMove(QPoint globalPos) {
-    bool& captured = context_.state.mouseCaptured;
+    bool& captured = context_.windows.mouseCaptured;
     if (!captured) {
         // Holding the mouse is how we learn that the cursor has left the logo.
         logo_->grabMouse();
@@ -171,63 +172,6 @@ void MainWindow::onLogoMouseMove(QPoint globalPos) {
         captured = false;
         logo_->setBackgroundPicture(picturePath(QStringLiteral("logo.png")));
     }
-}
-
-void MainWindow::onSearchFocusIn() {
-    episodeList_->searchFocusIn();
-}
-
-void MainWindow::onSearchFocusOut() {
-    episodeList_->searchFocusOut();
-}
-
-void MainWindow::onSearchTextChanged(const QString& text) {
-    episodeList_->searchTextChanged(text);
-}
-
-void MainWindow::onEpisodeListClicked(int row) {
-    episodeList_->chooseRow(*listPanel_->controls().episodeList, row);
-}
-
-void MainWindow::onResultListClicked(int row) {
-    episodeList_->chooseRow(*listPanel_->controls().resultList, row);
-}
-
-void MainWindow::onCategoryChanged(int index) {
-    if (index == 1) {
-        // Built before the page is shown, as if the set-up had run its course.
-        posterPage_->setUpNow();
-    }
-    navigation_->categoryChosen();
-}
-
-void MainWindow::onLanguageChanged(int) {
-    navigation_->languageChosen();
-}
-
-void MainWindow::onChooserDropDownClosed() {
-    // Takes the focus mark off the chooser.
-    episodePanel_->parkFocus(Qt::OtherFocusReason);
-}
-
-void MainWindow::onPlayClicked() {
-    navigation_->playClicked();
-}
-
-void MainWindow::onPreviewSliderMouseMove(QPoint globalPos) {
-    preview_->onSliderMouseMove(globalPos);
-}
-
-void MainWindow::onPreviewPopupMouseMove(QPoint globalPos) {
-    preview_->onPopupMouseMove(globalPos);
-}
-
-void MainWindow::onPosterPlayRequested() {
-    navigation_->playHoveredMovie();
-}
-
-void MainWindow::onTrailerMenu() {
-    navigation_->trailerChosen();
 }
 
 void MainWindow::onGuestbookMenu() {

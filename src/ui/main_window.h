@@ -23,7 +23,8 @@ class PreviewController;
 // The start-up window, made of panels: the menu, the logo (画板2), and the page container
 // (高级选择夹1) whose TV page holds the episode list with its search (whose search bar and
 // choosers sit in the header above the pages) and the episode panel, and whose second page is
-// the movie poster page. The window binds the panels' events to the controllers behind them.
+// the movie poster page. The window connects the panels' events to the controllers behind
+// them.
 // Closing it ends the program.
 class MainWindow final : public QMainWindow {
     Q_OBJECT
@@ -77,38 +78,15 @@ signals:
     // The user closed the window; the program is ending.
     void closing();
 
-public slots:
-    // Window.
-    void onMainLeftButtonReleased();
-    void onMainMouseMove(QPoint globalPos);
-    void onLogoMouseMove(QPoint globalPos);
-    // Search box and lists.
-    void onSearchFocusIn();
-    void onSearchFocusOut();
-    void onSearchTextChanged(const QString& text);
-    void onEpisodeListClicked(int row);
-    void onResultListClicked(int row);
-    // Choosers.
-    void onCategoryChanged(int index);
-    void onLanguageChanged(int index);
-    void onChooserDropDownClosed();
-    // Episode panel and previews.
-    void onPlayClicked();
-    void onPreviewSliderMouseMove(QPoint globalPos);
-    void onPreviewPopupMouseMove(QPoint globalPos);
-    // The movie page's play button asks to play the hovered movie.
-    void onPosterPlayRequested();
-    // Menu.
-    void onTrailerMenu();
-    void onGuestbookMenu();
-    void onAboutMenu();
-
 protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
 private:
     void bindEvents();
+    void onLogoMouseMove(QPoint globalPos);
+    void onGuestbookMenu();
+    void onAboutMenu();
     // Loads the chosen Mandarin-dubbed episode's cover, then its slide preview.
     void startPreviewLoaders(const QString& thumbnailUrl, const QString& previewCode);
 

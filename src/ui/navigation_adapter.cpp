@@ -20,6 +20,10 @@ QString fromUtf8(const std::string& text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
+std::string languageName(int index) {
+    return std::string(index == 1 ? catalogue::kLanguageMandarin : catalogue::kLanguageJapanese);
+}
+
 }  // namespace
 
 NavigationAdapter::NavigationAdapter(QWidget& main, QStackedWidget& pages,
@@ -32,7 +36,7 @@ NavigationAdapter::NavigationAdapter(QWidget& main, QStackedWidget& pages,
       episodeList_(episodeList),
       context_(context),
       // Windows made without a run directory keep the page in the folder its path names.
-      navigator_(context.state, context.catalogue(), *this, context.runDirectory.toStdString()) {
+      navigator_(context.playback, context.catalogue(), context.runDirectory.toStdString()) {
     connect(&listPanel, &EpisodeListPanel::dropDownClosed, this, [this](QComboBox* chooser) {
         closedDropDown_ = chooser;
         QTimer::singleShot(0, this, [this] { closedDropDown_ = nullptr; });
@@ -41,26 +45,73 @@ NavigationAdapter::NavigationAdapter(QWidget& main, QStackedWidget& pages,
 
 NavigationAdapter::~NavigationAdapter() = default;
 
+playback::ChosenEpisode NavigationAdapter::chosenEpisode() const {
+    playback::ChosenEpisode chosen = episodeList_.chosenEpisode();
+    chosen.category = std::string(listPanel_.categoryIndex() == 1 ? catalogue::kCategoryMovie
+                                                                  : catalogue::kCategoryTv);
+    chosen.language = languageName(listPanel_.languageIndex());
+    return chosen;
+}
+
 void NavigationAdapter::playClicked() {
-    navigator_.playButton(episodeList_.chosenEpisode());
+    show(navigator_.playButton(chosenEpisode()));
 }
 
 void NavigationAdapter::playHoveredMovie() {
-    navigator_.playHoveredMovie();
+    show(navigator_.playMovie(context_.windows.hoveredMovie,
+                              languageName(listPanel_.languageIndex())));
 }
 
 void NavigationAdapter::trailerChosen() {
-    navigator_.trailer();
+    const playback::TrailerView view = navigator_.trailer();
+    inform(view.notice);
+    // The page is written already; the window only shows it, modal for the whole program.
+    auto* trailer = new TrailerWindow(view.path, &main_);
+    trailer->setWindowModality(Qt::ApplicationModal);
+    trailer->show();
 }
 
 void NavigationAdapter::categoryChosen() {
-    navigator_.categoryChanged();
+    episodeList_.resetSearchBox();
+    listPanel_.parkFocus(Qt::OtherFocusReason);
+    if (const auto shown =
+            playback::switchCategory(context_.catalogue(), listPanel_.categoryIndex(),
+                                     pages_.currentIndex(), listPanel_.languageIndex())) {
+        showList(*shown);
+    }
+    if (QWidget* grabber = QWidget::mouseGrabber()) {
+        grabber->releaseMouse();
+    }
+    context_.windows.mouseCaptured = false;
     refocusAfterDropDown(listPanel_.controls().categoryChooser);
 }
 
 void NavigationAdapter::languageChosen() {
-    navigator_.languageChanged();
+    if (const auto shown = playback::switchLanguage(
+            context_.catalogue(), listPanel_.languageIndex(), episodeList_.episodeListRowCount(),
+            listPanel_.categoryIndex())) {
+        // Until a row of the new list is chosen there is nothing to play. An open Player
+        // window plays on from its own list.
+        episodeList_.forgetChosenEpisode();
+        episodeList_.resetSearchBox();
+        showList(*shown);
+        listPanel_.parkFocus(Qt::OtherFocusReason);
+    }
     refocusAfterDropDown(listPanel_.controls().languageChooser);
+}
+
+void NavigationAdapter::showList(const playback::ListSwitch& shown) {
+    const bool tv = shown.page == 0;
+    listPanel_.setLanguageChooserEnabled(tv);
+    if (tv) {
+        episodeList_.hideSearchResults();
+        episodeList_.clearEpisodeList();
+    }
+    listPanel_.showEpisodeCount(shown.count);
+    if (tv) {
+        episodeList_.refreshNow();
+    }
+    pages_.setCurrentIndex(shown.page);
 }
 
 void NavigationAdapter::refocusAfterDropDown(QComboBox* chooser) {
@@ -75,148 +126,55 @@ void NavigationAdapter::refocusAfterDropDown(QComboBox* chooser) {
     }
 }
 
-bool NavigationAdapter::isPlayerLoaded() const {
-    return !player_.isNull();
-}
-
 void NavigationAdapter::loadPlayer() {
     // A window of its own, not a child of the Main window: it has its own task bar entry and
     // the Main window's shutdown closes it.
     player_ = new PlayerWindow(nullptr);
     emit playerLoaded(player_);
-    connect(player_, &PlayerWindow::activated, this, [this] { navigator_.startPlayback(); });
-    connect(player_, &PlayerWindow::previousClicked, this, [this] { navigator_.previous(); });
-    connect(player_, &PlayerWindow::nextClicked, this, [this] { navigator_.next(); });
+    connect(player_, &PlayerWindow::previousClicked, this,
+            [this] { show(navigator_.previous(player_->selectedEpisodeIndex())); });
+    connect(player_, &PlayerWindow::nextClicked, this,
+            [this] { show(navigator_.next(player_->selectedEpisodeIndex())); });
     connect(player_, &PlayerWindow::episodeSelectionChanged, this,
-            [this](int) { navigator_.playSelectedEpisode(); });
+            [this](int index) { show(navigator_.playEpisodeAt(index)); });
     connect(player_, &PlayerWindow::sourceSelectionChanged, this, [this](int index) {
-        navigator_.switchSource(index, player_->sourceChooser()->itemText(index).toStdString());
+        show(navigator_.switchSource(index,
+                                     player_->sourceChooser()->itemText(index).toStdString()));
     });
 }
 
-void NavigationAdapter::activatePlayer() {
-    if (player_.isNull()) {
-        return;
+void NavigationAdapter::show(const playback::PlayerView& view) {
+    if (view.openPlayer) {
+        if (player_.isNull()) {
+            loadPlayer();
+        }
+        player_->restoreAndActivate();
     }
-    player_->restoreAndActivate();
-}
-
-void NavigationAdapter::setPlayerCaption(const std::string& caption) {
-    if (player_) {
-        player_->setWindowTitle(fromUtf8(caption));
+    if (player_ && !view.episodes && view.episodeIndex) {
+        player_->selectEpisode(*view.episodeIndex);
     }
-}
-
-void NavigationAdapter::setSources(const std::vector<std::string>& names) {
-    if (player_) {
-        player_->setSources(names);
+    if (player_ && !view.caption.empty()) {
+        player_->setWindowTitle(fromUtf8(view.caption));
     }
-}
-
-void NavigationAdapter::selectSource(int index) {
-    if (player_) {
-        player_->selectSource(index);
+    if (player_ && !view.sources.empty()) {
+        player_->setSources(view.sources);
+        player_->selectSource(view.sourceIndex);
     }
-}
-
-void NavigationAdapter::setEpisodes(const std::vector<playback::EpisodeItem>& items) {
-    if (player_) {
-        player_->setEpisodes(items);
+    inform(view.notice);
+    if (player_ && view.page) {
+        player_->showPlayerPage(view.page->path, view.page->source);
+    }
+    if (player_ && view.episodes) {
+        player_->setEpisodes(*view.episodes);
+        if (view.episodeIndex) {
+            player_->selectEpisode(*view.episodeIndex);
+        }
     }
 }
 
-void NavigationAdapter::selectEpisode(int index) {
-    if (player_) {
-        player_->selectEpisode(index);
-    }
-}
-
-int NavigationAdapter::selectedEpisodeIndex() const {
-    return player_ ? player_->selectedEpisodeIndex() : -1;
-}
-
-int NavigationAdapter::episodeCount() const {
-    return player_ ? player_->episodeCount() : 0;
-}
-
-playback::EpisodeItem NavigationAdapter::episodeAt(int index) const {
-    return player_ ? player_->episodeAt(index) : playback::EpisodeItem{};
-}
-
-void NavigationAdapter::showPage(const std::string& path, const std::string& source) {
-    if (player_) {
-        player_->showPlayerPage(path, source);
-    }
-}
-
-void NavigationAdapter::openTrailerWindow(const std::string& path) {
-    // The page is written already; the window only shows it, modal for the whole program.
-    auto* trailer = new TrailerWindow(path, &main_);
-    trailer->setWindowModality(Qt::ApplicationModal);
-    trailer->show();
-}
-
-int NavigationAdapter::categoryIndex() const {
-    return listPanel_.categoryIndex();
-}
-
-int NavigationAdapter::languageIndex() const {
-    return listPanel_.languageIndex();
-}
-
-int NavigationAdapter::tabPage() const {
-    return pages_.currentIndex();
-}
-
-void NavigationAdapter::setTabPage(int page) {
-    pages_.setCurrentIndex(page);
-}
-
-void NavigationAdapter::resetSearchBox() {
-    episodeList_.resetSearchBox();
-}
-
-void NavigationAdapter::focusSearchIcon() {
-    listPanel_.parkFocus(Qt::OtherFocusReason);
-}
-
-void NavigationAdapter::setLanguageChooserEnabled(bool enabled) {
-    listPanel_.setLanguageChooserEnabled(enabled);
-}
-
-void NavigationAdapter::hideSearchResults() {
-    episodeList_.hideSearchResults();
-}
-
-int NavigationAdapter::episodeListRowCount() const {
-    return episodeList_.episodeListRowCount();
-}
-
-void NavigationAdapter::clearEpisodeList() {
-    episodeList_.clearEpisodeList();
-}
-
-void NavigationAdapter::setCountLabel(int count) {
-    listPanel_.showEpisodeCount(count);
-}
-
-void NavigationAdapter::refreshEpisodeListNow() {
-    episodeList_.refreshNow();
-}
-
-void NavigationAdapter::forgetChosenEpisode() {
-    episodeList_.forgetChosenEpisode();
-}
-
-void NavigationAdapter::releaseMouseCapture() {
-    if (QWidget* grabber = QWidget::mouseGrabber()) {
-        grabber->releaseMouse();
-    }
-}
-
-void NavigationAdapter::inform(const std::string& caption, const std::string& text) {
-    if (context_.notices != nullptr) {
-        context_.notices->inform(fromUtf8(caption), fromUtf8(text));
+void NavigationAdapter::inform(const std::optional<playback::Notice>& notice) {
+    if (notice && context_.notices != nullptr) {
+        context_.notices->inform(fromUtf8(notice->caption), fromUtf8(notice->text));
     }
 }
 

@@ -100,7 +100,8 @@ signals:
     // The user chose an item of the episode chooser (组合框1) or the source chooser (组合框2).
     void episodeSelectionChanged(int index);
     void sourceSelectionChanged(int index);
-    // The window became the active window; the playback logic acts on the first time only.
+    // The window became the active window. The playback does not wait for it: the desktop
+    // may refuse or never answer.
     void activated();
 
 protected:

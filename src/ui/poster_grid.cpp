@@ -237,7 +237,7 @@ void PosterGrid::releaseCapture() {
     if (QWidget* holder = QWidget::mouseGrabber()) {
         holder->releaseMouse();
     }
-    context_.state.mouseCaptured = false;
+    context_.windows.mouseCaptured = false;
 }
 
 void PosterGrid::hideOverlay() {
@@ -256,9 +256,9 @@ void PosterGrid::posterMouseMove(PictureBox* poster) {
     if (poster == nullptr) {
         return;
     }
-    catalogue::PlaybackState& state = context_.state;
-    state.hoveredMovie = poster->property(kTag).toString().toInt();
-    if (!poster->picture().isNull() && !state.mouseCaptured) {
+    WindowFlags& windows = context_.windows;
+    windows.hoveredMovie = poster->property(kTag).toString().toInt();
+    if (!poster->picture().isNull() && !windows.mouseCaptured) {
         if (c_.overlay->parentWidget() != poster) {
             c_.overlay->setParent(poster);
         }
@@ -281,7 +281,7 @@ void PosterGrid::posterMouseMoveAt(QPoint globalPos) {
 }
 
 void PosterGrid::overlayMouseMove(QPoint globalPos) {
-    bool& captured = context_.state.mouseCaptured;
+    bool& captured = context_.windows.mouseCaptured;
     if (!captured) {
         // Holding the mouse is how we learn that the cursor has left the overlay.
         c_.overlay->grabMouse();
@@ -301,7 +301,7 @@ void PosterGrid::overlayMouseMove(QPoint globalPos) {
 }
 
 void PosterGrid::playButtonMouseMove(QPoint globalPos) {
-    bool& captured = context_.state.mouseCaptured;
+    bool& captured = context_.windows.mouseCaptured;
     if (!captured) {
         c_.posterPlayButton->grabMouse();
         captured = true;
@@ -322,7 +322,7 @@ void PosterGrid::mainWindowMouseMove() {
     if (QWidget::mouseGrabber() != nullptr) {
         return;
     }
-    if (context_.state.mouseCaptured) {
+    if (context_.windows.mouseCaptured) {
         releaseCapture();
         hideOverlay();
     }

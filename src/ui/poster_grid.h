@@ -69,7 +69,7 @@ public:
     void wheelTurned(int notches);
 
 signals:
-    // The play button was clicked over the movie in PlaybackState::hoveredMovie.
+    // The play button was clicked over the movie in WindowFlags::hoveredMovie.
     void playRequested();
     // The grid has its eighteen cells with their posters and titles.
     void setUpFinished();

@@ -36,7 +36,7 @@ public:
     void mainWindowMouseMove();
 
 signals:
-    // The play button was clicked over the movie in PlaybackState::hoveredMovie.
+    // The play button was clicked over the movie in WindowFlags::hoveredMovie.
     void playRequested();
 
 private:

@@ -214,7 +214,7 @@ void PreviewController::releaseCapture() {
     if (QWidget* grabber = QWidget::mouseGrabber()) {
         grabber->releaseMouse();
     }
-    context_.state.mouseCaptured = false;
+    context_.windows.mouseCaptured = false;
     showPopup(false);
 }
 
@@ -224,7 +224,7 @@ void PreviewController::onSliderMouseMove(QPoint globalPos) {
     if (!slider->isEnabled() && QWidget::mouseGrabber() != slider) {
         return;
     }
-    bool& captured = context_.state.mouseCaptured;
+    bool& captured = context_.windows.mouseCaptured;
     if (captured) {
         const QPoint topLeft = slider->mapToGlobal(QPoint(0, 0));
         const int left = topLeft.x(), top = topLeft.y();
@@ -259,7 +259,7 @@ void PreviewController::onSliderMouseMove(QPoint globalPos) {
 
 void PreviewController::onPopupMouseMove(QPoint) {
     // Moving onto the popup closes it.
-    if (context_.state.mouseCaptured) {
+    if (context_.windows.mouseCaptured) {
         releaseCapture();
     }
 }

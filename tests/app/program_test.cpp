@@ -19,8 +19,10 @@
 #include "catalogue/catalogue.h"
 #include "catalogue/settings_file.h"
 #include "standin/server.h"
+#include "ui/episode_list_panel.h"
 #include "ui/episode_list_view.h"
 #include "ui/main_window.h"
+#include "ui/navigation_adapter.h"
 #include "ui/notices.h"
 #include "ui/poster_grid.h"
 #include "ui/ui_look.h"
@@ -95,7 +97,8 @@ class ProgramTest : public QObject {
                 runDir_.path(), documents_.path().toStdString(),
                 [this](int code) { quitCodes_.push_back(code); },
                 [this] {
-                    const bool settingsRead = !program_->context().state.settingsPath.empty();
+                    const bool settingsRead =
+                        !program_->context().installation.settingsPath.empty();
                     pings_.push_back(painted_ && settingsRead);
                     steps_.push_back(settingsRead ? QStringLiteral("usage ping, settings read")
                                                   : QStringLiteral("usage ping"));
@@ -108,7 +111,7 @@ class ProgramTest : public QObject {
                 }});
         connect(&grid(), &ui::PosterGrid::setUpFinished, this, [this] {
             QString step = QStringLiteral("movie page set up");
-            if (!program_->context().state.settingsPath.empty()) {
+            if (!program_->context().installation.settingsPath.empty()) {
                 step += QStringLiteral(", settings read");
             }
             if (checks_->count > 0) {
@@ -191,23 +194,24 @@ private slots:
 
     void startUp_showsTheJapaneseTvListState() {
         startProgram();
-        const auto& state = program_->context().state;
+        const auto& state = program_->context().playback;
+        const auto& installation = program_->context().installation;
+        const playback::ChosenEpisode chosen = program_->mainWindow().navigation().chosenEpisode();
         QCOMPARE(control<QComboBox>(QStringLiteral("组合框1"))->currentText(),
                  QStringLiteral("TV版"));
         QCOMPARE(control<QComboBox>(QStringLiteral("组合框2"))->currentText(),
                  QStringLiteral("日语"));
-        QCOMPARE(state.category, std::string("TV版"));
-        QCOMPARE(state.language, std::string("日语"));
+        QCOMPARE(chosen.category, std::string("TV版"));
+        QCOMPARE(chosen.language, std::string("日语"));
         QVERIFY(state.source.empty());
-        QCOMPARE(state.currentEpisode, 0);
+        QCOMPARE(state.episode, 0);
         const int japanese = catalogue::Catalogue::builtIn().count(catalogue::List::JapaneseTitles);
         QVERIFY(japanese > 0);
         QCOMPARE(control<QLabel>(QStringLiteral("标签11"))->text(), QString::number(japanese));
         QCOMPARE(program_->mainWindow().playerWindow(), nullptr);
         // Nor was the browser engine's OpenGL set-up made on the way to the first paint.
         QCOMPARE(QOpenGLContext::globalShareContext(), nullptr);
-        QCOMPARE(state.playerPagePath,
-                 (runDir_.path() + QStringLiteral("/Arlo目录.htm")).toStdString());
+        QCOMPARE(state.pagePath, (runDir_.path() + QStringLiteral("/Arlo目录.htm")).toStdString());
         QCOMPARE(control<QStackedWidget>(QStringLiteral("高级选择夹1"))->currentIndex(), 0);
 
         // The preview picture now lives inside its frame.
@@ -219,9 +223,10 @@ private slots:
                  ui::picturePath(QStringLiteral("default_preview.jpg")));
 
         // The installed version was read and repaired in the Settings file.
-        QCOMPARE(state.installedVersion, std::string("1.1"));
-        QCOMPARE(state.settingsPath, catalogue::settingsPathIn(documents_.path().toStdString()));
-        QVERIFY(QFile::exists(QString::fromStdString(state.settingsPath)));
+        QCOMPARE(installation.installedVersion, std::string("1.1"));
+        QCOMPARE(installation.settingsPath,
+                 catalogue::settingsPathIn(documents_.path().toStdString()));
+        QVERIFY(QFile::exists(QString::fromStdString(installation.settingsPath)));
         QVERIFY(quitCodes_.empty());
     }
 
@@ -320,7 +325,7 @@ private slots:
         player->setWindowTitle(QStringLiteral("mini播放器"));
         player->show();
         program_->mainWindow().setPlayerWindow(player);
-        const QString page = QString::fromStdString(program_->context().state.playerPagePath);
+        const QString page = QString::fromStdString(program_->context().playback.pagePath);
         writeFile(page, "<html></html>");
         writeFile(runDir_.filePath(QStringLiteral("keep.txt")), "keep");
 
@@ -374,7 +379,7 @@ private slots:
         emit language->activated(1);
         auto* list = control<ui::EpisodeListView>(QStringLiteral("超级列表框1"));
         QTRY_VERIFY(list->episodes().rowCount() > 3);
-        program_->mainWindow().onEpisodeListClicked(2);
+        emit program_->mainWindow().episodeListPanel().episodeListClicked(2);
         // The cover and the show page are both waiting for an answer.
         QVERIFY(silent.waitForRequests(2, std::chrono::milliseconds(10000)));
 

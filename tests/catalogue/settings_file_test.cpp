@@ -54,7 +54,7 @@ TEST_F(SettingsFileTest, pathHasExactlyOneSeparatorBeforeTheName) {
 }
 
 TEST_F(SettingsFileTest, missingFileIsCreatedWithTheProgramVersion) {
-    PlaybackState state;
+    Installation state;
     loadInstalledVersion(state, dir_.string());
     EXPECT_EQ(state.installedVersion, "1.1");
     EXPECT_EQ(state.settingsPath, settingsFile());
@@ -64,7 +64,7 @@ TEST_F(SettingsFileTest, missingFileIsCreatedWithTheProgramVersion) {
 TEST_F(SettingsFileTest, storedVersionsNotNewerAreRepaired) {
     for (const char* stored : {"1.1", "1.05", "abc", "", "0"}) {
         writeBytes(settingsFile(), gbk("[版本号]\r\n版本号=") + stored + "\r\n");
-        PlaybackState state;
+        Installation state;
         loadInstalledVersion(state, dir_.string());
         EXPECT_EQ(state.installedVersion, "1.1") << stored;
         EXPECT_EQ(readBytes(settingsFile()), gbk("[版本号]\r\n版本号=1.1\r\n")) << stored;
@@ -74,7 +74,7 @@ TEST_F(SettingsFileTest, storedVersionsNotNewerAreRepaired) {
 TEST_F(SettingsFileTest, newerVersionIsKeptByteForByte) {
     const std::string original = gbk("[版本号]\r\n版本号=1.2\r\n");
     writeBytes(settingsFile(), original);
-    PlaybackState state;
+    Installation state;
     loadInstalledVersion(state, dir_.string());
     EXPECT_EQ(state.installedVersion, "1.2");
     EXPECT_EQ(readBytes(settingsFile()), original);
@@ -85,7 +85,7 @@ TEST_F(SettingsFileTest, otherSectionsAndKeysArePreserved) {
         "; 用户的注释\r\n[Other]\r\nx = 1\r\n\r\n[版本号]\r\nzoom=2\r\n版本号 = 1.0\r\nafter=3\r\n"
         "[Last]\r\ny=\xE4\xBD\xA0\r\n");
     writeBytes(settingsFile(), before);
-    PlaybackState state;
+    Installation state;
     loadInstalledVersion(state, dir_.string());
     EXPECT_EQ(state.installedVersion, "1.1");
     const std::string expected = gbk(
@@ -160,7 +160,7 @@ TEST_F(SettingsFileTest, missingFolderIsCreatedAndUnwritableFolderIsTolerated) {
     // A "folder" that is really a file cannot be written into, not even by root.
     const fs::path notAFolder = dir_ / "plain-file";
     writeBytes(notAFolder, "x");
-    PlaybackState state;
+    Installation state;
     loadInstalledVersion(state, notAFolder.string());
     EXPECT_EQ(state.installedVersion, "1.1");
     EXPECT_EQ(readBytes(notAFolder), "x");
@@ -267,7 +267,7 @@ TEST_F(SettingsFileTest, onlyARegularFileOfASaneSizeIsReadAndNothingElseIsReplac
         ASSERT_TRUE(fs::exists(fs::symlink_status(settings)));
 
         EXPECT_TRUE(runsAndPasses([&] {
-            PlaybackState state;
+            Installation state;
             loadInstalledVersion(state, folder.string());
             return state.installedVersion == "1.1" && state.settingsPath == settings.string() &&
                    !writeProfileString(settings.string(), "版本号", "版本号", "1.1");
@@ -311,7 +311,7 @@ TEST_F(SettingsFileTest, aReadOnlyFileIsLeftAloneAndTheModeOfAWritableOneIsKept)
     const std::string old = gbk("[版本号]\r\n版本号=1.0\r\n");
     writeBytes(settingsFile(), old);
     fs::permissions(settingsFile(), fs::perms::owner_read | fs::perms::group_read);
-    PlaybackState state;
+    Installation state;
     loadInstalledVersion(state, dir_.string());
     EXPECT_EQ(state.installedVersion, "1.1");
     EXPECT_EQ(readBytes(settingsFile()), old);
@@ -332,7 +332,7 @@ TEST_F(SettingsFileTest, aLinkedSettingsFileIsWrittenThroughTheLink) {
     const fs::path target = dir_ / "synced" / "arlo.ini";
     writeBytes(target, gbk("[版本号]\r\n版本号=1.0\r\n"));
     fs::create_symlink("synced/arlo.ini", settingsFile());
-    PlaybackState state;
+    Installation state;
     loadInstalledVersion(state, dir_.string());
     EXPECT_EQ(state.installedVersion, "1.1");
     EXPECT_TRUE(fs::is_symlink(settingsFile()));
@@ -343,7 +343,7 @@ TEST_F(SettingsFileTest, aLeadingByteOrderMarkIsPassedOverAndKept) {
     const std::string bom = "\xEF\xBB\xBF";
     const std::string newer = bom + gbk("[版本号]\r\n版本号=1.2\r\n");
     writeBytes(settingsFile(), newer);
-    PlaybackState state;
+    Installation state;
     loadInstalledVersion(state, dir_.string());
     EXPECT_EQ(state.installedVersion, "1.2");
     EXPECT_EQ(readBytes(settingsFile()), newer);
@@ -367,7 +367,7 @@ TEST_F(SettingsFileTest, temporariesOfARunThatEndedWhileWritingAreRemovedAtStart
     writeBytes(settings + ".Xy12zW", "[版本号]\r\n版");
     writeBytes(settings + ".a1b2c3", "");
     writeBytes(dir_ / "mine.ini.a1b2c3", "not ours");
-    PlaybackState state;
+    Installation state;
     loadInstalledVersion(state, dir_.string());
     EXPECT_FALSE(fs::exists(settings + ".Xy12zW"));
     EXPECT_FALSE(fs::exists(settings + ".a1b2c3"));

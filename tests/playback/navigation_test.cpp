@@ -55,16 +55,13 @@ std::optional<Page> readPage(const std::string& path) {
     return std::nullopt;
 }
 
-// Records what the navigation does to the windows; behaves like the real choosers (a
-// selection is an index into the items) and, unless told that the desktop keeps the Player
-// window from becoming active, activates it synchronously.
-class RecordingUi final : public NavigationUi {
-public:
-    Navigator* navigator = nullptr;
-    bool desktopActivates = true;
-    int activationRequests = 0;
+// Plays the windows' part: shows what the navigation returns as the Player window does (a
+// selection is an index into the items), and keeps what the Main window's choosers show.
+struct Windows {
+    // Player window
     bool playerLoaded = false;
     int loads = 0;
+    int activationRequests = 0;
     std::string caption;
     std::vector<std::string> sources;
     int sourceIndex = -1;
@@ -76,73 +73,68 @@ public:
     int trailerOpened = 0;
     std::vector<std::pair<std::string, std::string>> notices;
 
+    // Main window
     int category = 0;
     int language = 0;
     int page = 0;
+    List list = List::JapaneseTitles;
     bool languageEnabled = true;
     int searchResets = 0;
     int listRows = 0;
     int countLabel = -1;
     int refreshes = 0;
-    int captureReleases = 0;
-    std::function<int()> rowsAfterRefresh;
     ChosenEpisode chosen;  // what the episode list holds
 
-    bool isPlayerLoaded() const override { return playerLoaded; }
-    void loadPlayer() override {
-        playerLoaded = true;
-        ++loads;
-    }
-    void activatePlayer() override {
-        ++activationRequests;
-        if (desktopActivates) {
-            navigator->startPlayback();
+    int episodeCount() const { return static_cast<int>(episodes.size()); }
+
+    void show(const PlayerView& view) {
+        if (view.openPlayer) {
+            loads += playerLoaded ? 0 : 1;
+            playerLoaded = true;
+            ++activationRequests;
+        }
+        if (!view.episodes && view.episodeIndex) {
+            episodeIndex = *view.episodeIndex;
+        }
+        if (!view.caption.empty()) {
+            caption = view.caption;
+        }
+        if (!view.sources.empty()) {
+            sources = view.sources;
+            sourceIndex = view.sourceIndex;
+        }
+        tell(view.notice);
+        if (view.page) {
+            ++shown;
+            record(view.page->path);
+        }
+        if (view.episodes) {
+            episodes = *view.episodes;
+            episodeIndex = view.episodeIndex.value_or(-1);
         }
     }
-    void setPlayerCaption(const std::string& c) override { caption = c; }
-    void setSources(const std::vector<std::string>& names) override {
-        sources = names;
-        sourceIndex = -1;
-    }
-    void selectSource(int index) override { sourceIndex = index; }
-    void setEpisodes(const std::vector<EpisodeItem>& items) override {
-        episodes = items;
-        episodeIndex = -1;
-    }
-    void selectEpisode(int index) override { episodeIndex = index; }
-    int selectedEpisodeIndex() const override { return episodeIndex; }
-    int episodeCount() const override { return static_cast<int>(episodes.size()); }
-    EpisodeItem episodeAt(int index) const override {
-        return episodes.at(static_cast<std::size_t>(index));
-    }
-    void showPage(const std::string& path, const std::string&) override {
-        ++shown;
-        record(path);
-    }
-    void openTrailerWindow(const std::string& path) override {
+    void show(const TrailerView& view) {
+        tell(view.notice);
         ++trailerOpened;
-        record(path);
+        record(view.path);
     }
-    int categoryIndex() const override { return category; }
-    int languageIndex() const override { return language; }
-    int tabPage() const override { return page; }
-    void setTabPage(int p) override { page = p; }
-    void resetSearchBox() override { ++searchResets; }
-    void focusSearchIcon() override {}
-    void setLanguageChooserEnabled(bool enabled) override { languageEnabled = enabled; }
-    void hideSearchResults() override {}
-    int episodeListRowCount() const override { return listRows; }
-    void clearEpisodeList() override { listRows = 0; }
-    void setCountLabel(int count) override { countLabel = count; }
-    void refreshEpisodeListNow() override {
-        ++refreshes;
-        listRows = rowsAfterRefresh ? rowsAfterRefresh() : 0;
+    void show(const ListSwitch& shownList) {
+        list = shownList.list;
+        page = shownList.page;
+        languageEnabled = page == 0;
+        countLabel = shownList.count;
+        if (page == 0) {
+            ++refreshes;
+            listRows = shownList.count;
+        }
     }
-    void forgetChosenEpisode() override { chosen = {}; }
-    void releaseMouseCapture() override { ++captureReleases; }
-    void inform(const std::string& c, const std::string& t) override { notices.emplace_back(c, t); }
 
 private:
+    void tell(const std::optional<Notice>& notice) {
+        if (notice) {
+            notices.emplace_back(notice->caption, notice->text);
+        }
+    }
     void record(const std::string& path) {
         shownPath = path;
         const std::optional<Page> read = readPage(path);
@@ -157,20 +149,18 @@ protected:
     NavigationTest()
         : runDirectory_(fs::temp_directory_path() /
                         ("arlo-navigation-" + std::to_string(::getpid()))),
-          nav_(state_, cat_, ui_, runDirectory_.string()) {
+          nav_(session_, cat_, runDirectory_.string()) {
         fs::create_directories(runDirectory_);
-        ui_.navigator = &nav_;
-        state_.category = "TV版";
-        state_.language = "日语";
-        state_.playerPagePath = playerPagePath(runDirectory_.string());
+        session_.pagePath = playerPagePath(runDirectory_.string());
     }
     ~NavigationTest() override { fs::remove_all(runDirectory_); }
 
-    // What choosing row n of the list does to the state (the episode list's part).
+    std::string languageShown() const { return ui_.language == 1 ? "国语" : "日语"; }
+    // What choosing row n of the list holds (the episode list's part).
     void chooseRow(int n) {
         ChosenEpisode& chosen = ui_.chosen;
-        const bool japanese = state_.language == "日语";
-        chosen.list = japanese ? List::JapaneseTitles : List::MandarinTitles;
+        const bool japanese = ui_.language == 0;
+        const List titles = japanese ? List::JapaneseTitles : List::MandarinTitles;
         chosen.number = n;
         chosen.ids.clear();
         if (japanese) {
@@ -180,22 +170,46 @@ protected:
             chosen.ids.push_back(cat_.value(List::MandarinLeTVIds, n));
             chosen.ids.push_back(cat_.value(List::MandarinIqiyiIds, n));
         }
-        chosen.title = title_ = cat_.value(chosen.list, n);
+        chosen.title = title_ = cat_.value(titles, n);
+    }
+    // The Play button, with the chosen row under the choosers' category and language.
+    void play(ChosenEpisode chosen) {
+        chosen.category = ui_.category == 1 ? "剧场版" : "TV版";
+        chosen.language = languageShown();
+        ui_.show(nav_.playButton(chosen));
+    }
+    void play() { play(ui_.chosen); }
+    void playMovie(int number) { ui_.show(nav_.playMovie(number, languageShown())); }
+    void next() { ui_.show(nav_.next(ui_.episodeIndex)); }
+    void previous() { ui_.show(nav_.previous(ui_.episodeIndex)); }
+    void playSelectedEpisode() { ui_.show(nav_.playEpisodeAt(ui_.episodeIndex)); }
+    // The Main window's choosers, as the navigation adapter handles them.
+    void chooseCategory(int category) {
+        ui_.category = category;
+        if (const auto shown = switchCategory(cat_, category, ui_.page, ui_.language)) {
+            ui_.show(*shown);
+        }
+    }
+    void chooseLanguage(int language) {
+        ui_.language = language;
+        if (const auto shown = switchLanguage(cat_, language, ui_.listRows, ui_.category)) {
+            ui_.chosen = {};
+            ++ui_.searchResets;
+            ui_.show(*shown);
+        }
     }
     void switchToMandarin() {
-        ui_.language = 1;
         ui_.listRows = cat_.count(List::JapaneseTitles);
-        nav_.languageChanged();
+        chooseLanguage(1);
     }
     void switchToJapanese() {
-        ui_.language = 0;
         ui_.listRows = cat_.count(List::MandarinTitles);
-        nav_.languageChanged();
+        chooseLanguage(0);
     }
     // A click below the last row: a row whose cells are all empty.
     void chooseNoRow() {
         ui_.chosen.number = 0;
-        ui_.chosen.ids.assign(state_.language == "日语" ? 1 : 3, std::string());
+        ui_.chosen.ids.assign(ui_.language == 0 ? 1 : 3, std::string());
         ui_.chosen.title = title_ = std::string();
     }
     void expectRefused(std::size_t notices) {
@@ -206,21 +220,21 @@ protected:
         for (std::size_t i = 0; i < ui_.sources.size(); ++i) {
             if (ui_.sources[i] == name) {
                 ui_.sourceIndex = static_cast<int>(i);
-                nav_.switchSource(static_cast<int>(i), name);
+                ui_.show(nav_.switchSource(static_cast<int>(i), name));
             }
         }
     }
 
     const Catalogue& cat_ = Catalogue::builtIn();
-    catalogue::PlaybackState state_;
-    RecordingUi ui_;
+    PlaybackSession session_;
+    Windows ui_;
     fs::path runDirectory_;
     Navigator nav_;
     std::string title_;
 };
 
 TEST_F(NavigationTest, playButtonWithoutAChosenRowShowsANotice) {
-    nav_.playButton(ChosenEpisode{});
+    play(ChosenEpisode{});
     EXPECT_THAT(ui_.notices,
                 ElementsAre(std::pair<std::string, std::string>("提示：", "请先选择一集再观看哦")));
     EXPECT_FALSE(ui_.playerLoaded);
@@ -229,9 +243,9 @@ TEST_F(NavigationTest, playButtonWithoutAChosenRowShowsANotice) {
 
 TEST_F(NavigationTest, japaneseEpisodeOffersOnlySohuAndUsesTheIdTemplate) {
     chooseRow(12);
-    nav_.playButton(ui_.chosen);
+    play();
     EXPECT_EQ(ui_.loads, 1);
-    EXPECT_EQ(state_.currentEpisode, 12);
+    EXPECT_EQ(session_.episode, 12);
     EXPECT_EQ(ui_.caption, "正在播放：  第12集  " + title_);
     EXPECT_THAT(ui_.sources, ElementsAre("搜狐"));
     ASSERT_EQ(ui_.written.size(), 1u);
@@ -251,7 +265,7 @@ TEST_F(NavigationTest, japaneseEpisodeOffersOnlySohuAndUsesTheIdTemplate) {
 TEST_F(NavigationTest, firstMandarinPlaybackOpensOnSohuThenKeepsTheChosenSource) {
     switchToMandarin();
     chooseRow(3);
-    nav_.playButton(ui_.chosen);
+    play();
     EXPECT_THAT(ui_.sources, ElementsAre("搜狐", "乐视", "爱奇艺"));
     EXPECT_EQ(ui_.sourceIndex, 0);
     ASSERT_EQ(ui_.written.size(), 1u);
@@ -262,18 +276,18 @@ TEST_F(NavigationTest, firstMandarinPlaybackOpensOnSohuThenKeepsTheChosenSource)
     ASSERT_EQ(ui_.written.size(), 2u);
     EXPECT_EQ(ui_.written[1].which, PageTemplate::LeTV);
     EXPECT_EQ(ui_.written[1].playId, cat_.value(List::MandarinLeTVIds, 3));
-    EXPECT_EQ(state_.source, "乐视");
+    EXPECT_EQ(session_.source, "乐视");
 
-    nav_.next();
+    next();
     ASSERT_EQ(ui_.written.size(), 3u);
     EXPECT_EQ(ui_.written[2].which, PageTemplate::LeTV);
     EXPECT_EQ(ui_.written[2].playId, cat_.value(List::MandarinLeTVIds, 4));
     EXPECT_EQ(ui_.episodeIndex, 3);
-    EXPECT_EQ(state_.currentEpisode, 4);
+    EXPECT_EQ(session_.episode, 4);
 
     // A new playback from the Main window opens on the source used last.
     chooseRow(7);
-    nav_.playButton(ui_.chosen);
+    play();
     EXPECT_EQ(ui_.loads, 1);  // the window is reused
     EXPECT_EQ(ui_.sourceIndex, 1);
     EXPECT_EQ(ui_.written.back().which, PageTemplate::LeTV);
@@ -285,16 +299,13 @@ TEST_F(NavigationTest, firstMandarinPlaybackOpensOnSohuThenKeepsTheChosenSource)
 }
 
 TEST_F(NavigationTest, movieAlwaysPlaysThroughLeTV) {
-    ui_.category = 1;
-    nav_.categoryChanged();
-    EXPECT_EQ(state_.category, "剧场版");
+    chooseCategory(1);
+    EXPECT_EQ(ui_.list, List::MovieTitles);
     EXPECT_EQ(ui_.page, 1);
     EXPECT_FALSE(ui_.languageEnabled);
     EXPECT_EQ(ui_.countLabel, 18);
-    EXPECT_EQ(ui_.captureReleases, 1);
 
-    state_.hoveredMovie = 5;
-    nav_.playHoveredMovie();
+    playMovie(5);
     EXPECT_EQ(ui_.caption, "正在播放：  第5集  " + cat_.value(List::MovieTitles, 5));
     EXPECT_THAT(ui_.sources, ElementsAre("乐视"));
     ASSERT_EQ(ui_.written.size(), 1u);
@@ -308,36 +319,34 @@ TEST_F(NavigationTest, movieAlwaysPlaysThroughLeTV) {
 
 TEST_F(NavigationTest, nextAndPreviousStopAtTheEnds) {
     chooseRow(cat_.count(List::JapaneseTitles) - 1);
-    nav_.playButton(ui_.chosen);
-    nav_.next();
-    EXPECT_EQ(state_.currentEpisode, cat_.count(List::JapaneseTitles));
+    play();
+    next();
+    EXPECT_EQ(session_.episode, cat_.count(List::JapaneseTitles));
     EXPECT_EQ(ui_.written.back().playId,
               cat_.value(List::JapaneseSohuIds, cat_.count(List::JapaneseTitles)));
     const auto pages = ui_.written.size();
-    nav_.next();
+    next();
     EXPECT_EQ(ui_.written.size(), pages);
     EXPECT_THAT(ui_.notices, ElementsAre(std::pair<std::string, std::string>(
                                  "温馨提示：", "已经是最后一集了哦！")));
 
     chooseRow(2);
-    nav_.playButton(ui_.chosen);
-    nav_.previous();
-    EXPECT_EQ(state_.currentEpisode, 1);
+    play();
+    previous();
+    EXPECT_EQ(session_.episode, 1);
     EXPECT_EQ(ui_.episodeIndex, 0);
-    nav_.previous();
-    EXPECT_EQ(state_.currentEpisode, 1);
+    previous();
+    EXPECT_EQ(session_.episode, 1);
     EXPECT_EQ(ui_.notices.back(),
               (std::pair<std::string, std::string>("温馨提示：", "已经是第一集了哦！")));
 }
 
 TEST_F(NavigationTest, laterActivationsAndTheSameEpisodeChangeNothing) {
     chooseRow(5);
-    nav_.playButton(ui_.chosen);
-    nav_.startPlayback();
-    nav_.startPlayback();
+    play();
     EXPECT_EQ(ui_.written.size(), 1u);
     EXPECT_EQ(ui_.shown, 1);
-    nav_.playSelectedEpisode();  // the chooser still shows the playing episode
+    playSelectedEpisode();  // the chooser still shows the playing episode
     EXPECT_EQ(ui_.written.size(), 1u);
 }
 
@@ -345,13 +354,13 @@ TEST_F(NavigationTest, japaneseRowThenMandarinLanguageRefusesPlaybackUntilANewRo
     chooseRow(9);
     switchToMandarin();
     EXPECT_EQ(ui_.chosen.number, 0);  // the chosen row belonged to the other list
-    nav_.playButton(ui_.chosen);
+    play();
     EXPECT_EQ(ui_.notices.size(), 1u);
     EXPECT_EQ(ui_.notices[0].second, "请先选择一集再观看哦");
     EXPECT_FALSE(ui_.playerLoaded);
 
     chooseRow(9);
-    nav_.playButton(ui_.chosen);
+    play();
     EXPECT_EQ(ui_.written.back().which, PageTemplate::SohuVid);
 }
 
@@ -359,7 +368,7 @@ TEST_F(NavigationTest, mandarinRowThenJapaneseLanguageRefusesPlaybackUntilANewRo
     switchToMandarin();
     chooseRow(9);
     switchToJapanese();
-    nav_.playButton(ui_.chosen);
+    play();
     expectRefused(1);
     EXPECT_FALSE(ui_.playerLoaded);
     EXPECT_TRUE(ui_.written.empty());
@@ -368,29 +377,29 @@ TEST_F(NavigationTest, mandarinRowThenJapaneseLanguageRefusesPlaybackUntilANewRo
     chooseRow(4);
     switchToMandarin();
     switchToJapanese();
-    nav_.playButton(ui_.chosen);
+    play();
     expectRefused(2);
 
     chooseRow(4);
-    nav_.playButton(ui_.chosen);
+    play();
     ASSERT_EQ(ui_.written.size(), 1u);
     EXPECT_EQ(ui_.written[0].which, PageTemplate::SohuId);
     EXPECT_EQ(ui_.written[0].playId, cat_.value(List::JapaneseSohuIds, 4));
 
     // Choosing the language already shown changes nothing and keeps the row.
     ui_.listRows = cat_.count(List::JapaneseTitles);
-    nav_.languageChanged();
-    nav_.playButton(ui_.chosen);
+    chooseLanguage(0);
+    play();
     EXPECT_EQ(ui_.notices.size(), 2u);
 }
 
 TEST_F(NavigationTest, aClickBelowTheRowsChoosesNothingToPlay) {
     chooseNoRow();
-    nav_.playButton(ui_.chosen);
+    play();
     expectRefused(1);
     switchToMandarin();
     chooseNoRow();
-    nav_.playButton(ui_.chosen);
+    play();
     expectRefused(2);
     EXPECT_FALSE(ui_.playerLoaded);
     EXPECT_TRUE(ui_.written.empty());
@@ -399,21 +408,21 @@ TEST_F(NavigationTest, aClickBelowTheRowsChoosesNothingToPlay) {
     chooseRow(6);
     ChosenEpisode withoutNumber = ui_.chosen;
     withoutNumber.number = 0;
-    nav_.playButton(withoutNumber);
+    play(withoutNumber);
     expectRefused(3);
-    nav_.playButton(ui_.chosen);
+    play();
     EXPECT_EQ(ui_.written.size(), 1u);
 }
 
 TEST_F(NavigationTest, thePlayerPlaysFromItsOwnListWhateverTheMainChoosersShow) {
     switchToMandarin();
     chooseRow(5);
-    nav_.playButton(ui_.chosen);
+    play();
     ASSERT_EQ(ui_.written.size(), 1u);
 
     switchToJapanese();
-    nav_.previous();
-    EXPECT_EQ(state_.currentEpisode, 4);
+    previous();
+    EXPECT_EQ(session_.episode, 4);
     EXPECT_EQ(ui_.written.back().which, PageTemplate::SohuVid);
     EXPECT_EQ(ui_.written.back().playId, cat_.value(List::MandarinSohuIds, 4));
     EXPECT_EQ(ui_.caption, "正在播放：  第4集  " + cat_.value(List::MandarinTitles, 4));
@@ -423,51 +432,48 @@ TEST_F(NavigationTest, thePlayerPlaysFromItsOwnListWhateverTheMainChoosersShow) 
     EXPECT_EQ(ui_.written.back().playId, cat_.value(List::MandarinLeTVIds, 4));
 
     // The movie page neither: the Player window still steps through the Mandarin episodes.
-    ui_.category = 1;
-    nav_.categoryChanged();
-    nav_.next();
+    chooseCategory(1);
+    next();
     EXPECT_EQ(ui_.written.back().which, PageTemplate::LeTV);
     EXPECT_EQ(ui_.written.back().playId, cat_.value(List::MandarinLeTVIds, 5));
     ui_.episodeIndex = 9;
-    nav_.playSelectedEpisode();
+    playSelectedEpisode();
     EXPECT_EQ(ui_.written.back().playId, cat_.value(List::MandarinLeTVIds, 10));
     selectSourceNamed("爱奇艺");
     EXPECT_EQ(ui_.written.back().which, PageTemplate::Iqiyi);
     EXPECT_EQ(ui_.written.back().playId, cat_.value(List::MandarinIqiyiIds, 10));
 
     // A new playback from the Main window takes its list over.
-    ui_.category = 0;
-    nav_.categoryChanged();
+    chooseCategory(0);
     chooseRow(7);
-    nav_.playButton(ui_.chosen);
+    play();
     EXPECT_THAT(ui_.sources, ElementsAre("搜狐"));
     EXPECT_EQ(ui_.episodeCount(), cat_.count(List::JapaneseTitles));
     EXPECT_EQ(ui_.written.back().which, PageTemplate::SohuId);
     EXPECT_EQ(ui_.written.back().playId, cat_.value(List::JapaneseSohuIds, 7));
-    nav_.next();
+    next();
     EXPECT_EQ(ui_.written.back().playId, cat_.value(List::JapaneseSohuIds, 8));
 }
 
 TEST_F(NavigationTest, stepsInThePlayerLeaveTheMainWindowsChoiceAlone) {
     switchToMandarin();
     chooseRow(5);
-    nav_.playButton(ui_.chosen);
-    nav_.next();
-    nav_.next();
-    EXPECT_EQ(state_.currentEpisode, 7);
+    play();
+    next();
+    next();
+    EXPECT_EQ(session_.episode, 7);
 
     // The Main window still shows episode 5: Play plays episode 5, under its own number.
-    nav_.playButton(ui_.chosen);
-    EXPECT_EQ(state_.currentEpisode, 5);
+    play();
+    EXPECT_EQ(session_.episode, 5);
     EXPECT_EQ(ui_.episodeIndex, 4);
     EXPECT_EQ(ui_.written.back().which, PageTemplate::SohuVid);
     EXPECT_EQ(ui_.written.back().playId, cat_.value(List::MandarinSohuIds, 5));
 }
 
 TEST_F(NavigationTest, playbackStartsWithoutTheDesktopActivatingThePlayer) {
-    ui_.desktopActivates = false;
     chooseRow(12);
-    nav_.playButton(ui_.chosen);
+    play();
     EXPECT_EQ(ui_.activationRequests, 1);
     EXPECT_EQ(ui_.caption, "正在播放：  第12集  " + title_);
     ASSERT_EQ(ui_.written.size(), 1u);
@@ -475,18 +481,11 @@ TEST_F(NavigationTest, playbackStartsWithoutTheDesktopActivatingThePlayer) {
     EXPECT_EQ(ui_.shown, 1);
     EXPECT_EQ(ui_.episodeIndex, 11);
 
-    // The activation arriving late, or again, starts nothing more.
-    nav_.startPlayback();
-    EXPECT_EQ(ui_.written.size(), 1u);
-    EXPECT_EQ(ui_.shown, 1);
-
     // Every later opening plays as well.
     chooseRow(13);
-    nav_.playButton(ui_.chosen);
+    play();
     EXPECT_EQ(ui_.written.back().playId, cat_.value(List::JapaneseSohuIds, 13));
-    state_.hoveredMovie = 2;
-    state_.category = "剧场版";
-    nav_.playHoveredMovie();
+    playMovie(2);
     EXPECT_EQ(ui_.written.back().which, PageTemplate::LeTV);
     EXPECT_EQ(ui_.written.back().playId, cat_.value(List::MovieLeTVIds, 2));
     EXPECT_EQ(ui_.shown, 3);
@@ -494,55 +493,48 @@ TEST_F(NavigationTest, playbackStartsWithoutTheDesktopActivatingThePlayer) {
 
 TEST_F(NavigationTest, switchingSourceWithTooFewIdsWritesNothing) {
     chooseRow(9);
-    nav_.playButton(ui_.chosen);
+    play();
     // The Player window is open on a Japanese episode; the language then changes.
     switchToMandarin();
     ui_.sources = {"搜狐", "乐视", "爱奇艺"};
     const auto pages = ui_.written.size();
-    nav_.switchSource(2, "爱奇艺");
+    ui_.show(nav_.switchSource(2, "爱奇艺"));
     EXPECT_EQ(ui_.written.size(), pages);
 }
 
 TEST_F(NavigationTest, trailerWritesTheTrailerIdAndLeavesTheStateAlone) {
     chooseRow(4);
-    const auto before = state_;
-    nav_.trailer();
+    const PlaybackSession before = session_;
+    ui_.show(nav_.trailer());
     ASSERT_EQ(ui_.written.size(), 1u);
     EXPECT_EQ(ui_.written[0].which, PageTemplate::SohuId);
     EXPECT_EQ(ui_.written[0].playId, cat_.trailerPlayId());
     EXPECT_EQ(ui_.trailerOpened, 1);
     EXPECT_EQ(ui_.shown, 0);
-    EXPECT_EQ(state_.sourceIds, before.sourceIds);
-    EXPECT_EQ(state_.source, before.source);
-    EXPECT_EQ(state_.currentEpisode, before.currentEpisode);
+    EXPECT_EQ(session_.ids, before.ids);
+    EXPECT_EQ(session_.source, before.source);
+    EXPECT_EQ(session_.episode, before.episode);
 }
 
 TEST_F(NavigationTest, choosersSwitchListsOnlyWhenSomethingChanges) {
-    ui_.rowsAfterRefresh = [this] {
-        return cat_.count(ui_.language == 1 ? List::MandarinTitles : List::JapaneseTitles);
-    };
     ui_.listRows = cat_.count(List::JapaneseTitles);
-    nav_.languageChanged();  // still "日语" with the Japanese list shown: nothing to do
+    chooseLanguage(0);  // still "日语" with the Japanese list shown: nothing to do
     EXPECT_EQ(ui_.refreshes, 0);
     EXPECT_EQ(ui_.searchResets, 0);
 
-    ui_.language = 1;
-    nav_.languageChanged();
-    EXPECT_EQ(state_.language, "国语");
+    chooseLanguage(1);
+    EXPECT_EQ(ui_.list, List::MandarinTitles);
     EXPECT_EQ(ui_.countLabel, cat_.count(List::MandarinTitles));
     EXPECT_EQ(ui_.refreshes, 1);
 
     // Movies: the language chooser is disabled and the list stays as it is.
-    ui_.category = 1;
-    nav_.categoryChanged();
-    ui_.language = 0;
-    nav_.languageChanged();
-    EXPECT_EQ(state_.language, "国语");
+    chooseCategory(1);
+    chooseLanguage(0);
+    EXPECT_EQ(ui_.list, List::MovieTitles);
 
     // Back to TV: the list of the language the chooser shows.
-    ui_.category = 0;
-    nav_.categoryChanged();
-    EXPECT_EQ(state_.category, "TV版");
+    chooseCategory(0);
+    EXPECT_EQ(ui_.list, List::JapaneseTitles);
     EXPECT_EQ(ui_.page, 0);
     EXPECT_TRUE(ui_.languageEnabled);
     EXPECT_EQ(ui_.countLabel, cat_.count(List::JapaneseTitles));
@@ -581,29 +573,66 @@ TEST_F(NavigationTest, aPageWrittenNowhereIsToldAndTheViewStillGetsItsPath) {
     const EnvironmentOverride cache("XDG_CACHE_HOME", (blocker / "cache").string());
     const EnvironmentOverride home("HOME", (blocker / "home").string());
     const std::string run = (blocker / "run").string();
-    Navigator nav(state_, cat_, ui_, run);
-    ui_.navigator = &nav;
-    state_.playerPagePath = playerPagePath(run);
+    Navigator nav(session_, cat_, run);
+    session_.pagePath = playerPagePath(run);
 
     chooseRow(12);
-    nav.playButton(ui_.chosen);
+    ui_.show(nav.playButton(ui_.chosen));
     EXPECT_THAT(ui_.notices, ElementsAre(Pair("提示：", std::string(kPageNotWritten))));
     EXPECT_EQ(ui_.shown, 1);
     EXPECT_EQ(ui_.shownPath, playerPagePath(run));
     EXPECT_TRUE(ui_.written.empty());
 
-    nav.trailer();
+    ui_.show(nav.trailer());
     EXPECT_EQ(ui_.notices.size(), 2u);
     EXPECT_EQ(ui_.trailerOpened, 1);
 }
 
 TEST_F(NavigationTest, thePageGoesIntoTheRunDirectory) {
     chooseRow(12);
-    nav_.playButton(ui_.chosen);
-    nav_.next();
+    play();
+    next();
     EXPECT_EQ(ui_.shownPath, playerPagePath(runDirectory_.string()));
     EXPECT_EQ(readPage(ui_.shownPath)->playId, cat_.value(List::JapaneseSohuIds, 13));
     EXPECT_TRUE(ui_.notices.empty());
+}
+
+TEST(ListSwitchTest, aChooserSwitchesTheListOnlyWhenThePageOrTheListLengthDiffers) {
+    const Catalogue& cat = Catalogue::builtIn();
+    const int japanese = cat.count(List::JapaneseTitles);
+    const int mandarin = cat.count(List::MandarinTitles);
+    const ListSwitch tvJapanese{List::JapaneseTitles, japanese, 0};
+    const ListSwitch tvMandarin{List::MandarinTitles, mandarin, 0};
+    const ListSwitch movies{List::MovieTitles, cat.count(List::MovieTitles), 1};
+    struct Case {
+        int category, page, language;
+        std::optional<ListSwitch> shown;
+    };
+    for (const Case& c : std::initializer_list<Case>{{0, 1, 0, tvJapanese},
+                                                     {0, 1, 1, tvMandarin},
+                                                     {1, 0, 1, movies},
+                                                     {0, 0, 1, std::nullopt},
+                                                     {1, 1, 0, std::nullopt}}) {
+        EXPECT_EQ(switchCategory(cat, c.category, c.page, c.language), c.shown)
+            << c.category << c.page << c.language;
+    }
+    struct LanguageCase {
+        int language, rows, category;
+        std::optional<ListSwitch> shown;
+    };
+    for (const LanguageCase& c :
+         std::initializer_list<LanguageCase>{{1, japanese, 0, tvMandarin},
+                                             {1, mandarin - 1, 0, tvMandarin},
+                                             {1, mandarin + 1, 0, tvMandarin},
+                                             {1, mandarin, 0, std::nullopt},
+                                             {0, 0, 0, tvJapanese},
+                                             {0, japanese, 0, std::nullopt},
+                                             {0, mandarin, 1, std::nullopt},
+                                             {-1, 0, 0, std::nullopt},
+                                             {2, 0, 0, std::nullopt}}) {
+        EXPECT_EQ(switchLanguage(cat, c.language, c.rows, c.category), c.shown)
+            << c.language << " " << c.rows << " " << c.category;
+    }
 }
 
 TEST(NavigationText, nowPlayingCaptionNamesTheEpisode) {

@@ -28,10 +28,9 @@ public:
     // Builds and shows the window; a failure fails the running test.
     void open() {
         QVERIFY(folder_.isValid());
-        context.state = {};
-        context.state.category = "TV版";
-        context.state.language = "日语";
-        context.state.playerPagePath = pagePath().toStdString();
+        context.playback = {};
+        context.windows = {};
+        context.playback.pagePath = pagePath().toStdString();
         notices.clear();
         context.notices = &notices;
         window = std::make_unique<MainWindow>(context);

@@ -125,7 +125,7 @@ private slots:
         QTest::mouseMove(logo, QPoint(64, 19));
         QCOMPARE(logo->backgroundSource(), picturePath(QStringLiteral("logo_hover.png")));
         QCOMPARE(QWidget::mouseGrabber(), logo);
-        QVERIFY(context_.state.mouseCaptured);
+        QVERIFY(context_.windows.mouseCaptured);
         QTest::mouseMove(logo, QPoint(10, 5));
         QTest::mouseMove(logo, QPoint(127, 37));
         QTest::mouseMove(logo, QPoint(0, 0));
@@ -135,7 +135,7 @@ private slots:
         QCOMPARE(changes.count(), 2);
         QCOMPARE(logo->backgroundSource(), picturePath(QStringLiteral("logo.png")));
         QCOMPARE(QWidget::mouseGrabber(), nullptr);
-        QVERIFY(!context_.state.mouseCaptured);
+        QVERIFY(!context_.windows.mouseCaptured);
 
         // Coming back highlights it again.
         QTest::mouseMove(logo, QPoint(64, 19));

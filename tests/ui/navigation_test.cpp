@@ -18,6 +18,7 @@
 #include "ui/main_window.h"
 #include "ui/notices.h"
 #include "ui/player_window.h"
+#include "ui/poster_page.h"
 #include "ui/trailer_window.h"
 #include "ui/ui_look.h"
 #include "ui/widgets/controls.h"
@@ -147,7 +148,7 @@ void NavigationTest::keysPlayFromTheListAndFindTheSearchBox() {
 }
 
 QByteArray NavigationTest::page() const {
-    QFile file(QString::fromStdString(context_->state.playerPagePath));
+    QFile file(QString::fromStdString(context_->playback.pagePath));
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
@@ -210,7 +211,7 @@ void NavigationTest::reactivatingThePlayerChangesNothing() {
     const QString caption = p->windowTitle();
     // Mark the page: a rewrite would replace the mark.
     {
-        QFile file(QString::fromStdString(context_->state.playerPagePath));
+        QFile file(QString::fromStdString(context_->playback.pagePath));
         QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
         file.write("mark");
     }
@@ -239,8 +240,8 @@ void NavigationTest::moviePlaysFromThePosterGridOnLeTVOnly() {
     QCOMPARE(pages_->currentIndex(), 1);
     QCOMPARE(list_->episodeCount->text(), QStringLiteral("18"));
 
-    context_->state.hoveredMovie = 3;
-    window_->onPosterPlayRequested();
+    context_->windows.hoveredMovie = 3;
+    emit window_->posterPage().playRequested();
     QVERIFY(player() != nullptr);
     PlayerWindow* p = player();
     QTRY_COMPARE(p->windowTitle(),
@@ -257,7 +258,12 @@ void NavigationTest::moviePlaysFromThePosterGridOnLeTVOnly() {
     // Back to the TV list: the page, the chooser and the count come back.
     window_->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(window_));
+    // A control that holds the mouse lets go of it.
+    list_->searchIcon->grabMouse();
+    context_->windows.mouseCaptured = true;
     choose(list_->categoryChooser, 0);
+    QCOMPARE(QWidget::mouseGrabber(), nullptr);
+    QVERIFY(!context_->windows.mouseCaptured);
     QCOMPARE(pages_->currentIndex(), 0);
     QVERIFY(list_->languageChooser->isEnabled());
     QCOMPARE(list_->episodeCount->text(), QString::number(cat().count(List::JapaneseTitles)));
@@ -380,16 +386,16 @@ void NavigationTest::playAfterAClickBelowTheRowsIsRefused() {
 }
 
 void NavigationTest::trailerOpensItsOwnModalWindow() {
-    const catalogue::PlaybackState before = context_->state;
+    const playback::PlaybackSession before = context_->playback;
     window_->menu().trailerItem()->trigger();
     auto* trailer = qobject_cast<TrailerWindow*>(QApplication::activeModalWidget());
     QVERIFY(trailer != nullptr);
     QCOMPARE(trailer->windowModality(), Qt::ApplicationModal);
     QCOMPARE(page(),
              expectedPage(PageTemplate::SohuId, QString::fromStdString(cat().trailerPlayId())));
-    QCOMPARE(context_->state.sourceIds, before.sourceIds);
-    QCOMPARE(context_->state.currentPlayId, before.currentPlayId);
-    QCOMPARE(context_->state.source, before.source);
+    QCOMPARE(context_->playback.ids, before.ids);
+    QCOMPARE(context_->playback.playId, before.playId);
+    QCOMPARE(context_->playback.source, before.source);
     trailer->close();
 }
 

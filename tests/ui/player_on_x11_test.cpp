@@ -76,9 +76,7 @@ void PlayerOnX11Test::firstOpeningPlaysWithoutAWindowManager() {
     RecordingNotices notices;
     AppContext context;
     context.notices = &notices;
-    context.state.category = "TV版";
-    context.state.language = "日语";
-    context.state.playerPagePath = folder_.filePath(QStringLiteral("Arlo目录.htm")).toStdString();
+    context.playback.pagePath = folder_.filePath(QStringLiteral("Arlo目录.htm")).toStdString();
     MainWindow window(context);
     const EpisodeListPanel::Controls& c = window.episodeListPanel().controls();
     window.show();

@@ -47,9 +47,7 @@ void PlayerPageLocationTest::aPageThatCannotBeWrittenAnywhereIsToldAndShowsNoErr
     AppContext context;
     context.notices = &notices;
     context.runDirectory = file + QStringLiteral("/run");
-    context.state.category = "TV版";
-    context.state.language = "日语";
-    context.state.playerPagePath =
+    context.playback.pagePath =
         (context.runDirectory + QStringLiteral("/Arlo目录.htm")).toStdString();
     MainWindow window(context);
     const EpisodeListPanel::Controls& c = window.episodeListPanel().controls();
@@ -66,7 +64,7 @@ void PlayerPageLocationTest::aPageThatCannotBeWrittenAnywhereIsToldAndShowsNoErr
     QTRY_VERIFY(!notices.entries().empty());
     QCOMPARE(notices.entries().front().caption, kCaptionNotice);
     QCOMPARE(notices.entries().front().text, QString::fromUtf8(playback::kPageNotWritten.data()));
-    QVERIFY(!QFile::exists(QString::fromStdString(context.state.playerPagePath)));
+    QVERIFY(!QFile::exists(QString::fromStdString(context.playback.pagePath)));
 
     auto* player = qobject_cast<PlayerWindow*>(window.playerWindow());
     QVERIFY(player != nullptr);

@@ -127,7 +127,7 @@ private slots:
         QCOMPARE(button->geometry(), QRect(54, 88, 54, 54));
         QCOMPARE(button->toolTip(), QStringLiteral("点击播放"));
         QVERIFY(!button->property(skinned::kPropHoverImage).value<QImage>().isNull());
-        QVERIFY(!context_.state.mouseCaptured);
+        QVERIFY(!context_.windows.mouseCaptured);
         QCOMPARE(QWidget::mouseGrabber(), nullptr);
     }
 
@@ -208,7 +208,7 @@ private slots:
         QWidget* button = grid_->playButton();
 
         QTest::mouseMove(poster, QPoint(20, 20));
-        QCOMPARE(context_.state.hoveredMovie, 3);
+        QCOMPARE(context_.windows.hoveredMovie, 3);
         QCOMPARE(overlay->parentWidget(), poster);
         QCOMPARE(overlay->geometry(), QRect(0, 0, 162, 230));
         QVERIFY(overlay->isVisible());
@@ -216,12 +216,12 @@ private slots:
         // The overlay now lies under the mouse and holds it to see it leave.
         QTest::mouseMove(poster, QPoint(30, 30));
         QCOMPARE(QWidget::mouseGrabber(), overlay);
-        QVERIFY(context_.state.mouseCaptured);
+        QVERIFY(context_.windows.mouseCaptured);
 
         // Onto the button: the overlay lets go, the button takes the mouse, the overlay stays.
         QTest::mouseMove(button, centreOf(button));
         QCOMPARE(QWidget::mouseGrabber(), nullptr);
-        QVERIFY(!context_.state.mouseCaptured);
+        QVERIFY(!context_.windows.mouseCaptured);
         QTest::mouseMove(button, centreOf(button) + QPoint(3, 3));
         QCOMPARE(QWidget::mouseGrabber(), button);
         QVERIFY(overlay->isVisible());
@@ -230,7 +230,7 @@ private slots:
         // Off the button but still on the poster: the overlay stays and takes the mouse back.
         QTest::mouseMove(poster, QPoint(10, 10));
         QVERIFY(overlay->isVisible());
-        QVERIFY(!context_.state.mouseCaptured);
+        QVERIFY(!context_.windows.mouseCaptured);
         QTest::mouseMove(poster, QPoint(12, 12));
         QCOMPARE(QWidget::mouseGrabber(), overlay);
 
@@ -238,7 +238,7 @@ private slots:
         QTest::mouseMove(grid_->title(3), QPoint(50, 20));
         QVERIFY(!overlay->isVisible());
         QCOMPARE(QWidget::mouseGrabber(), nullptr);
-        QVERIFY(!context_.state.mouseCaptured);
+        QVERIFY(!context_.windows.mouseCaptured);
 
         // Straight from the button out of the poster as well.
         bringIntoView(4);
@@ -249,7 +249,7 @@ private slots:
         QTest::mouseMove(grid_->title(4), QPoint(50, 20));
         QVERIFY(!overlay->isVisible());
         QCOMPARE(QWidget::mouseGrabber(), nullptr);
-        QVERIFY(!context_.state.mouseCaptured);
+        QVERIFY(!context_.windows.mouseCaptured);
     }
 
     // The mouse stops on the button after one move there, which the overlay holding the mouse
@@ -279,13 +279,13 @@ private slots:
         bringIntoView(5);
         grid_->poster(6)->setPicture(QPixmap());
         QTest::mouseMove(grid_->poster(6), QPoint(40, 40));
-        QCOMPARE(context_.state.hoveredMovie, 6);
+        QCOMPARE(context_.windows.hoveredMovie, 6);
         QVERIFY(!grid_->overlay()->isVisible());
 
         // Another control holding the mouse (the logo does) keeps the overlay away.
-        context_.state.mouseCaptured = true;
+        context_.windows.mouseCaptured = true;
         QTest::mouseMove(grid_->poster(5), QPoint(40, 40));
-        QCOMPARE(context_.state.hoveredMovie, 5);
+        QCOMPARE(context_.windows.hoveredMovie, 5);
         QVERIFY(!grid_->overlay()->isVisible());
     }
 
@@ -296,10 +296,10 @@ private slots:
         QCOMPARE(QWidget::mouseGrabber(), grid_->overlay());
         // Another window took the mouse away; the flag was left set.
         grid_->overlay()->releaseMouse();
-        QVERIFY(context_.state.mouseCaptured);
+        QVERIFY(context_.windows.mouseCaptured);
 
         QTest::mouseMove(main_->centralWidget(), QPoint(380, 30));
-        QVERIFY(!context_.state.mouseCaptured);
+        QVERIFY(!context_.windows.mouseCaptured);
         QVERIFY(!grid_->overlay()->isVisible());
     }
 
@@ -320,9 +320,9 @@ private slots:
 
         QTest::mouseClick(button, Qt::LeftButton, Qt::NoModifier, centreOf(button));
         QCOMPARE(requests.count(), 1);
-        QCOMPARE(context_.state.hoveredMovie, 5);
+        QCOMPARE(context_.windows.hoveredMovie, 5);
         QVERIFY(!grid_->overlay()->isVisible());
-        QVERIFY(!context_.state.mouseCaptured);
+        QVERIFY(!context_.windows.mouseCaptured);
         QCOMPARE(QWidget::mouseGrabber(), nullptr);
 
         auto* player = main_->playerWindow();

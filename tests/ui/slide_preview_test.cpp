@@ -243,7 +243,7 @@ private slots:
         if (QWidget* grabber = QWidget::mouseGrabber()) {
             grabber->releaseMouse();
         }
-        context_->state.mouseCaptured = false;
+        context_->windows.mouseCaptured = false;
     }
 
     void twentyThreeMinutesLoadThreeSheets() {
@@ -304,7 +304,7 @@ private slots:
         // A disabled slider shows no popup.
         moveOver(c().previewSlider, sliderPoint(10));
         QVERIFY(!popupShown());
-        QVERIFY(!context_->state.mouseCaptured);
+        QVERIFY(!context_->windows.mouseCaptured);
 
         // So does a sheet that will not decode.
         QVERIFY(!load(QStringLiteral("test-1380-bad1")));
@@ -346,7 +346,7 @@ private slots:
         // Entering at the left edge: the mouse is held, the popup shows frame 1 at 6 s.
         const QPoint leftEdge = sliderPoint(0);
         moveOver(slider, leftEdge);
-        QVERIFY(context_->state.mouseCaptured);
+        QVERIFY(context_->windows.mouseCaptured);
         QCOMPARE(QWidget::mouseGrabber(), slider);
         QVERIFY(popupShown());
         QCOMPARE(c().previewTime->text(), QStringLiteral("00:00:06"));
@@ -373,7 +373,7 @@ private slots:
         QCOMPARE(c().previewTime->text(), QStringLiteral("00:22:54"));
         QCOMPARE(rgb(c().previewPicture->backgroundPicture()), decode(frames[228]));
         QVERIFY(!popupShown());
-        QVERIFY(!context_->state.mouseCaptured);
+        QVERIFY(!context_->windows.mouseCaptured);
         QCOMPARE(QWidget::mouseGrabber(), nullptr);
 
         // Back in: shown again; leaving upwards hides it.
@@ -381,7 +381,7 @@ private slots:
         QVERIFY(popupShown());
         leaveSlider();
         QVERIFY(!popupShown());
-        QVERIFY(!context_->state.mouseCaptured);
+        QVERIFY(!context_->windows.mouseCaptured);
     }
 
     void movingOntoThePopupClosesIt() {
@@ -390,11 +390,11 @@ private slots:
         QVERIFY(popupShown());
         moveOver(c().previewPicture, c().previewPicture->mapToGlobal(QPoint(5, 5)));
         QVERIFY(!popupShown());
-        QVERIFY(!context_->state.mouseCaptured);
+        QVERIFY(!context_->windows.mouseCaptured);
         QCOMPARE(QWidget::mouseGrabber(), nullptr);
         // Without the mouse held it does nothing.
         moveOver(c().previewPicture, c().previewPicture->mapToGlobal(QPoint(6, 6)));
-        QVERIFY(!context_->state.mouseCaptured);
+        QVERIFY(!context_->windows.mouseCaptured);
     }
 
     void aFrameNotYetLoadedShowsNoPicture() {
@@ -453,7 +453,7 @@ private slots:
         window_->episodeListController().refreshNow();
         QSignalSpy cover(&controller(), &PreviewController::thumbnailShown);
         QSignalSpy finished(&controller(), &PreviewController::previewFinished);
-        window_->onEpisodeListClicked(4);
+        emit window_->episodeListPanel().episodeListClicked(4);
         QVERIFY(finished.wait(30000));
         QVERIFY(finished.last().at(0).toBool());
         QTRY_COMPARE(cover.size(), 1);
@@ -474,12 +474,12 @@ private slots:
         holdEpisode(7);
         QSignalSpy cover(&controller(), &PreviewController::thumbnailShown);
         QSignalSpy finished(&controller(), &PreviewController::previewFinished);
-        window_->onEpisodeListClicked(6);
+        emit window_->episodeListPanel().episodeListClicked(6);
         QTRY_COMPARE(heldPaths_->waitingCount(), 2);
         QTRY_COMPARE(c().previewStatus->text(), QStringLiteral("正在加载"));
 
         showLanguage(0);
-        window_->onEpisodeListClicked(2);
+        emit window_->episodeListPanel().episodeListClicked(2);
         QCOMPARE(c().cover->backgroundSource(), picturePath(QStringLiteral("no_preview.jpg")));
         QCOMPARE(c().previewStatus->text(), QStringLiteral("暂无预览"));
         const std::size_t framesBefore = controller().previewFrames().size();
@@ -500,11 +500,11 @@ private slots:
         holdEpisode(9);
         QSignalSpy cover(&controller(), &PreviewController::thumbnailShown);
         QSignalSpy finished(&controller(), &PreviewController::previewFinished);
-        window_->onEpisodeListClicked(8);
+        emit window_->episodeListPanel().episodeListClicked(8);
         QTRY_COMPARE(heldPaths_->waitingCount(), 2);
 
         // The newer row's loads wait for the older ones' turn to end.
-        window_->onEpisodeListClicked(11);
+        emit window_->episodeListPanel().episodeListClicked(11);
         QVERIFY(!c().previewSlider->isEnabled());
         finishLoads();
         QTRY_COMPARE(finished.size(), 1);
