@@ -7,7 +7,7 @@
 #include <charconv>
 #include <cstdlib>
 
-#include "catalogue/playback_state.h"
+#include "catalogue/vocabulary.h"
 #include "files/atomic_file.h"
 #include "text/split.h"
 

@@ -41,7 +41,9 @@ EpisodeListController::EpisodeListController(EpisodeListPanel& panel, AppContext
             [this](int row) { chooseRow(*c().resultList, row); });
 }
 
-EpisodeListController::~EpisodeListController() = default;
+EpisodeListController::~EpisodeListController() {
+    historyWriter_.waitIdle();
+}
 
 const catalogue::RowSnapshot& EpisodeListController::rowsOfLanguage(int languageIndex) {
     const std::size_t index = languageIndex == 1 ? 1 : 0;
@@ -181,7 +183,11 @@ void EpisodeListController::recordPlay(std::string_view language, int number) {
     }
     showHistory(false);
     if (!historyPath_.empty()) {
-        catalogue::writeHistory(historyPath_, history_);
+        // A failed write keeps the file as it was; the history in memory goes on.
+        historyWriter_.replaceWaiting(
+            [path = historyPath_, history = history_](const base::StopSignal&) {
+                catalogue::writeHistory(path, history);
+            });
     }
 }
 

@@ -7,6 +7,7 @@
 #include <memory>
 #include <vector>
 
+#include "base/serial_worker.h"
 #include "catalogue/list_refresh.h"
 #include "catalogue/watch_history.h"
 #include "playback/navigation.h"
@@ -63,7 +64,8 @@ public:
     // list shown is scrolled into view unless a row is chosen there already.
     void loadHistory(const std::string& path);
     // A playback start of episode `number` (1-based) of the dub list of `language` ("日语"
-    // or "国语"): remembered, marked, and the history file written whole.
+    // or "国语"): remembered and marked at once; the history file is written whole on a worker
+    // of its own, and the newest history waiting replaces an older one.
     void recordPlay(std::string_view language, int number);
     const catalogue::WatchHistory& history() const { return history_; }
 
@@ -102,6 +104,8 @@ private:
     std::array<catalogue::RowSnapshot, 2> languages_;
     catalogue::WatchHistory history_;
     std::string historyPath_;  // empty until the history is read; nothing is written before
+    // Writes the history file; the destructor waits for the newest history to be written.
+    base::SerialWorker historyWriter_{"history write"};
     // Last member: it stops its worker before anything the worker reports to goes away.
     catalogue::ListRefresher refresher_;
 };

@@ -163,6 +163,11 @@ void NavigationAdapter::show(const playback::PlayerView& view) {
     inform(view.notice);
     if (player_ && view.page) {
         player_->showPlayerPage(view.page->path, view.page->source);
+        // Every playback start of a TV episode goes into the watch history.
+        const playback::PlaybackSession& playing = navigator_.session();
+        if (playing.category == catalogue::kCategoryTv) {
+            episodeList_.recordPlay(playing.language, playing.episode);
+        }
     }
     if (player_ && view.episodes) {
         player_->setEpisodes(*view.episodes);

@@ -544,7 +544,7 @@ void EpisodeListTest::watchHistoryMarksPlayedEpisodesAndOpensAtTheLastOne() {
     // A playback start of episode 12 is marked at once and written whole.
     controller.recordPlay("国语", 12);
     QVERIFY(marked(list, 11) && !marked(list, 12));
-    QCOMPARE(catalogue::readHistory(path).of("国语").last, 11);
+    QTRY_COMPARE(catalogue::readHistory(path).of("国语").last, 11);
     QCOMPARE(catalogue::readHistory(path).of("日语"), history.of("日语"));
 }
 

@@ -13,6 +13,7 @@
 #include "playback/player_page.h"
 #include "playback/view/page_view.h"
 #include "ui/app_context.h"
+#include "ui/episode_list_controller.h"
 #include "ui/episode_list_view.h"
 #include "ui/main_menu.h"
 #include "ui/main_window.h"
@@ -200,6 +201,10 @@ void NavigationTest::firstMandarinPlaybackOpensOnSohuAndThePlayerDrivesIt() {
     QVERIFY(p->windowTitle().startsWith(QStringLiteral("正在播放：  第5集  ")));
     choose(p->episodeChooser(), 0);
     QCOMPARE(page(), expectedPage(PageTemplate::LeTV, value(List::MandarinLeTVIds, 1)));
+    // Every playback start went into the watch history, the last one last.
+    const catalogue::ListHistory& played = window_->episodeListController().history().of("国语");
+    QCOMPARE(played.last, 0);
+    QVERIFY(played.wasPlayed(4) && played.wasPlayed(5) && !played.wasPlayed(1));
     QTest::mouseClick(p->findChild<QWidget*>(QStringLiteral("超级按钮1")), Qt::LeftButton);
     QCOMPARE(notices_->entries().size(), 1u);
     QCOMPARE(notices_->entries()[0].text, QStringLiteral("已经是第一集了哦！"));
