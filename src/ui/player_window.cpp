@@ -23,9 +23,9 @@ namespace {
 constexpr QPoint kFirstPosition{50, 50};
 
 void setStatePictures(ImageButton* button, const QString& prefix) {
-    button->setStatePictures(QPixmap(picturePath(prefix + QStringLiteral("_normal.png"))),
-                             QPixmap(picturePath(prefix + QStringLiteral("_hover.png"))),
-                             QPixmap(picturePath(prefix + QStringLiteral("_pressed.png"))));
+    button->setStatePictures(picturePath(prefix + QStringLiteral("_normal.png")),
+                             picturePath(prefix + QStringLiteral("_hover.png")),
+                             picturePath(prefix + QStringLiteral("_pressed.png")));
 }
 
 }  // namespace

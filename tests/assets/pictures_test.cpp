@@ -154,14 +154,18 @@ private slots:
         }
     }
 
-    // The table above covers the whole set: a picture added to the build without a row, or a
-    // name in the header without a file, shows up here.
+    // The table above covers the whole set with the "@2x" twins of all but the icon: a picture
+    // added to the build without a row, or a name in the header without a file, shows up here.
     void resources_matchTheTableExactly() {
+        namespace p = arlo::pictures;
         QSet<QString> listed;
         for (const Expected& e : expectedPictures()) {
             listed.insert(e.path);
+            if (!e.path.contains(QLatin1String("app_icon"))) {
+                listed.insert(QString(e.path).insert(e.path.lastIndexOf(u'.'), u"@2x"));
+            }
         }
-        QCOMPARE(listed.size(), expectedPictures().size());
+        QCOMPARE(listed.size(), expectedPictures().size() * 2 - std::size(p::kAppIconSizes));
         QSet<QString> present;
         const QStringList names = QDir(QStringLiteral(":/pictures")).entryList(QDir::Files);
         for (const QString& name : names) {
@@ -186,6 +190,31 @@ private slots:
                                                  .arg(d)));
             }
         }
+    }
+
+    void forRatio_takesTheTwinAboveRatioOne_data() {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<double>("ratio");
+        QTest::addColumn<QString>("chosen");
+        QTest::addColumn<int>("chosenRatio");
+        const QString logo = arlo::pictures::kLogo, twin = QStringLiteral(":/pictures/logo@2x.png");
+        QTest::newRow("1") << logo << 1.0 << logo << 1;
+        QTest::newRow("just above 1") << logo << 1.01 << twin << 2;
+        QTest::newRow("2") << logo << 2.0 << twin << 2;
+        QTest::newRow("3") << logo << 3.0 << twin << 2;
+        QTest::newRow("no twin") << arlo::pictures::appIcon(16) << 2.0
+                                 << arlo::pictures::appIcon(16) << 1;
+        QTest::newRow("no suffix") << QStringLiteral(":/pictures.d/logo") << 2.0
+                                   << QStringLiteral(":/pictures.d/logo") << 1;
+    }
+
+    void forRatio_takesTheTwinAboveRatioOne() {
+        QFETCH(QString, path);
+        QFETCH(double, ratio);
+        QFETCH(QString, chosen);
+        QFETCH(int, chosenRatio);
+        QCOMPARE(arlo::pictures::forRatio(path, ratio), chosen);
+        QCOMPARE(arlo::pictures::ratioOf(chosen), chosenRatio);
     }
 
     void posterPath_onlyForTheEighteenMovies() {
