@@ -10,6 +10,7 @@
 #include <QShortcut>
 #include <QSignalBlocker>
 #include <QTimer>
+#include <QWindow>
 
 #include "playback/player_page.h"
 #include "playback/view/page_view.h"
@@ -330,6 +331,14 @@ void PlayerWindow::changeEvent(QEvent* event) {
 }
 
 void PlayerWindow::setStayOnTop(bool onTop) {
+    // A Wayland client cannot put itself above other windows, nor place itself: the wish goes
+    // to the compositor as a hint of the native window, which stays as it is (made anew, it
+    // would come back wherever the compositor puts it). Most compositors ignore the hint.
+    if (QGuiApplication::platformName().startsWith(QLatin1String("wayland")) &&
+        windowHandle() != nullptr) {
+        windowHandle()->setFlag(Qt::WindowStaysOnTopHint, onTop);
+        return;
+    }
     const QRect client = geometry();
     const bool wasVisible = isVisible();
     // Changing the flag makes the native window anew, hidden. It comes back with its client

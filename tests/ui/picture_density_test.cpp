@@ -48,8 +48,8 @@ QWidget* show(Shown kind, const QString& path, QWidget* parent) {
         }
         case Shown::Skinned: {
             auto* box = new QWidget(parent);
-            arlo::skinned::PngPictureBox().attachAsPictureBox(
-                box, arlo::ui::builtInImage(path, box));
+            arlo::skinned::PngPictureBox().attachAsPictureBox(box,
+                                                              arlo::ui::builtInImage(path, box));
             return box;
         }
         case Shown::PictureBox:
