@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <stdlib.h>
+#include <sys/prctl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -44,6 +45,8 @@ public:
         runtime_ = folder;
         pid_ = ::fork();
         if (pid_ == 0) {
+            // A test that crashes (what the Wayland cases look for) takes its compositor along.
+            ::prctl(PR_SET_PDEATHSIG, SIGTERM);
             const int log = ::open((runtime_ + "/weston.log").c_str(), O_WRONLY | O_CREAT, 0600);
             ::dup2(log, 1);
             ::dup2(log, 2);
