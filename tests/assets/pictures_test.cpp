@@ -192,29 +192,23 @@ private slots:
         }
     }
 
-    void forRatio_takesTheTwinAboveRatioOne_data() {
-        QTest::addColumn<QString>("path");
-        QTest::addColumn<double>("ratio");
-        QTest::addColumn<QString>("chosen");
-        QTest::addColumn<int>("chosenRatio");
-        const QString logo = arlo::pictures::kLogo, twin = QStringLiteral(":/pictures/logo@2x.png");
-        QTest::newRow("1") << logo << 1.0 << logo << 1;
-        QTest::newRow("just above 1") << logo << 1.01 << twin << 2;
-        QTest::newRow("2") << logo << 2.0 << twin << 2;
-        QTest::newRow("3") << logo << 3.0 << twin << 2;
-        QTest::newRow("no twin") << arlo::pictures::appIcon(16) << 2.0
-                                 << arlo::pictures::appIcon(16) << 1;
-        QTest::newRow("no suffix") << QStringLiteral(":/pictures.d/logo") << 2.0
-                                   << QStringLiteral(":/pictures.d/logo") << 1;
-    }
-
     void forRatio_takesTheTwinAboveRatioOne() {
-        QFETCH(QString, path);
-        QFETCH(double, ratio);
-        QFETCH(QString, chosen);
-        QFETCH(int, chosenRatio);
-        QCOMPARE(arlo::pictures::forRatio(path, ratio), chosen);
-        QCOMPARE(arlo::pictures::ratioOf(chosen), chosenRatio);
+        namespace p = arlo::pictures;
+        const QString logo = p::kLogo, twin = QStringLiteral(":/pictures/logo@2x.png");
+        const QString noSuffix = QStringLiteral(":/pictures.d/logo");
+        const struct {
+            QString path;
+            double ratio;
+            QString chosen;
+        } rows[] = {{logo, 1.0, logo},
+                    {logo, 1.01, twin},
+                    {logo, 3.0, twin},
+                    {p::appIcon(16), 2.0, p::appIcon(16)},  // no twin
+                    {noSuffix, 2.0, noSuffix}};
+        for (const auto& row : rows) {
+            QCOMPARE(p::forRatio(row.path, row.ratio), row.chosen);
+            QCOMPARE(p::ratioOf(row.chosen), row.chosen == twin ? 2 : 1);
+        }
     }
 
     void posterPath_onlyForTheEighteenMovies() {
