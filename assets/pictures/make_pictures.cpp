@@ -81,8 +81,14 @@ struct Rng {
     double range(double lo, double hi) { return lo + (hi - lo) * next(); }
 };
 
+// Device pixels per logical pixel of the pictures being drawn: 1, or 2 for the "@2x" set that
+// high-density screens show. Every picture is drawn in logical pixels; a painter on a canvas
+// of ratio 2 draws each shape and glyph with twice the pixels.
+int g_scale = 1;
+
 QImage canvas(int w, int h, QColor fill = Qt::transparent) {
-    QImage img(w, h, QImage::Format_ARGB32_Premultiplied);
+    QImage img(w * g_scale, h * g_scale, QImage::Format_ARGB32_Premultiplied);
+    img.setDevicePixelRatio(g_scale);
     img.fill(fill);
     return img;
 }
@@ -2042,33 +2048,8 @@ QStringList movieTitles(const QString& path) {
     return titles;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-    QGuiApplication app(argc, argv);
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: arlo_make_pictures <output folder> <MovieTitles.txt>\n");
-        return 2;
-    }
-    const QString out = QFile::decodeName(argv[1]);
-    const QStringList titles = movieTitles(QFile::decodeName(argv[2]));
-    if (titles.size() != 18) {
-        std::fprintf(stderr, "make_pictures: expected 18 movie titles, read %d\n",
-                     int(titles.size()));
-        return 1;
-    }
-    // Fonts from fixed files, so the output does not depend on what fontconfig prefers.
-    const int cjkId = QFontDatabase::addApplicationFont(
-        QStringLiteral("/usr/share/fonts/truetype/wqy/wqy-microhei.ttc"));
-    const int latinId = QFontDatabase::addApplicationFont(
-        QStringLiteral("/usr/share/fonts/truetype/dejavu/DejaVuSans-Bold.ttf"));
-    if (cjkId < 0 || latinId < 0) {
-        std::fprintf(stderr, "make_pictures: needs fonts-wqy-microhei and fonts-dejavu-core\n");
-        return 1;
-    }
-    g_cjkFamily = QFontDatabase::applicationFontFamilies(cjkId).value(0);
-    g_latinFamily = QFontDatabase::applicationFontFamilies(latinId).value(0);
-
+// Every picture at the current scale.
+std::map<QString, QImage> drawAll(const QStringList& titles, bool withIcons) {
     std::map<QString, QImage> all;
     all[QStringLiteral("logo.png")] = logo(false);
     all[QStringLiteral("logo_hover.png")] = logo(true);
@@ -2096,16 +2077,28 @@ int main(int argc, char** argv) {
         all[QStringLiteral("poster_%1.jpg").arg(n, 2, 10, QLatin1Char('0'))] =
             poster(n, titles.at(n - 1));
     }
-    for (const int size : kAppIconSizes) {
-        all[QStringLiteral("app_icon_%1.png").arg(size)] = appIcon(size);
+    // The icon has a picture of its own for each size the desktop asks for, at any density.
+    if (withIcons) {
+        for (const int size : kAppIconSizes) {
+            all[QStringLiteral("app_icon_%1.png").arg(size)] = appIcon(size);
+        }
     }
+    return all;
+}
 
+// Writes each picture under its name, or its "@2x" name for the scale 2 set. The pictures of
+// the 1x set are replaced by what was written, so the sheet shows what the program shows.
+bool writeAll(std::map<QString, QImage>& all, const QString& out, int scale) {
     bool ok = true;
     for (auto& [name, image] : all) {
-        const QString path = out + QLatin1Char('/') + name;
+        QString file = name;
+        if (scale != 1) {
+            file.insert(file.lastIndexOf(QLatin1Char('.')), QStringLiteral("@%1x").arg(scale));
+        }
+        const QString path = out + QLatin1Char('/') + file;
         if (name.endsWith(QLatin1String(".jpg"))) {
             ok = writeJpeg(image, path) && ok;
-            image = QImage(path);  // the sheet shows what the program will show
+            image = QImage(path);
         } else if (name.endsWith(QLatin1String(".gif"))) {
             ok = writeGif(image, path) && ok;
             image = QImage(path);
@@ -2113,6 +2106,43 @@ int main(int argc, char** argv) {
             const bool keepAlpha = name != QLatin1String("nothing_found.png");
             ok = writePng(image, path, keepAlpha) && ok;
         }
+    }
+    return ok;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QGuiApplication app(argc, argv);
+    if (argc != 3) {
+        std::fprintf(stderr, "usage: arlo_make_pictures <output folder> <MovieTitles.txt>\n");
+        return 2;
+    }
+    const QString out = QFile::decodeName(argv[1]);
+    const QStringList titles = movieTitles(QFile::decodeName(argv[2]));
+    if (titles.size() != 18) {
+        std::fprintf(stderr, "make_pictures: expected 18 movie titles, read %d\n",
+                     int(titles.size()));
+        return 1;
+    }
+    // Fonts from fixed files, so the output does not depend on what fontconfig prefers.
+    const int cjkId = QFontDatabase::addApplicationFont(
+        QStringLiteral("/usr/share/fonts/truetype/wqy/wqy-microhei.ttc"));
+    const int latinId = QFontDatabase::addApplicationFont(
+        QStringLiteral("/usr/share/fonts/truetype/dejavu/DejaVuSans-Bold.ttf"));
+    if (cjkId < 0 || latinId < 0) {
+        std::fprintf(stderr, "make_pictures: needs fonts-wqy-microhei and fonts-dejavu-core\n");
+        return 1;
+    }
+    g_cjkFamily = QFontDatabase::applicationFontFamilies(cjkId).value(0);
+    g_latinFamily = QFontDatabase::applicationFontFamilies(latinId).value(0);
+
+    bool ok = true;
+    std::map<QString, QImage> all;
+    for (const int scale : {2, 1}) {
+        g_scale = scale;
+        all = drawAll(titles, scale == 1);
+        ok = writeAll(all, out, scale) && ok;
     }
     ok = writePng(contactSheet(all), out + QStringLiteral("/contact_sheet.png"), false) && ok;
     return ok ? 0 : 1;

@@ -55,6 +55,17 @@ QString poster(int n);
 // Resource path of the icon drawn at `size` x `size` pixels; empty for a size not drawn.
 QString appIcon(int size);
 
+// Every picture but the icon also comes drawn for screens of twice the density, as
+// "name@2x.ext" beside "name.ext", showing the same at twice the pixels.
+//
+// The picture to show where `ratio` device pixels make one logical pixel: from any ratio above
+// 1, the "@2x" twin of `path` when it exists (scaled down, it stays sharper than the picture
+// for ratio 1 scaled up); `path` otherwise.
+QString forRatio(const QString& path, double ratio);
+
+// Device pixels per logical pixel of the picture at `path`: 2 for a "@2x" name, else 1.
+int ratioOf(const QString& path);
+
 // The bytes of a built-in picture; empty when the path names no resource.
 QByteArray bytes(const QString& path);
 

@@ -5,6 +5,7 @@
 #include "app/program.h"
 #include "app/qt_texts.h"
 #include "app/snapshot.h"
+#include "app/wayland_input.h"
 #include "online/update_files.h"
 #include "ui/notices.h"
 #include "ui/program_style.h"
@@ -13,6 +14,7 @@
 namespace {
 
 int run(int argc, char** argv) {
+    arlo::app::avoidTextInputWithoutSeat();
     QApplication application(argc, argv);
     // The first picture read loads every image format plugin: another core does that while
     // the windows are built.

@@ -10,6 +10,7 @@
 #include <QShortcut>
 #include <QSignalBlocker>
 #include <QTimer>
+#include <QWindow>
 
 #include "playback/player_page.h"
 #include "playback/view/page_view.h"
@@ -23,9 +24,9 @@ namespace {
 constexpr QPoint kFirstPosition{50, 50};
 
 void setStatePictures(ImageButton* button, const QString& prefix) {
-    button->setStatePictures(QPixmap(picturePath(prefix + QStringLiteral("_normal.png"))),
-                             QPixmap(picturePath(prefix + QStringLiteral("_hover.png"))),
-                             QPixmap(picturePath(prefix + QStringLiteral("_pressed.png"))));
+    button->setStatePictures(picturePath(prefix + QStringLiteral("_normal.png")),
+                             picturePath(prefix + QStringLiteral("_hover.png")),
+                             picturePath(prefix + QStringLiteral("_pressed.png")));
 }
 
 }  // namespace
@@ -330,6 +331,14 @@ void PlayerWindow::changeEvent(QEvent* event) {
 }
 
 void PlayerWindow::setStayOnTop(bool onTop) {
+    // A Wayland client cannot put itself above other windows, nor place itself: the wish goes
+    // to the compositor as a hint of the native window, which stays as it is (made anew, it
+    // would come back wherever the compositor puts it). Most compositors ignore the hint.
+    if (QGuiApplication::platformName().startsWith(QLatin1String("wayland")) &&
+        windowHandle() != nullptr) {
+        windowHandle()->setFlag(Qt::WindowStaysOnTopHint, onTop);
+        return;
+    }
     const QRect client = geometry();
     const bool wasVisible = isVisible();
     // Changing the flag makes the native window anew, hidden. It comes back with its client

@@ -105,14 +105,14 @@ void PosterGrid::layOutScrollArea() {
 
 void PosterGrid::prepareOverlay() {
     overlayBox_.attachAsPictureBox(c_.overlay);
-    overlayBox_.setBackImageFromBytes(pictures::bytes(pictures::kOverlay));
+    overlayBox_.setBackImage(builtInImage(pictures::kOverlay, c_.overlay));
     overlayBox_.setPlacementMode(skinned::kPlaceStretch);
 }
 
 void PosterGrid::prepareButton() {
     button_.attachAsButton(c_.posterPlayButton);
-    const QImage normal = skinned::loadImageFromBytes(pictures::bytes(pictures::kPlayNormal));
-    const QImage hover = skinned::loadImageFromBytes(pictures::bytes(pictures::kPlayHover));
+    const QImage normal = builtInImage(pictures::kPlayNormal, c_.posterPlayButton);
+    const QImage hover = builtInImage(pictures::kPlayHover, c_.posterPlayButton);
     // Pressing shows the normal picture again; there is no disabled look.
     button_.setImages(normal, hover, normal);
     button_.setPlacementMode(skinned::kPlaceStretch);

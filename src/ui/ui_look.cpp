@@ -4,6 +4,9 @@
 #include <QPalette>
 #include <QWidget>
 
+#include "pictures/pictures.h"
+#include "ui/skinned/png_control.h"
+
 namespace arlo::ui {
 
 namespace {
@@ -81,6 +84,11 @@ void setBackgroundColour(QWidget* widget, const QColor& colour) {
 
 QString picturePath(const QString& fileName) {
     return QStringLiteral(":/pictures/") + fileName;
+}
+
+QImage builtInImage(const QString& path, const QWidget* shownOn) {
+    const QString chosen = pictures::forRatio(path, shownOn->devicePixelRatioF());
+    return skinned::loadImageFromBytes(pictures::bytes(chosen), pictures::ratioOf(chosen));
 }
 
 }  // namespace arlo::ui

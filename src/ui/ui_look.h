@@ -2,6 +2,7 @@
 
 #include <QColor>
 #include <QFont>
+#include <QImage>
 #include <QString>
 
 class QWidget;
@@ -30,5 +31,10 @@ void setBackgroundColour(QWidget* widget, const QColor& colour);
 // A picture carried with the program, by file name ("logo.png"). Null when the program was
 // built without it, in which case the control simply shows nothing.
 QString picturePath(const QString& fileName);
+
+// A built-in picture by resource path, for the skinned controls, which take images: the one
+// drawn for the density of the screen `shownOn` is on (see pictures::forRatio), carrying its
+// ratio. Null for a path that names no built-in picture.
+QImage builtInImage(const QString& path, const QWidget* shownOn);
 
 }  // namespace arlo::ui

@@ -154,14 +154,18 @@ private slots:
         }
     }
 
-    // The table above covers the whole set: a picture added to the build without a row, or a
-    // name in the header without a file, shows up here.
+    // The table above covers the whole set with the "@2x" twins of all but the icon: a picture
+    // added to the build without a row, or a name in the header without a file, shows up here.
     void resources_matchTheTableExactly() {
+        namespace p = arlo::pictures;
         QSet<QString> listed;
         for (const Expected& e : expectedPictures()) {
             listed.insert(e.path);
+            if (!e.path.contains(QLatin1String("app_icon"))) {
+                listed.insert(QString(e.path).insert(e.path.lastIndexOf(u'.'), u"@2x"));
+            }
         }
-        QCOMPARE(listed.size(), expectedPictures().size());
+        QCOMPARE(listed.size(), expectedPictures().size() * 2 - std::size(p::kAppIconSizes));
         QSet<QString> present;
         const QStringList names = QDir(QStringLiteral(":/pictures")).entryList(QDir::Files);
         for (const QString& name : names) {
@@ -185,6 +189,25 @@ private slots:
                                                  .arg(j + 1)
                                                  .arg(d)));
             }
+        }
+    }
+
+    void forRatio_takesTheTwinAboveRatioOne() {
+        namespace p = arlo::pictures;
+        const QString logo = p::kLogo, twin = QStringLiteral(":/pictures/logo@2x.png");
+        const QString noSuffix = QStringLiteral(":/pictures.d/logo");
+        const struct {
+            QString path;
+            double ratio;
+            QString chosen;
+        } rows[] = {{logo, 1.0, logo},
+                    {logo, 1.01, twin},
+                    {logo, 3.0, twin},
+                    {p::appIcon(16), 2.0, p::appIcon(16)},  // no twin
+                    {noSuffix, 2.0, noSuffix}};
+        for (const auto& row : rows) {
+            QCOMPARE(p::forRatio(row.path, row.ratio), row.chosen);
+            QCOMPARE(p::ratioOf(row.chosen), row.chosen == twin ? 2 : 1);
         }
     }
 

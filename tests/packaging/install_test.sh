@@ -158,7 +158,7 @@ depends=$(dpkg-deb -f "$deb" Depends)
 # The browser engine's helper program comes in through its library's shlibs entry.
 tr ',|' '\n\n' <<<"$depends" | awk '{print $1}' >"$work/depends-names"
 for name in libc6 libstdc++6 libqt6core6 libqt6widgets6 libqt6webenginewidgets6 \
-  libqt6webenginecore6-bin libcurl4 qt6-translations-l10n; do
+  libqt6webenginecore6-bin libcurl4 qt6-translations-l10n qt6-wayland; do
   grep -qxF "$name" "$work/depends-names" || fail "Depends lacks $name: $depends"
 done
 dependencies_met "$depends"

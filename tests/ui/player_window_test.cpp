@@ -65,6 +65,7 @@ private slots:
     void keysMoveBetweenEpisodesAlsoFromThePage_data();
     void keysMoveBetweenEpisodesAlsoFromThePage();
     void fullScreenShowsThePageAloneAndComesBackToItsPlace();
+    void pagesOwnFullScreenRequestTakesTheWindowInAndOut();
 
 private:
     template <class T>
@@ -355,6 +356,36 @@ void PlayerWindowTest::fullScreenShowsThePageAloneAndComesBackToItsPlace() {
     // Outside full screen Esc neither closes the window nor changes it.
     QTest::keyClick(window_, Qt::Key_Escape);
     QVERIFY(window_->isVisible() && !window_->isFullScreen());
+    QCOMPARE(loads, 0);
+    window_->pageView().setLoadFinishedHandler({});
+}
+
+void PlayerWindowTest::pagesOwnFullScreenRequestTakesTheWindowInAndOut() {
+    if (!window_->pageView().hasEngine()) {
+        QSKIP("no page view engine, so no page to ask");
+    }
+    // A player that asks for full screen on a click, as on a click on its button.
+    QTemporaryDir dir;
+    QFile file(dir.filePath(QStringLiteral("player.htm")));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("<html><body style='height:100vh;margin:0' onclick='this.requestFullscreen()'>");
+    file.close();
+    window_->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(window_));
+    window_->pageView().load(file.fileName());
+    QVERIFY(loadFinished(window_->pageView()));
+    const QRect place = window_->geometry();
+    int loads = 0;
+    window_->pageView().setLoadFinishedHandler([&loads](bool) { ++loads; });
+    QWidget* page = window_->pageView().widget();
+    QTRY_VERIFY(page->focusProxy() != nullptr);
+    QTest::mouseClick(page->focusProxy(), Qt::LeftButton, {}, page->rect().center());
+    QTRY_VERIFY(window_->isFullScreen());
+    QTRY_COMPARE(page->geometry(), window_->rect());
+    window_->pageView().runJavaScript(QStringLiteral("document.exitFullscreen()"), {});
+    QTRY_VERIFY(!window_->isFullScreen());
+    QTRY_COMPARE(window_->geometry(), place);
+    QVERIFY(control<QWidget>("外形框1")->isVisible());
     QCOMPARE(loads, 0);
     window_->pageView().setLoadFinishedHandler({});
 }

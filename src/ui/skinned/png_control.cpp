@@ -97,8 +97,9 @@ void compose(QWidget* control, QPainter& target) {
     QImage frame = cached.value<QImage>();
     const QImage image = currentImage(control);
     if (!image.isNull()) {
+        const QSize logical = image.deviceIndependentSize().toSize();
         const Placement at =
-            placeImage({image.width(), image.height()}, {control->width(), control->height()},
+            placeImage({logical.width(), logical.height()}, {control->width(), control->height()},
                        intProperty(control, kPropPlacement));
         QPainter painter(&frame);
         painter.setRenderHint(QPainter::SmoothPixmapTransform);
@@ -264,14 +265,16 @@ void hookOnce(QWidget* widget, const char* hookName) {
 
 }  // namespace
 
-QImage loadImageFromBytes(const QByteArray& data) {
+QImage loadImageFromBytes(const QByteArray& data, int ratio) {
     QBuffer buffer;
     buffer.setData(data);
     if (!buffer.open(QIODevice::ReadOnly)) {
         return {};
     }
     QImageReader reader(&buffer);
-    return reader.read();
+    QImage image = reader.read();
+    image.setDevicePixelRatio(ratio);
+    return image;
 }
 
 bool PngControl::attach(QWidget* control) {

@@ -38,7 +38,9 @@ inline constexpr char kControlHookName[] = "PngControl_ControlHook";
 inline constexpr char kParentHookName[] = "PngControl_ParentHook";
 
 // A picture from encoded bytes (the first frame of an animation); null when undecodable.
-QImage loadImageFromBytes(const QByteArray& data);
+// `ratio` is the device pixels per logical pixel it was drawn for: a control places it by its
+// size in logical pixels.
+QImage loadImageFromBytes(const QByteArray& data, int ratio = 1);
 
 class PngControl {
 public:

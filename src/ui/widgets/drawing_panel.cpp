@@ -13,7 +13,7 @@ void DrawingPanel::setBackgroundPicture(const QPixmap& picture) {
 }
 
 void DrawingPanel::setBackgroundPicture(const QString& path) {
-    picture_ = loadPicture(path);
+    picture_ = loadPicture(path, devicePixelRatioF());
     source_ = path;
     update();
     emit backgroundChanged();

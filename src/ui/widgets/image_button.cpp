@@ -32,9 +32,10 @@ void ImageButton::loadPendingPictures() const {
     if (pending_.isEmpty()) {
         return;
     }
-    normal_ = loadPicture(pending_[0]);
-    const QPixmap hover = loadPicture(pending_[1]);
-    const QPixmap pressed = loadPicture(pending_[2]);
+    const double ratio = devicePixelRatioF();
+    normal_ = loadPicture(pending_[0], ratio);
+    const QPixmap hover = loadPicture(pending_[1], ratio);
+    const QPixmap pressed = loadPicture(pending_[2], ratio);
     hover_ = hover.isNull() ? normal_ : hover;
     pressed_ = pressed.isNull() ? normal_ : pressed;
     pending_.clear();

@@ -4,12 +4,15 @@
 #include <QByteArray>
 #include <QImageReader>
 
+#include "pictures/pictures.h"
+
 namespace arlo::ui {
 
-QPixmap loadPicture(const QString& path) {
+QPixmap loadPicture(const QString& path, double ratio) {
     QPixmap picture;
     if (!path.isEmpty()) {
-        picture.load(path);
+        // The reader takes the ratio from the "@2x" in the name.
+        picture.load(pictures::forRatio(path, ratio));
     }
     return picture;
 }

@@ -7,8 +7,11 @@
 
 namespace arlo::ui {
 
-// The picture of a file or resource; an empty path or a missing file gives a null picture.
-QPixmap loadPicture(const QString& path);
+// The picture of a file or resource for a screen of `ratio` device pixels per logical pixel:
+// its "@2x" twin where one exists and the ratio is above 1 (the pixmap then carries ratio 2, so
+// it draws at the logical size of the picture it stands for). An empty path or a missing file
+// gives a null picture.
+QPixmap loadPicture(const QString& path, double ratio);
 
 // The first picture a process reads, whatever its format, makes Qt's readers load every image
 // format plugin to ask whether one of them reads it. While one of these exists, a worker does

@@ -31,7 +31,7 @@ void PictureBox::setPicture(const QString& path) {
 const QPixmap& PictureBox::picture() const {
     if (!loaded_) {
         loaded_ = true;
-        picture_ = loadPicture(source_);
+        picture_ = loadPicture(source_, devicePixelRatioF());
     }
     return picture_;
 }
@@ -44,7 +44,7 @@ void PictureBox::paintEvent(QPaintEvent*) {
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
     // A box with a picture is opaque: it hides whatever lies beneath it.
     painter.fillRect(rect(), palette().color(QPalette::Window));
-    painter.drawPixmap(pictureRect(picture_.size(), size()), picture_);
+    painter.drawPixmap(pictureRect(picture_.deviceIndependentSize().toSize(), size()), picture_);
 }
 
 }  // namespace arlo::ui
