@@ -48,9 +48,7 @@ void PlayerOnWaylandTest::listFillsAndSearchesAndAnEpisodePlays() {
     RecordingNotices notices;
     AppContext context;
     context.notices = &notices;
-    context.state.category = "TV版";
-    context.state.language = "日语";
-    context.state.playerPagePath = page.toStdString();
+    context.playback.pagePath = page.toStdString();
     MainWindow window(context);
     const EpisodeListPanel::Controls& c = window.episodeListPanel().controls();
     window.show();
