@@ -22,6 +22,8 @@ namespace arlo::app {
 
 namespace {
 
+constexpr int kPreparePlayerDelayMs = 1500;
+
 // Runs a task once, right after the window's first paint has reached the screen.
 class AfterFirstPaint final : public QObject {
 public:
@@ -62,7 +64,8 @@ Program::Program(ui::Notices& notices, ProgramOptions options)
                          : [](int code) { QCoreApplication::exit(code); }),
       usagePing_(options.usagePing ? std::move(options.usagePing) : startUsagePing),
       versionCheck_(options.versionCheck ? std::move(options.versionCheck)
-                                         : UpdateOffer::Check(online::checkForUpdate)) {
+                                         : UpdateOffer::Check(online::checkForUpdate)),
+      preparePlayer_(std::move(options.preparePlayer)) {
     context_.notices = &notices;
     context_.runDirectory = QDir::cleanPath(options.runDirectory);
     context_.documentsFolder = std::move(options.documentsFolder);
@@ -130,6 +133,14 @@ void Program::finishStartUp() {
     usagePing_();
     startedUp_ = true;
     emit startedUp();
+    if (preparePlayer_) {
+        // Once the version check's first work and the window's own have passed.
+        QTimer::singleShot(kPreparePlayerDelayMs, this, [this] {
+            if (!shutDown_) {
+                preparePlayer_();
+            }
+        });
+    }
 }
 
 void Program::shutdown() {

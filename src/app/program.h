@@ -31,6 +31,9 @@ struct ProgramOptions {
     std::function<void()> usagePing;
     // The version check, run on a worker thread; online::checkForUpdate unless replaced.
     UpdateOffer::Check versionCheck = {};
+    // Readies the Player's page view ahead of the first Play, a while after start-up has
+    // finished; nothing when empty.
+    std::function<void()> preparePlayer = {};
 };
 
 class Program final : public QObject {
@@ -63,6 +66,7 @@ private:
     std::function<void(int)> quit_;
     std::function<void()> usagePing_;
     UpdateOffer::Check versionCheck_;
+    std::function<void()> preparePlayer_;
     std::unique_ptr<ui::MainWindow> main_;
     UpdateOffer* updateOffer_ = nullptr;
     bool shutDown_ = false;
