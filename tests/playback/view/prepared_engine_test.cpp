@@ -1,10 +1,11 @@
-// The engine prepared ahead of the first Play, on a virtual display with the players served
-// by the stand-in. The engine is prepared once per process, so the first Play once it is
-// prepared also runs in a process of its own.
+// The engine prepared ahead of the first Play, on a virtual display, players from the stand-in.
+// It is prepared once per process: the first Play once prepared also runs in a process of its own.
 #include <QApplication>
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <algorithm>
 
 #include "playback/player_page.h"
 #include "playback/view/page_view.h"
@@ -43,14 +44,11 @@ private:
 
     static int yellowPixels(QWidget& window) {
         const QImage image = QGuiApplication::primaryScreen()->grabWindow(window.winId()).toImage();
-        int count = 0;
-        for (int y = 0; y < image.height(); ++y) {
-            for (int x = 0; x < image.width(); ++x) {
-                const QRgb p = image.pixel(x, y);
-                count += qRed(p) > 180 && qGreen(p) > 180 && qBlue(p) < 90 ? 1 : 0;
-            }
-        }
-        return count;
+        const QImage rgb = image.convertToFormat(QImage::Format_RGB32);
+        const auto* p = reinterpret_cast<const QRgb*>(rgb.constBits());
+        return static_cast<int>(std::count_if(p, p + rgb.sizeInBytes() / 4, [](QRgb c) {
+            return qRed(c) > 180 && qGreen(c) > 180 && qBlue(c) < 90;
+        }));
     }
 
     arlo::standin::StandinEnvironment standin_;  // before the engine: it maps the hosts
