@@ -7,6 +7,7 @@
 #include "app/snapshot.h"
 #include "app/wayland_input.h"
 #include "online/update_files.h"
+#include "playback/view/page_view.h"
 #include "ui/notices.h"
 #include "ui/program_style.h"
 #include "ui/widgets/load_picture.h"
@@ -33,7 +34,8 @@ int run(int argc, char** argv) {
     QDir::setCurrent(runDirectory);
 
     arlo::ui::MessageBoxNotices notices;
-    arlo::app::Program program(notices, {runDirectory, {}, {}, {}});
+    arlo::app::Program program(
+        notices, {runDirectory, {}, {}, {}, {}, [] { arlo::pageview::prepareEngine(); }});
     arlo::app::armSnapshotSwitches(program, startDirectory);
     program.start();
     return QApplication::exec();

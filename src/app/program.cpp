@@ -8,6 +8,8 @@
 #include <QPointer>
 #include <QTimer>
 
+#include <utility>
+
 #include "app/desktop_identity.h"
 #include "app/update_offer.h"
 #include "catalogue/catalogue.h"
@@ -17,8 +19,10 @@
 #include "online/usage_ping.h"
 #include "playback/player_page.h"
 #include "ui/episode_list_controller.h"
+#include "ui/episode_list_panel.h"
 #include "ui/main_window.h"
 #include "ui/post_result.h"
+#include "ui/widgets/combo_box.h"
 
 namespace arlo::app {
 
@@ -60,7 +64,8 @@ Program::Program(ui::Notices& notices, ProgramOptions options)
                          : [](int code) { QCoreApplication::exit(code); }),
       usagePing_(options.usagePing ? std::move(options.usagePing) : [this] { startUsagePing(); }),
       versionCheck_(options.versionCheck ? std::move(options.versionCheck)
-                                         : UpdateOffer::Check(online::checkForUpdate)) {
+                                         : UpdateOffer::Check(online::checkForUpdate)),
+      preparePlayer_(std::move(options.preparePlayer)) {
     context_.notices = &notices;
     context_.runDirectory = QDir::cleanPath(options.runDirectory);
     context_.documentsFolder = std::move(options.documentsFolder);
@@ -124,6 +129,27 @@ void Program::finishStartUp() {
     usagePing_();
     startedUp_ = true;
     emit startedUp();
+    if (preparePlayer_) {
+        armPreparePlayer();
+    }
+}
+
+void Program::armPreparePlayer() {
+    // A prepared engine holds a renderer with the compiled emulator, some 200 MiB: it is
+    // prepared once the user shows a wish to play (an episode chosen, the movie page opened),
+    // a moment before the Play, not for every run that never plays.
+    const auto prepareOnce = [this] {
+        QTimer::singleShot(0, this, [this] {
+            // A Play in the same event as the choice has started the engine itself.
+            if (preparePlayer_ && !shutDown_ && main_->playerWindow() == nullptr) {
+                std::exchange(preparePlayer_, {})();
+            }
+        });
+    };
+    connect(&main_->episodeListController(), &ui::EpisodeListController::episodeChosen, this,
+            prepareOnce);
+    connect(main_->episodeListPanel().controls().categoryChooser, &QComboBox::currentIndexChanged,
+            this, prepareOnce);
 }
 
 void Program::startUsagePing() {

@@ -30,6 +30,9 @@ struct ProgramOptions {
     std::function<void()> usagePing;
     // The version check, run on a worker thread; online::checkForUpdate unless replaced.
     UpdateOffer::Check versionCheck = {};
+    // Readies the Player's page view ahead of the first Play, once the user has chosen an
+    // episode or opened the movie page; nothing when empty.
+    std::function<void()> preparePlayer = {};
 };
 
 class Program final : public QObject {
@@ -56,6 +59,8 @@ signals:
 private:
     void onMainWindowCreated();
     void finishStartUp();
+    // Prepares the page view on the first sign that the user wants to play.
+    void armPreparePlayer();
     void shutdown();
     void startUsagePing();
 
@@ -63,6 +68,7 @@ private:
     std::function<void(int)> quit_;
     std::function<void()> usagePing_;
     UpdateOffer::Check versionCheck_;
+    std::function<void()> preparePlayer_;
     std::unique_ptr<ui::MainWindow> main_;
     UpdateOffer* updateOffer_ = nullptr;
     bool shutDown_ = false;

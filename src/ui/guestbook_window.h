@@ -25,8 +25,8 @@ class PictureBox;
 // The Guestbook window: a message, a nickname, a QQ number and the answer to a captcha. Its
 // requests (the hosting space's handshake as it opens, captcha pictures, the message) run one
 // after another on a thread of its own, so the window answers the user all the while; closing
-// it cuts off whatever is under way. A captcha picture is decoded within kCaptchaLimits on a
-// thread that closing does not wait for.
+// it cuts off whatever is under way. A captcha picture is decoded within kCaptchaLimits on that
+// thread too, so closing waits at most for one bounded decode.
 class GuestbookWindow final : public QDialog {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(GuestbookWindow)

@@ -58,6 +58,7 @@ class ProgramTest : public QObject {
     std::vector<int> quitCodes_;
     // Each usage ping: whether the Main window had painted and the start-up sequence had run.
     std::vector<bool> pings_;
+    int preparations_ = 0;
     bool painted_ = false;
     // The start-up's steps as they were seen, each with what had happened before it.
     std::vector<QString> steps_;
@@ -108,7 +109,8 @@ class ProgramTest : public QObject {
                     checks->hadTheSettings = version.current == "1.1";
                     ++checks->count;
                     return false;
-                }});
+                },
+                [this] { ++preparations_; }});
         connect(&grid(), &ui::PosterGrid::setUpFinished, this, [this] {
             QString step = QStringLiteral("movie page set up");
             if (!program_->context().installation.settingsPath.empty()) {
@@ -183,6 +185,7 @@ private slots:
         QVERIFY(documents_.isValid());
         quitCodes_.clear();
         pings_.clear();
+        preparations_ = 0;
     }
 
     void cleanup() {
@@ -285,6 +288,19 @@ private slots:
         QVERIFY(pings_.empty());
         QCOMPARE(checks_->count.load(), 0);
         QVERIFY(!program_->hasStartedUp());
+    }
+
+    // Not at idle: the first sign of a wish to play prepares the player, once.
+    void thePlayerIsPreparedOnTheFirstChoiceOnly() {
+        startProgram();
+        QTest::qWait(100);
+        QCOMPARE(preparations_, 0);
+        program_->mainWindow().chooseCategory(1);
+        QTRY_COMPARE(preparations_, 1);
+        program_->mainWindow().chooseCategory(0);
+        program_->mainWindow().chooseCategory(1);
+        QTest::qWait(50);
+        QCOMPARE(preparations_, 1);
     }
 
     void startUp_sendsOneUsagePingOnceTheMainWindowHasPainted() {

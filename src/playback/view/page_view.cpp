@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QLibrary>
 #include <QStringList>
+#include <QTimer>
 
 #include <algorithm>
 #include <optional>
@@ -73,6 +74,11 @@ void prepareEngineCommandLine() {
     if (!engineDebugOutput() && !flags.contains("--log-level")) {
         flags += " --log-level=3";
     }
+    // Every page the program shows is a local file, so all of them share one process: the
+    // Flash emulator's WebAssembly module compiled for one page is found there by the next.
+    if (!flags.contains("--process-per-")) {
+        flags += " --process-per-site";
+    }
     flags = flags.trimmed();
     if (!flags.isEmpty()) {
         qputenv("QTWEBENGINE_CHROMIUM_FLAGS", flags);
@@ -135,6 +141,8 @@ private:
 
 struct Engine {
     CreateEngineViewFunction create = nullptr;
+    PrepareEngineFunction prepare = nullptr;
+    PreparedProcessFunction preparedProcess = nullptr;
     QString error;
 };
 
@@ -176,9 +184,15 @@ Engine loadEngine() {
         }
         engine.create =
             reinterpret_cast<CreateEngineViewFunction>(library.resolve(kEngineEntryPoint));
-        if (engine.create != nullptr) {
+        engine.prepare =
+            reinterpret_cast<PrepareEngineFunction>(library.resolve(kPrepareEntryPoint));
+        engine.preparedProcess =
+            reinterpret_cast<PreparedProcessFunction>(library.resolve(kPreparedProcessEntryPoint));
+        if (engine.create != nullptr && engine.prepare != nullptr &&
+            engine.preparedProcess != nullptr) {
             return engine;
         }
+        engine.create = nullptr;
         errors << library.errorString();
     }
     engine.error = errors.join(QLatin1Char('\n'));
@@ -190,25 +204,50 @@ const Engine& engine() {
     return loaded;
 }
 
+// The engine starts with its first view or prepared page: its reports are kept quiet then.
+void quietIfFirstStart(std::optional<QuietEngineStart>& quiet) {
+    static bool started = false;
+    if (!started) {
+        quiet.emplace();
+        started = true;
+    }
+}
+
+PlayerFileBounds playerFileBounds() {
+    return {static_cast<int>(std::min<long>(net::stallSeconds(), 24L * 3600) * 1000),
+            static_cast<int>(std::min<long long>(net::pageDeadline().count(), 24LL * 3600 * 1000))};
+}
+
 }  // namespace
 
 std::unique_ptr<PageView> createPageView(QWidget* parent) {
     if (const auto create = engine().create) {
-        // The engine starts with its first view.
-        static bool started = false;
         std::optional<QuietEngineStart> quiet;
-        if (!started) {
-            quiet.emplace();
-            started = true;
-        }
-        const PlayerFileBounds bounds{
-            static_cast<int>(std::min<long>(net::stallSeconds(), 24L * 3600) * 1000),
-            static_cast<int>(std::min<long long>(net::pageDeadline().count(), 24LL * 3600 * 1000))};
-        if (PageView* view = create(parent, bounds)) {
+        quietIfFirstStart(quiet);
+        if (PageView* view = create(parent, playerFileBounds())) {
             return std::unique_ptr<PageView>(view);
         }
     }
     return std::make_unique<PlaceholderPageView>(parent, engineLoadError());
+}
+
+void prepareEngine(std::function<void(bool ready)> done) {
+    if (engine().create == nullptr) {
+        if (done) {
+            done(false);
+        }
+        return;
+    }
+    // The library is loaded; the page, which starts the engine itself, comes on a later turn.
+    QTimer::singleShot(0, QCoreApplication::instance(), [done = std::move(done)] {
+        std::optional<QuietEngineStart> quiet;
+        quietIfFirstStart(quiet);
+        engine().prepare(playerFileBounds(), done);
+    });
+}
+
+qint64 preparedRendererProcessId() {
+    return engine().preparedProcess != nullptr ? engine().preparedProcess() : 0;
 }
 
 QString engineLoadError() {

@@ -46,6 +46,9 @@ public:
     // Takes the page out of its own full-screen state, if it is in one; the page then reports
     // the change through the full-screen handler.
     virtual void leaveFullScreen() {}
+
+    // The id of the process that runs the page; 0 while there is none.
+    virtual qint64 rendererProcessId() const { return 0; }
 };
 
 // Creates a page view inside `parent`. When the engine library cannot be loaded, the view
@@ -54,6 +57,18 @@ std::unique_ptr<PageView> createPageView(QWidget* parent);
 
 // Where the engine library was looked for and why loading failed; empty once it loaded.
 QString engineLoadError();
+
+// Starts the engine ahead of the first view and readies the Flash emulator in a hidden page
+// that stays: the emulator's WebAssembly module is fetched and compiled there once, and every
+// view's page runs in that page's process, where the compiled module is found again. The
+// engine is loaded now and the page made on a later turn of the event loop, so that no step
+// holds up the user's input for long. `done` gets, on the UI thread, whether the emulator is
+// ready: false when the page could not be made or loaded, or its process ended. Later calls
+// prepare nothing more and only report. Without an engine, `done` gets false at once.
+void prepareEngine(std::function<void(bool ready)> done = {});
+
+// The process of the prepared page; 0 while there is none.
+qint64 preparedRendererProcessId();
 
 // How long a page's request for a player file may wait for its next bytes, and take in all:
 // the program's own bounds of network requests.
@@ -66,5 +81,14 @@ struct PlayerFileBounds {
 // a view inside `parent` whose player files are held to `bounds`.
 using CreateEngineViewFunction = PageView* (*)(QWidget* parent, const PlayerFileBounds& bounds);
 inline constexpr const char* kEngineEntryPoint = "arlo_create_page_view";
+
+// Exported as `kPrepareEntryPoint`: makes the hidden page of prepareEngine, once.
+using PrepareEngineFunction = void (*)(const PlayerFileBounds& bounds,
+                                       const std::function<void(bool ready)>& done);
+inline constexpr const char* kPrepareEntryPoint = "arlo_prepare_engine";
+
+// Exported as `kPreparedProcessEntryPoint`: preparedRendererProcessId.
+using PreparedProcessFunction = qint64 (*)();
+inline constexpr const char* kPreparedProcessEntryPoint = "arlo_prepared_renderer_process";
 
 }  // namespace arlo::pageview

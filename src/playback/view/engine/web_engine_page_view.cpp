@@ -2,8 +2,12 @@
 // first use, so that starting the program does not start the browser engine.
 
 #include <QColor>
+#include <QCoreApplication>
+#include <QFile>
 #include <QFileInfo>
 #include <QPointer>
+#include <QTemporaryDir>
+#include <QTimer>
 #include <QUrl>
 #include <QWebEngineFullScreenRequest>
 #include <QWebEnginePage>
@@ -14,6 +18,9 @@
 #include <QWebEngineView>
 
 #include <cstdio>
+#include <functional>
+#include <utility>
+#include <vector>
 
 #include "playback/view/engine/flash_emulator.h"
 #include "playback/view/engine/page_rules.h"
@@ -197,6 +204,8 @@ public:
         page_->triggerAction(QWebEnginePage::ExitFullScreen);
     }
 
+    qint64 rendererProcessId() const override { return page_->renderProcessPid(); }
+
 private:
     QPointer<QWebEngineView> view_;
     PlayerPage* page_;
@@ -204,8 +213,102 @@ private:
     std::function<void(bool)> fullScreen_;
 };
 
+// The page that readies the engine: hidden, it shows a movie of one empty 16 x 16 frame, given
+// in the page itself, so that the emulator fetches and compiles its WebAssembly module and
+// starts a player without reaching the network. The page tells it has its movie through its
+// title. Its file is written to a folder of its own, gone once the page has loaded.
+constexpr char kWarmUpPage[] =
+    "<!DOCTYPE html><html><head><meta charset=\"utf-8\"><title></title></head><body>"
+    "<embed type=\"application/x-shockwave-flash\" width=\"16\" height=\"16\" "
+    "src=\"data:application/x-shockwave-flash;base64,RldTChcAAABgAAoAAAoAAAwBAEAAAAA=\">"
+    "<script>document.addEventListener('loadeddata', () => { document.title = 'ready'; }, "
+    "true);</script></body></html>";
+
+class PreparedPage final : public QObject {
+public:
+    enum class State { Preparing, Ready, Failed };
+
+    explicit PreparedPage(const PlayerFileBounds& bounds) : page_(new PlayerPage(this, bounds)) {
+        const QString path = folder_.filePath(QStringLiteral("prepare.htm"));
+        QFile file(path);
+        if (emulatorFolder().isEmpty() || !folder_.isValid() || !file.open(QIODevice::WriteOnly) ||
+            file.write(kWarmUpPage) < 0 || !file.flush()) {
+            QTimer::singleShot(0, this, [this] { finish(State::Failed); });
+            return;
+        }
+        file.close();
+        connect(page_, &QWebEnginePage::loadFinished, this, [this](bool ok) {
+            folder_.remove();
+            if (!ok) {
+                finish(State::Failed);
+            }
+        });
+        connect(page_, &QWebEnginePage::titleChanged, this, [this](const QString& title) {
+            if (title == QLatin1String("ready")) {
+                finish(State::Ready);
+            }
+        });
+        connect(page_, &QWebEnginePage::renderProcessTerminated, this,
+                [this] { finish(State::Failed); });
+        const QUrl url = QUrl::fromLocalFile(path);
+        page_->expect(url);
+        page_->load(url);
+    }
+
+    qint64 processId() const { return state_ == State::Failed ? 0 : page_->renderProcessPid(); }
+
+    void whenDone(const std::function<void(bool)>& done) {
+        if (!done) {
+            return;
+        }
+        if (state_ == State::Preparing) {
+            waiting_.push_back(done);
+        } else {
+            done(state_ == State::Ready);
+        }
+    }
+
+private:
+    void finish(State state) {
+        if (state_ == State::Failed) {
+            return;
+        }
+        state_ = state;
+        folder_.remove();
+        for (const auto& done : std::exchange(waiting_, {})) {
+            done(state == State::Ready);
+        }
+    }
+
+    QTemporaryDir folder_;
+    PlayerPage* page_;
+    State state_ = State::Preparing;
+    std::vector<std::function<void(bool)>> waiting_;
+};
+
+PreparedPage* preparedPage = nullptr;
+
+// Before the engine lets its profile go when the application ends: the page goes first.
+void deletePreparedPage() {
+    delete std::exchange(preparedPage, nullptr);
+}
+
 }  // namespace
 }  // namespace arlo::pageview
+
+extern "C" Q_DECL_EXPORT void arlo_prepare_engine(const arlo::pageview::PlayerFileBounds& bounds,
+                                                  const std::function<void(bool)>& done) {
+    using arlo::pageview::preparedPage;
+    if (preparedPage == nullptr) {
+        preparedPage = new arlo::pageview::PreparedPage(bounds);
+        qAddPostRoutine(arlo::pageview::deletePreparedPage);
+    }
+    preparedPage->whenDone(done);
+}
+
+extern "C" Q_DECL_EXPORT qint64 arlo_prepared_renderer_process() {
+    return arlo::pageview::preparedPage != nullptr ? arlo::pageview::preparedPage->processId() : 0;
+}
 
 extern "C" Q_DECL_EXPORT arlo::pageview::PageView* arlo_create_page_view(
     QWidget* parent, const arlo::pageview::PlayerFileBounds& bounds) {
