@@ -8,6 +8,8 @@
 #include <QStringList>
 #include <QTimer>
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <optional>
 
@@ -151,6 +153,16 @@ struct Engine {
 // seen from the executable's folder), else, for a program inside the build folder, where the
 // build put it.
 Engine loadEngine() {
+    // Started by root with its sandbox on, the engine ends the whole program at once; the
+    // Player window says why instead.
+    if (::geteuid() == 0 && !qEnvironmentVariableIsSet("QTWEBENGINE_DISABLE_SANDBOX") &&
+        !qEnvironmentVariable("QTWEBENGINE_CHROMIUM_FLAGS")
+             .contains(QLatin1String("--no-sandbox"))) {
+        Engine refused;
+        refused.error = QStringLiteral(
+            "Run as root, the browser engine starts only with QTWEBENGINE_DISABLE_SANDBOX=1 set.");
+        return refused;
+    }
     QStringList candidates;
     const QString fromEnvironment = qEnvironmentVariable("ARLO_PAGEVIEW_ENGINE");
     if (!fromEnvironment.isEmpty()) {

@@ -5,6 +5,8 @@
 #include <QWheelEvent>
 #include <QWidget>
 
+#include <unistd.h>
+
 #include <memory>
 #include <vector>
 
@@ -210,6 +212,12 @@ void PluginHookTest::timerKeepsFiringUntilTheInputWidgetAppearsThenStops() {
 }
 
 void PluginHookTest::viewWithoutItsEngineShowsANoticeAndNeverHooks() {
+    // Run a second time with the real engine, as root with the engine's sandbox on: the engine
+    // would end the program, so the view is made without it.
+    if (!qEnvironmentVariableIsSet("ARLO_PAGEVIEW_ENGINE") &&
+        (::geteuid() != 0 || qEnvironmentVariableIsSet("QTWEBENGINE_DISABLE_SANDBOX"))) {
+        QSKIP("the run without an engine library, or as root with the sandbox on, shows this");
+    }
     QWidget window;
     std::unique_ptr<PageView> view = createPageView(&window);
     QVERIFY(!view->hasEngine());
