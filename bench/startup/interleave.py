@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""Times programs from start to exit, taking turns: each round runs every program once, so a
+"""Times programs from start to their first paint, taking turns: each round runs every program once, so a
 change in the machine's load during the measurement reaches all of them alike (run one after
 another, as a block each, a slow minute lands on one program only). The order within a round
 is shuffled (fixed seed): a program runs faster or slower after some programs than after
@@ -7,6 +7,8 @@ others, and a fixed order would hand that to one of them every time.
 
     interleave.py [--warmup N] [--runs N] [--json FILE] NAME=PROGRAM ...
 
+Each program prints "painted SECONDS" on its monotonic clock when its window has painted;
+the time is taken from the start to that moment, so the program's shutdown is not counted.
 Prints the median of each; --json writes {"results": [{"command": NAME, "times": [s, ...]}]}."""
 
 import argparse
@@ -32,12 +34,16 @@ def main():
         order = list(programs)
         shuffle.shuffle(order)
         for name, program in order:
-            start = time.perf_counter()
-            done = subprocess.run([program], stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
-                                  stderr=subprocess.DEVNULL)
-            elapsed = time.perf_counter() - start
+            start = time.monotonic()
+            done = subprocess.run([program], stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
+                                  stderr=subprocess.DEVNULL, text=True)
             if done.returncode != 0:
                 sys.exit(f"{name} ended with {done.returncode}")
+            painted = [line.split()[1] for line in done.stdout.splitlines()
+                       if line.startswith("painted ")]
+            if not painted:
+                sys.exit(f"{name} did not say when it painted")
+            elapsed = float(painted[-1]) - start
             if round_ >= args.warmup:
                 times[name].append(elapsed)
     for name, _ in programs:
