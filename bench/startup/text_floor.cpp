@@ -14,10 +14,9 @@
 #include <QTableView>
 #include <QTimer>
 #include <QWidget>
-#include <chrono>
-#include <cstdio>
 
 #include "catalogue/catalogue.h"
+#include "say_painted.h"
 
 namespace {
 
@@ -27,15 +26,7 @@ protected:
     bool eventFilter(QObject*, QEvent* event) override {
         if (event->type() == QEvent::Paint && !done_) {
             done_ = true;
-            QTimer::singleShot(0, qApp, [] {
-                // As the program does: the moment of the paint, for the start-up timing.
-                std::printf("painted %.6f\n",
-                            std::chrono::duration<double>(
-                                std::chrono::steady_clock::now().time_since_epoch())
-                                .count());
-                std::fflush(stdout);
-                QCoreApplication::exit(0);
-            });
+            sayPaintedAndQuit();
         }
         return false;
     }
