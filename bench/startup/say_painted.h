@@ -10,10 +10,9 @@
 // timing (interleave.py), then end the event loop.
 inline void sayPaintedAndQuit() {
     QTimer::singleShot(0, qApp, [] {
-        std::printf(
-            "painted %.6f\n",
-            std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch())
-                .count());
+        std::printf("painted %.6f\n", std::chrono::duration<double>(
+                                          std::chrono::steady_clock::now().time_since_epoch())
+                                          .count());
         std::fflush(stdout);
         QCoreApplication::exit(0);
     });

@@ -10,9 +10,12 @@
 #include "catalogue/catalogue.h"
 #include "ui/app_context.h"
 #include "ui/episode_list_panel.h"
+#include "ui/episode_list_view.h"
 #include "ui/episode_panel.h"
 #include "ui/main_window.h"
 #include "ui/notices.h"
+#include "ui/player_window.h"
+#include "ui/widgets/controls.h"
 
 namespace arlo::ui::testing {
 
@@ -75,5 +78,16 @@ public:
 private:
     QTemporaryDir folder_;
 };
+
+// Chooses `row` of the Main window's list with a click and clicks 播放, as a user does; the
+// Player window that opened, or null.
+inline PlayerWindow* playRowFromList(MainWindow& window, int row) {
+    const EpisodeListPanel::Controls& c = window.episodeListPanel().controls();
+    const QModelIndex index = c.episodeList->model()->index(row, kColumnTitle);
+    QTest::mouseClick(c.episodeList->viewport(), Qt::LeftButton, {},
+                      c.episodeList->visualRect(index).center());
+    QTest::mouseClick(window.episodePanel().controls().playButton, Qt::LeftButton);
+    return qobject_cast<PlayerWindow*>(window.playerWindow());
+}
 
 }  // namespace arlo::ui::testing

@@ -11,6 +11,7 @@
 
 #include "app/wayland_input.h"
 #include "catalogue/catalogue.h"
+#include "main_window_fixture.h"
 #include "playback/view/page_view.h"
 #include "support/wayland_compositor.h"
 #include "ui/app_context.h"
@@ -37,7 +38,7 @@ private slots:
 };
 
 void PlayerOnWaylandTest::listFillsAndSearchesAndAnEpisodePlays() {
-    if (!testing::WaylandCompositor::installed()) {
+    if (!arlo::testing::WaylandCompositor::installed()) {
         QSKIP("weston is not installed (scripts/setup installs it): no Wayland cases");
     }
     QVERIFY2(onWayland, "weston is installed but did not start");
@@ -64,11 +65,7 @@ void PlayerOnWaylandTest::listFillsAndSearchesAndAnEpisodePlays() {
     window.grab();
     c.searchBox->clear();
 
-    const QModelIndex row = c.episodeList->model()->index(2, kColumnTitle);
-    QTest::mouseClick(c.episodeList->viewport(), Qt::LeftButton, {},
-                      c.episodeList->visualRect(row).center());
-    QTest::mouseClick(window.episodePanel().controls().playButton, Qt::LeftButton);
-    auto* player = qobject_cast<PlayerWindow*>(window.playerWindow());
+    PlayerWindow* player = ui::testing::playRowFromList(window, 2);
     QVERIFY(player != nullptr);
     bool loaded = false;
     player->pageView().setLoadFinishedHandler([&loaded](bool ok) { loaded = loaded || ok; });
@@ -91,8 +88,8 @@ void PlayerOnWaylandTest::listFillsAndSearchesAndAnEpisodePlays() {
 
 int main(int argc, char** argv) {
     // Points Qt at a weston of its own, then guards as the program's main() does.
-    testing::WaylandCompositor compositor;
-    onWayland = testing::WaylandCompositor::installed() && compositor.start();
+    arlo::testing::WaylandCompositor compositor;
+    onWayland = arlo::testing::WaylandCompositor::installed() && compositor.start();
     app::avoidTextInputWithoutSeat();
     QApplication application(argc, argv);
     PlayerOnWaylandTest test;

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "catalogue/catalogue.h"
+#include "main_window_fixture.h"
 #include "playback/player_page.h"
 #include "support/virtual_display.h"
 #include "ui/app_context.h"
@@ -86,11 +87,7 @@ void PlayerOnX11Test::firstOpeningPlaysWithoutAWindowManager() {
     window.startEpisodeListRefresh();
     QTRY_COMPARE(c.episodeList->episodes().rowCount(), cat().count(List::JapaneseTitles));
 
-    const QModelIndex row = c.episodeList->model()->index(2, kColumnTitle);
-    QTest::mouseClick(c.episodeList->viewport(), Qt::LeftButton, {},
-                      c.episodeList->visualRect(row).center());
-    QTest::mouseClick(window.episodePanel().controls().playButton, Qt::LeftButton);
-    auto* player = qobject_cast<PlayerWindow*>(window.playerWindow());
+    PlayerWindow* player = ui::testing::playRowFromList(window, 2);
     QVERIFY(player != nullptr);
 
     // The page view starts its engine on this first opening; that takes seconds here.
