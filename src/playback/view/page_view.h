@@ -21,7 +21,10 @@ public:
     virtual QWidget* widget() = 0;
 
     // Loads the local HTML file at `localPath`, also when it is the path shown now: the
-    // Player page keeps its path while its content changes between playbacks.
+    // Player page keeps its path while its content changes between playbacks. A view that
+    // shows that path, loaded and playing, puts the file's new document in place of the
+    // shown one without leaving the page, so that the Flash emulator the page has loaded
+    // plays the next player at once.
     virtual void load(const QString& localPath) = 0;
 
     // Called once per finished load with whether the page loaded.

@@ -143,6 +143,7 @@ private slots:
     void trailerPlays();
     void playerThatCannotLoadShowsOneChineseMessage_data();
     void playerThatCannotLoadShowsOneChineseMessage();
+    void nextPageTakesThePlayingPagesPlaceButNotAPageThatGaveUp();
     void rightClicksOnThePlayerOpenNoMenu();
     void linksInThePageLeaveTheViewWhereItIs();
     void pageInTheUsersFolderPlaysWhenTheRunDirectoryCannotBeWritten();
@@ -342,6 +343,34 @@ void FlashPlaybackTest::playerThatCannotLoadShowsOneChineseMessage() {
     QCOMPARE(evaluate(*view_, QStringLiteral("document.body.innerText.trim()")).toString(),
              kFailureMessage);
     QCOMPARE(evaluate(*view_, rings).toInt(), 0);
+}
+
+void FlashPlaybackTest::nextPageTakesThePlayingPagesPlaceButNotAPageThatGaveUp() {
+    const QString kept = QStringLiteral("window.kept === true");
+    const QString keep = QStringLiteral("window.kept = true");
+    const QString failureShown =
+        QStringLiteral("!!document.getElementById('arlo-playback-failure')");
+    openView();
+    QVERIFY(loadAndWait(writePage(PageTemplate::SohuId, "test-404")));
+    QTRY_VERIFY_WITH_TIMEOUT(evaluate(*view_, failureShown).toBool(), 30000);
+
+    // The page that gave up is loaded afresh.
+    evaluate(*view_, keep);
+    QVERIFY(loadAndWait(writePage(PageTemplate::LeTV, "1")));
+    QCOMPARE(evaluate(*view_, kept).toBool(), false);
+    QVERIFY(!waitForPlaying(*window_).isNull());
+
+    // The playing page keeps its emulator: the next document takes its place, and its player
+    // is the only one (that it plays its own id is shown above).
+    evaluate(*view_, keep);
+    QVERIFY(loadAndWait(writePage(PageTemplate::SohuId, "7f3a01c9e2")));
+    QCOMPARE(evaluate(*view_, kept).toBool(), true);
+    QVERIFY(!waitForPlaying(*window_).isNull());
+    QCOMPARE(evaluate(*view_, QStringLiteral("document.querySelectorAll('ruffle-object, "
+                                             "ruffle-embed, object, embed').length"))
+                 .toInt(),
+             1);
+    QCOMPARE(evaluate(*view_, failureShown).toBool(), false);
 }
 
 void FlashPlaybackTest::rightClicksOnThePlayerOpenNoMenu() {

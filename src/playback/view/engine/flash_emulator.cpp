@@ -242,4 +242,17 @@ QString showPlaybackFailureScript() {
         "if (window.arloShowPlaybackFailure) { window.arloShowPlaybackFailure(); }");
 }
 
+QString replaceDocumentScript(const QString& text) {
+    const QJsonArray page{text};
+    return QStringLiteral(R"JS(
+(() => {
+  if (document.getElementById('arlo-playback-failure')) return false;
+  const fresh = new DOMParser().parseFromString(%1[0], 'text/html');
+  document.documentElement.replaceWith(document.adoptNode(fresh.documentElement));
+  return true;
+})()
+)JS")
+        .arg(QString::fromUtf8(QJsonDocument(page).toJson(QJsonDocument::Compact)));
+}
+
 }  // namespace arlo::pageview

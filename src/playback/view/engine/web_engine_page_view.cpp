@@ -138,6 +138,11 @@ private:
     QUrl expected_;
 };
 
+// The page keeps a little of each player it has played in place, some 0.35 MiB, which stays
+// until the page is left: after this many it is loaded afresh, and the old page's memory goes
+// with it.
+constexpr int kReplacementsPerPage = 50;
+
 class WebEnginePageView final : public PageView {
 public:
     WebEnginePageView(QWidget* parent, const PlayerFileBounds& bounds)
@@ -150,6 +155,7 @@ public:
         // player) nor any other.
         view_->setContextMenuPolicy(Qt::NoContextMenu);
         QObject::connect(view_, &QWebEngineView::loadFinished, view_, [this](bool ok) {
+            replaceable_ = ok;
             if (loadFinished_) {
                 loadFinished_(ok);
             }
@@ -170,10 +176,10 @@ public:
         // A page that is not there shows as an empty view, never as the engine's error page.
         const QUrl url = QFileInfo::exists(localPath) ? QUrl::fromLocalFile(localPath)
                                                       : QUrl(QStringLiteral("about:blank"));
-        page_->expect(url);
-        // A navigation to the same address still reads the file again: there is no cache
-        // for local files and the engine treats it as a new load.
-        view_->load(url);
+        ++loads_;
+        if (!replaceInPlace(url, localPath)) {
+            navigate(url);
+        }
     }
 
     void setLoadFinishedHandler(std::function<void(bool)> handler) override {
@@ -207,10 +213,56 @@ public:
     qint64 rendererProcessId() const override { return page_->renderProcessPid(); }
 
 private:
+    // The Player page keeps its path between playbacks. When the view shows that path again,
+    // loaded and not given up, the file's new document takes the place of the shown one: the
+    // emulator stays loaded and only the player starts anew. False when the page is to be
+    // loaded afresh instead.
+    bool replaceInPlace(const QUrl& url, const QString& localPath) {
+        constexpr qint64 kLargestPage = 64 * 1024;  // the Player page is well under 1 KiB
+        if (!replaceable_ || !url.isLocalFile() || url != page_->url() ||
+            replacements_ >= kReplacementsPerPage) {
+            return false;
+        }
+        QFile file(localPath);
+        if (!file.open(QIODevice::ReadOnly) || file.size() > kLargestPage) {
+            return false;
+        }
+        const QString text = QString::fromUtf8(file.read(kLargestPage));
+        replaceable_ = false;
+        ++replacements_;
+        page_->runJavaScript(replaceDocumentScript(text),
+                             [this, view = view_, load = loads_, url](const QVariant& replaced) {
+                                 if (view.isNull() || load != loads_) {
+                                     return;  // the view has gone, or a later load took over
+                                 }
+                                 if (!replaced.toBool()) {
+                                     navigate(url);
+                                     return;
+                                 }
+                                 replaceable_ = true;
+                                 if (loadFinished_) {
+                                     loadFinished_(true);
+                                 }
+                             });
+        return true;
+    }
+
+    void navigate(const QUrl& url) {
+        replaceable_ = false;
+        replacements_ = 0;
+        page_->expect(url);
+        // A navigation to the same address still reads the file again: there is no cache
+        // for local files and the engine treats it as a new load.
+        view_->load(url);
+    }
+
     QPointer<QWebEngineView> view_;
     PlayerPage* page_;
     std::function<void(bool)> loadFinished_;
     std::function<void(bool)> fullScreen_;
+    bool replaceable_ = false;  // the page shown has loaded and may take a new document
+    int loads_ = 0;
+    int replacements_ = 0;  // documents put in place since the page was last loaded afresh
 };
 
 // The page that readies the engine: hidden, it shows a movie of one empty 16 x 16 frame, given
