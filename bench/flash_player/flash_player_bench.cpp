@@ -150,10 +150,13 @@ void cold(bool white) {
 bool prepare() {
     bool done = false;
     bool ready = false;
-    arlo::pageview::prepareEngine([&](bool ok) {
-        done = true;
-        ready = ok;
-    });
+    // For the Player page, as the program prepares it: the first view takes the page over.
+    arlo::pageview::prepareEngine(
+        [&](bool ok) {
+            done = true;
+            ready = ok;
+        },
+        pagePath);
     QElapsedTimer timer;
     timer.start();
     while (!done && timer.elapsed() < 60000) {

@@ -35,7 +35,9 @@ int run(int argc, char** argv) {
 
     arlo::ui::MessageBoxNotices notices;
     arlo::app::Program program(
-        notices, {runDirectory, {}, {}, {}, {}, [] { arlo::pageview::prepareEngine(); }});
+        notices, {runDirectory, {}, {}, {}, {}, [](const std::string& pagePath) {
+                      arlo::pageview::prepareEngine({}, QString::fromStdString(pagePath));
+                  }});
     arlo::app::armSnapshotSwitches(program, startDirectory);
     program.start();
     return QApplication::exec();

@@ -142,7 +142,7 @@ void Program::armPreparePlayer() {
         QTimer::singleShot(0, this, [this] {
             // A Play in the same event as the choice has started the engine itself.
             if (preparePlayer_ && !shutDown_ && main_->playerWindow() == nullptr) {
-                std::exchange(preparePlayer_, {})();
+                std::exchange(preparePlayer_, {})(context_.playback.pagePath);
             }
         });
     };

@@ -31,8 +31,8 @@ struct ProgramOptions {
     // The version check, run on a worker thread; online::checkForUpdate unless replaced.
     UpdateOffer::Check versionCheck = {};
     // Readies the Player's page view ahead of the first Play, once the user has chosen an
-    // episode or opened the movie page; nothing when empty.
-    std::function<void()> preparePlayer = {};
+    // episode or opened the movie page, for the Player page at `pagePath`; nothing when empty.
+    std::function<void(const std::string& pagePath)> preparePlayer = {};
 };
 
 class Program final : public QObject {
@@ -68,7 +68,7 @@ private:
     std::function<void(int)> quit_;
     std::function<void()> usagePing_;
     UpdateOffer::Check versionCheck_;
-    std::function<void()> preparePlayer_;
+    std::function<void(const std::string& pagePath)> preparePlayer_;
     std::unique_ptr<ui::MainWindow> main_;
     UpdateOffer* updateOffer_ = nullptr;
     bool shutDown_ = false;

@@ -59,6 +59,7 @@ class ProgramTest : public QObject {
     // Each usage ping: whether the Main window had painted and the start-up sequence had run.
     std::vector<bool> pings_;
     int preparations_ = 0;
+    std::string preparedFor_;  // the Player page's path the player was prepared for
     bool painted_ = false;
     // The start-up's steps as they were seen, each with what had happened before it.
     std::vector<QString> steps_;
@@ -110,7 +111,10 @@ class ProgramTest : public QObject {
                     ++checks->count;
                     return false;
                 },
-                [this] { ++preparations_; }});
+                [this](const std::string& pagePath) {
+                    preparedFor_ = pagePath;
+                    ++preparations_;
+                }});
         connect(&grid(), &ui::PosterGrid::setUpFinished, this, [this] {
             QString step = QStringLiteral("movie page set up");
             if (!program_->context().installation.settingsPath.empty()) {
@@ -297,6 +301,7 @@ private slots:
         QCOMPARE(preparations_, 0);
         program_->mainWindow().chooseCategory(1);
         QTRY_COMPARE(preparations_, 1);
+        QCOMPARE(preparedFor_, program_->context().playback.pagePath);
         program_->mainWindow().chooseCategory(0);
         program_->mainWindow().chooseCategory(1);
         QTest::qWait(50);

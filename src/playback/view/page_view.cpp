@@ -243,7 +243,7 @@ std::unique_ptr<PageView> createPageView(QWidget* parent) {
     return std::make_unique<PlaceholderPageView>(parent, engineLoadError());
 }
 
-void prepareEngine(std::function<void(bool ready)> done) {
+void prepareEngine(std::function<void(bool ready)> done, const QString& pagePath) {
     if (engine().create == nullptr) {
         if (done) {
             done(false);
@@ -251,10 +251,10 @@ void prepareEngine(std::function<void(bool ready)> done) {
         return;
     }
     // The library is loaded; the page, which starts the engine itself, comes on a later turn.
-    QTimer::singleShot(0, QCoreApplication::instance(), [done = std::move(done)] {
+    QTimer::singleShot(0, QCoreApplication::instance(), [done = std::move(done), pagePath] {
         std::optional<QuietEngineStart> quiet;
         quietIfFirstStart(quiet);
-        engine().prepare(playerFileBounds(), done);
+        engine().prepare(playerFileBounds(), pagePath, done);
     });
 }
 

@@ -63,12 +63,16 @@ QString engineLoadError();
 
 // Starts the engine ahead of the first view and readies the Flash emulator in a hidden page
 // that stays: the emulator's WebAssembly module is fetched and compiled there once, and every
-// view's page runs in that page's process, where the compiled module is found again. The
-// engine is loaded now and the page made on a later turn of the event loop, so that no step
-// holds up the user's input for long. `done` gets, on the UI thread, whether the emulator is
-// ready: false when the page could not be made or loaded, or its process ended. Later calls
-// prepare nothing more and only report. Without an engine, `done` gets false at once.
-void prepareEngine(std::function<void(bool ready)> done = {});
+// view's page runs in that page's process, where the compiled module is found again. The hidden
+// page holds a movie of one empty frame at the address `pagePath`, where the Player page is to
+// be written: the first view made once it is ready takes that page over, so that its first
+// load of `pagePath` only puts the page file's document in place, and hands it back, silent,
+// when the view goes. The engine is loaded now and the page made on a later turn of the event
+// loop, so that no step holds up the user's input for long. `done` gets, on the UI thread,
+// whether the emulator is ready: false when the page could not be made or loaded, or its
+// process ended. Later calls prepare nothing more and only report. Without an engine, `done`
+// gets false at once.
+void prepareEngine(std::function<void(bool ready)> done = {}, const QString& pagePath = {});
 
 // The process of the prepared page; 0 while there is none.
 qint64 preparedRendererProcessId();
@@ -86,7 +90,7 @@ using CreateEngineViewFunction = PageView* (*)(QWidget* parent, const PlayerFile
 inline constexpr const char* kEngineEntryPoint = "arlo_create_page_view";
 
 // Exported as `kPrepareEntryPoint`: makes the hidden page of prepareEngine, once.
-using PrepareEngineFunction = void (*)(const PlayerFileBounds& bounds,
+using PrepareEngineFunction = void (*)(const PlayerFileBounds& bounds, const QString& pagePath,
                                        const std::function<void(bool ready)>& done);
 inline constexpr const char* kPrepareEntryPoint = "arlo_prepare_engine";
 

@@ -3,6 +3,7 @@
 
 #include <QColor>
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QPointer>
@@ -112,12 +113,22 @@ public:
         gate_->setPage(url);
     }
 
+    // Shows `html` as the document at `url`, which is not read.
+    void showDocument(const QString& html, const QUrl& url) {
+        expect(url);
+        showingDocument_ = true;
+        setHtml(html, url);
+    }
+
 protected:
     QWebEnginePage* createWindow(WebWindowType) override { return nullptr; }
 
     bool acceptNavigationRequest(const QUrl& url, NavigationType, bool isMainFrame) override {
         if (!isMainFrame) {
             return false;  // the page holds no frames
+        }
+        if (std::exchange(showingDocument_, false) && url.scheme() == QLatin1String("data")) {
+            return true;  // the document of showDocument, on its way to its address
         }
         return url.adjusted(QUrl::RemoveFragment) == expected_.adjusted(QUrl::RemoveFragment);
     }
@@ -136,7 +147,12 @@ protected:
 private:
     RequestGate* gate_;
     QUrl expected_;
+    bool showingDocument_ = false;
 };
+
+// The hidden page of prepareEngine, which the first view made once it is ready takes over.
+PlayerPage* borrowPreparedPage(const PlayerFileBounds& bounds);
+void returnPreparedPage(PlayerPage* page);
 
 // The page keeps a little of each player it has played in place, some 0.35 MiB, which stays
 // until the page is left: after this many it is loaded afresh, and the old page's memory goes
@@ -146,8 +162,10 @@ constexpr int kReplacementsPerPage = 50;
 class WebEnginePageView final : public PageView {
 public:
     WebEnginePageView(QWidget* parent, const PlayerFileBounds& bounds)
-        : view_(new QWebEngineView(parent)) {
-        page_ = new PlayerPage(view_, bounds);
+        : view_(new QWebEngineView(parent)), borrowed_(borrowPreparedPage(bounds)) {
+        // The prepared page has loaded the emulator, and its address is the Player page's.
+        page_ = borrowed_ != nullptr ? borrowed_.data() : new PlayerPage(view_, bounds);
+        replaceable_ = borrowed_ != nullptr;
         // The page's own colour: nothing flashes between one page and the next.
         page_->setBackgroundColor(Qt::white);
         view_->setPage(page_);
@@ -168,7 +186,12 @@ public:
                              }
                          });
     }
-    ~WebEnginePageView() override { delete view_.data(); }
+    ~WebEnginePageView() override {
+        delete view_.data();
+        if (!borrowed_.isNull()) {
+            returnPreparedPage(borrowed_);
+        }
+    }
 
     QWidget* widget() override { return view_; }
 
@@ -257,6 +280,7 @@ private:
     }
 
     QPointer<QWebEngineView> view_;
+    QPointer<PlayerPage> borrowed_;  // the prepared page, while this view has it
     PlayerPage* page_;
     std::function<void(bool)> loadFinished_;
     std::function<void(bool)> fullScreen_;
@@ -268,43 +292,76 @@ private:
 // The page that readies the engine: hidden, it shows a movie of one empty 16 x 16 frame, given
 // in the page itself, so that the emulator fetches and compiles its WebAssembly module and
 // starts a player without reaching the network. The page tells it has its movie through its
-// title. Its file is written to a folder of its own, gone once the page has loaded.
+// title. Its file is written where the Player page is to be, unless a Player page is there
+// already, or else in a folder of its own, gone once the page has loaded.
 constexpr char kWarmUpPage[] =
-    "<!DOCTYPE html><html><head><meta charset=\"utf-8\"><title></title></head><body>"
+    "<!DOCTYPE html><html><head><meta charset=\"utf-8\"><title></title></head>"
+    "<body id=\"arlo-warm-up\">"
     "<embed type=\"application/x-shockwave-flash\" width=\"16\" height=\"16\" "
     "src=\"data:application/x-shockwave-flash;base64,RldTChcAAABgAAoAAAoAAAwBAEAAAAA=\">"
     "<script>document.addEventListener('loadeddata', () => { document.title = 'ready'; }, "
     "true);</script></body></html>";
 
+// Writes the page anew at `path`; false when a file is there or it cannot be written.
+bool writeNewWarmUpPage(const QString& path) {
+    QFile file(path);
+    if (path.isEmpty() || !file.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
+        return false;
+    }
+    if (file.write(kWarmUpPage) < 0 || !file.flush()) {
+        file.remove();
+        return false;
+    }
+    return true;
+}
+
 class PreparedPage final : public QObject {
 public:
-    enum class State { Preparing, Ready, Failed };
+    enum class State { Preparing, Ready, Lent, Failed };
 
-    explicit PreparedPage(const PlayerFileBounds& bounds) : page_(new PlayerPage(this, bounds)) {
-        const QString path = folder_.filePath(QStringLiteral("prepare.htm"));
-        QFile file(path);
-        if (emulatorFolder().isEmpty() || !folder_.isValid() || !file.open(QIODevice::WriteOnly) ||
-            file.write(kWarmUpPage) < 0 || !file.flush()) {
+    PreparedPage(const PlayerFileBounds& bounds, const QString& pagePath)
+        : bounds_(bounds), page_(new PlayerPage(this, bounds)) {
+        QString path = pagePath;
+        if (!writeNewWarmUpPage(path)) {
+            path = folder_.filePath(QStringLiteral("prepare.htm"));
+            if (!folder_.isValid() || !writeNewWarmUpPage(path)) {
+                path.clear();
+            }
+        }
+        if (emulatorFolder().isEmpty() || path.isEmpty()) {
             QTimer::singleShot(0, this, [this] { finish(State::Failed); });
             return;
         }
-        file.close();
+        address_ = QUrl::fromLocalFile(path);
         connect(page_, &QWebEnginePage::loadFinished, this, [this](bool ok) {
             folder_.remove();
+            if (state_ != State::Preparing) {
+                return;
+            }
             if (!ok) {
                 finish(State::Failed);
+                return;
             }
+            // The Player page may have taken the address before the page read it.
+            page_->runJavaScript(QStringLiteral("!!document.getElementById('arlo-warm-up')"),
+                                 [self = QPointer<PreparedPage>(this)](const QVariant& ours) {
+                                     if (!self.isNull() && !ours.toBool()) {
+                                         self->putWarmUpInPlace();
+                                     }
+                                 });
         });
         connect(page_, &QWebEnginePage::titleChanged, this, [this](const QString& title) {
-            if (title == QLatin1String("ready")) {
+            if (title == QLatin1String("ready") && state_ == State::Preparing) {
                 finish(State::Ready);
             }
         });
-        connect(page_, &QWebEnginePage::renderProcessTerminated, this,
-                [this] { finish(State::Failed); });
-        const QUrl url = QUrl::fromLocalFile(path);
-        page_->expect(url);
-        page_->load(url);
+        connect(page_, &QWebEnginePage::renderProcessTerminated, this, [this] {
+            if (state_ != State::Lent) {
+                finish(State::Failed);
+            }
+        });
+        page_->expect(address_);
+        page_->load(address_);
     }
 
     qint64 processId() const { return state_ == State::Failed ? 0 : page_->renderProcessPid(); }
@@ -316,23 +373,58 @@ public:
         if (state_ == State::Preparing) {
             waiting_.push_back(done);
         } else {
-            done(state_ == State::Ready);
+            done(state_ != State::Failed);
         }
     }
 
+    // The page, for a view held to the same bounds, while it is ready and no other view has it.
+    PlayerPage* lend(const PlayerFileBounds& bounds) {
+        if (state_ != State::Ready || bounds.stallMs != bounds_.stallMs ||
+            bounds.deadlineMs != bounds_.deadlineMs) {
+            return nullptr;
+        }
+        state_ = State::Lent;
+        return page_;
+    }
+
+    // The page back from its view, where the empty movie takes the place of its player.
+    void takeBack() {
+        state_ = State::Preparing;
+        putWarmUpInPlace();
+    }
+
 private:
+    // The empty movie in place of the page's document; where the page has given up on its
+    // player or its process has ended, it is shown afresh instead.
+    void putWarmUpInPlace() {
+        page_->runJavaScript(replaceDocumentScript(QString::fromUtf8(kWarmUpPage)),
+                             [self = QPointer<PreparedPage>(this)](const QVariant& replaced) {
+                                 // The page's pending calls are answered, empty, as it ends.
+                                 if (self.isNull() || self->state_ != State::Preparing) {
+                                     return;
+                                 }
+                                 if (replaced.toBool()) {
+                                     self->finish(State::Ready);
+                                 } else {
+                                     self->page_->showDocument(QString::fromUtf8(kWarmUpPage),
+                                                               self->address_);
+                                 }
+                             });
+    }
+
     void finish(State state) {
         if (state_ == State::Failed) {
             return;
         }
         state_ = state;
-        folder_.remove();
         for (const auto& done : std::exchange(waiting_, {})) {
             done(state == State::Ready);
         }
     }
 
+    PlayerFileBounds bounds_;
     QTemporaryDir folder_;
+    QUrl address_;
     PlayerPage* page_;
     State state_ = State::Preparing;
     std::vector<std::function<void(bool)>> waiting_;
@@ -345,14 +437,25 @@ void deletePreparedPage() {
     delete std::exchange(preparedPage, nullptr);
 }
 
+PlayerPage* borrowPreparedPage(const PlayerFileBounds& bounds) {
+    return preparedPage != nullptr ? preparedPage->lend(bounds) : nullptr;
+}
+
+void returnPreparedPage(PlayerPage* page) {
+    if (preparedPage != nullptr && page != nullptr) {
+        preparedPage->takeBack();
+    }
+}
+
 }  // namespace
 }  // namespace arlo::pageview
 
 extern "C" Q_DECL_EXPORT void arlo_prepare_engine(const arlo::pageview::PlayerFileBounds& bounds,
+                                                  const QString& pagePath,
                                                   const std::function<void(bool)>& done) {
     using arlo::pageview::preparedPage;
     if (preparedPage == nullptr) {
-        preparedPage = new arlo::pageview::PreparedPage(bounds);
+        preparedPage = new arlo::pageview::PreparedPage(bounds, pagePath);
         qAddPostRoutine(arlo::pageview::deletePreparedPage);
     }
     preparedPage->whenDone(done);
