@@ -60,6 +60,10 @@ private:
             const double age =
                 test_support::evaluate(*view, QStringLiteral("performance.now()")).toDouble();
             QCOMPARE(age > double(made.elapsed()), waitUntilPrepared);
+            // ...and it lays out as the page file does on its own, with no document type.
+            QCOMPARE(
+                test_support::evaluate(*view, QStringLiteral("document.compatMode")).toString(),
+                QStringLiteral("BackCompat"));
             if (!waitUntilPrepared) {
                 return;
             }

@@ -248,6 +248,7 @@ QString replaceDocumentScript(const QString& text) {
 (() => {
   if (document.getElementById('arlo-playback-failure')) return false;
   const fresh = new DOMParser().parseFromString(%1[0], 'text/html');
+  if (fresh.compatMode !== document.compatMode) return false;
   document.documentElement.replaceWith(document.adoptNode(fresh.documentElement));
   return true;
 })()

@@ -34,7 +34,8 @@ QString showPlaybackFailureScript();
 // Script that puts the document of the page file `text` in place of the one shown, so that the
 // emulator the page has already loaded plays the new player at once; the old player ends as
 // its element leaves the document. Its result is true once done; it is false, and the page is
-// left as it is, when the page shows the failure message: such a page is loaded afresh.
+// left as it is, when the page shows the failure message or the new document would lay out
+// in another mode (one has a document type, the other none): such a page is loaded afresh.
 QString replaceDocumentScript(const QString& text);
 
 }  // namespace arlo::pageview

@@ -293,9 +293,11 @@ private:
 // in the page itself, so that the emulator fetches and compiles its WebAssembly module and
 // starts a player without reaching the network. The page tells it has its movie through its
 // title. Its file is written where the Player page is to be, unless a Player page is there
-// already, or else in a folder of its own, gone once the page has loaded.
+// already, or else in a folder of its own, gone once the page has loaded. Like the Player page
+// it has no document type, so that the Player page put in its place lays out as it would on
+// its own.
 constexpr char kWarmUpPage[] =
-    "<!DOCTYPE html><html><head><meta charset=\"utf-8\"><title></title></head>"
+    "<html><head><meta charset=\"utf-8\"><title></title></head>"
     "<body id=\"arlo-warm-up\">"
     "<embed type=\"application/x-shockwave-flash\" width=\"16\" height=\"16\" "
     "src=\"data:application/x-shockwave-flash;base64,RldTChcAAABgAAoAAAoAAAwBAEAAAAA=\">"
