@@ -142,6 +142,13 @@ void Program::armPreparePlayer() {
         QTimer::singleShot(0, this, [this] {
             // A Play in the same event as the choice has started the engine itself.
             if (preparePlayer_ && !shutDown_ && main_->playerWindow() == nullptr) {
+                // Where the first Player page will go; the program's end deletes what the
+                // preparation writes there.
+                const std::string page = playback::nextPlayerPagePath(
+                    playback::playerPageFolders(context_.runDirectory.toStdString()));
+                if (!page.empty()) {
+                    context_.playback.pagePath = page;
+                }
                 std::exchange(preparePlayer_, {})(context_.playback.pagePath);
             }
         });

@@ -121,6 +121,16 @@ std::vector<std::string> playerPageFolders(std::string_view runDirectory) {
     return folders;
 }
 
+std::string nextPlayerPagePath(const std::vector<std::string>& folders) {
+    for (std::size_t i = 0; i < folders.size(); ++i) {
+        if ((i == 0 || files::makeOwnFolder(folders[i])) &&
+            ::access(folders[i].c_str(), W_OK | X_OK) == 0) {
+            return playerPagePath(folders[i]);
+        }
+    }
+    return {};
+}
+
 PlacedPage placePlayerPage(const std::string& previousPath, const std::vector<std::string>& folders,
                            PageTemplate which, std::string_view playId) {
     if (!previousPath.empty()) {

@@ -62,6 +62,11 @@ PageWrite writePlayerPage(const std::string& path, PageTemplate which, std::stri
 // directory; the page then lives with the user, under the same file name.
 std::vector<std::string> playerPageFolders(std::string_view runDirectory);
 
+// Where placePlayerPage(..., folders, ...) puts the next page: the page path in the first of
+// `folders` that can be written, making a missing per-user folder on the way; empty when none
+// can.
+std::string nextPlayerPagePath(const std::vector<std::string>& folders);
+
 // Removes the temporary files of Player pages that an earlier run left in any of
 // playerPageFolders(runDirectory) when it ended while writing a page
 // (files::removeStaleTemporaries). Returns how many were removed.

@@ -329,7 +329,8 @@ TEST_F(PlayerPageFile, aReadOnlyRunDirectorySendsTheSamePageToTheUsersOwnFolder)
     EXPECT_TRUE(holdsForAnOrdinaryUser([&] {
         const PlacedPage placed =
             placePlayerPage({}, {run.string(), user.string()}, PageTemplate::LeTV, "4242");
-        return placed.result == PageWrite::Written && placed.path == expected &&
+        return nextPlayerPagePath({run.string(), user.string()}) == expected &&
+               placed.result == PageWrite::Written && placed.path == expected &&
                readFile(expected) == buildPlayerPage(PageTemplate::LeTV, "4242");
     }));
     EXPECT_TRUE(fs::is_empty(run));
@@ -351,6 +352,7 @@ TEST_F(PlayerPageFile, theLastPageGoesWhereverItWasAndAFailureEverywhereLeavesNo
         placePlayerPage(inUser, {dir_.string(), user.string()}, PageTemplate::SohuId, "7");
     EXPECT_EQ(placed.result, PageWrite::Written);
     EXPECT_EQ(placed.path, path_);
+    EXPECT_EQ(nextPlayerPagePath({dir_.string(), user.string()}), path_);
     EXPECT_FALSE(fs::exists(inUser));
 
     // No folder takes it (paths through a file fail for root too): nothing is left anywhere.
@@ -360,6 +362,7 @@ TEST_F(PlayerPageFile, theLastPageGoesWhereverItWasAndAFailureEverywhereLeavesNo
                              PageTemplate::SohuId, "8");
     EXPECT_EQ(placed.result, PageWrite::Failed);
     EXPECT_EQ(placed.path, playerPagePath((file / "run").string()));
+    EXPECT_EQ(nextPlayerPagePath({(file / "run").string(), (file / "user").string()}), "");
     EXPECT_FALSE(fs::exists(path_));
 }
 
