@@ -371,6 +371,11 @@ void FlashPlaybackTest::nextPageTakesThePlayingPagesPlaceButNotAPageThatGaveUp()
                  .toInt(),
              1);
     QCOMPARE(evaluate(*view_, failureShown).toBool(), false);
+    // Where the engine refuses WebGL, the page no longer asks for it.
+    QCOMPARE(evaluate(*view_, QStringLiteral("RufflePlayer.config.preferredRenderer === 'canvas'"))
+                 .toBool(),
+             evaluate(*view_, QStringLiteral("!new OffscreenCanvas(1, 1).getContext('webgl')"))
+                 .toBool());
 }
 
 void FlashPlaybackTest::rightClicksOnThePlayerOpenNoMenu() {

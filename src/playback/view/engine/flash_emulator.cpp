@@ -216,6 +216,21 @@ QString flashEmulatorScript(const QString& folder, const PlayerFileBounds& bound
     }
     script += QStringLiteral("window.RufflePlayer = {config: ") +
               QString::fromUtf8(configuration(folder)) + QStringLiteral("};\n");
+    // An engine that refuses WebGL to a page keeps refusing it, and asking costs each player
+    // some 20 ms: once plain WebGL, the emulator's last try, is refused, the page's next
+    // players draw on a 2D canvas, which the emulator would come to anyway, at once.
+    script += QStringLiteral(R"JS(
+(() => {
+  const getContext = HTMLCanvasElement.prototype.getContext;
+  HTMLCanvasElement.prototype.getContext = function (kind, ...rest) {
+    const context = getContext.call(this, kind, ...rest);
+    if (kind === 'webgl' && !context && window.RufflePlayer && window.RufflePlayer.config) {
+      window.RufflePlayer.config.preferredRenderer = 'canvas';
+    }
+    return context;
+  };
+})();
+)JS");
     script += QString::fromUtf8(emulator.readAll());
     return script;
 }
