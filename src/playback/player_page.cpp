@@ -175,7 +175,15 @@ std::string replacePlayId(std::string_view text, std::string_view playId) {
     std::size_t pos = 0;
     while (pos < text.size()) {
         if (isPlaceholderAt(text, pos)) {
-            out += playId;
+            for (const char c : playId) {
+                if (std::string_view("\"'<>").find(c) != std::string_view::npos) {
+                    char encoded[4];
+                    std::snprintf(encoded, sizeof encoded, "%%%02X", static_cast<unsigned char>(c));
+                    out += encoded;
+                } else {
+                    out += c;
+                }
+            }
             pos += kPlayIdPlaceholder.size();
         } else {
             out += text[pos++];

@@ -30,10 +30,13 @@ std::string playerPagePath(std::string_view runDirectory);
 std::string templateText(PageTemplate which);
 
 // `text` with every placeholder replaced by `playId`, left to right; the id itself is not
-// searched again.
+// searched again. The placeholders stand in addresses inside quoted attributes, and ids come
+// from the episode list on the network: the characters that would end the attribute or
+// start markup (" ' < >) go in percent-encoded, as an address carries them; every other
+// character as it is.
 std::string replacePlayId(std::string_view text, std::string_view playId);
 
-// The template with every placeholder replaced by `playId`. Ids are written as they are.
+// The template with every placeholder replaced by `playId`, as replacePlayId puts it in.
 std::string buildPlayerPage(PageTemplate which, std::string_view playId);
 
 // Which template serves the current category, language and source. Any language other than

@@ -112,6 +112,9 @@ TEST(PlayerPage, playIdReplacesEveryPlaceholderWhateverTheCaseOfItsLetters) {
     // The id is put in as it stands and is not searched again.
     EXPECT_EQ(replacePlayId("[播放id]", "播放id"), "[播放id]");
     EXPECT_EQ(replacePlayId("[播放id]", ""), "[]");
+    // An id from a crafted list cannot leave its attribute.
+    EXPECT_EQ(replacePlayId("src='播放id' x=\"播放id\"", "1'\"><img onerror=a>"),
+              "src='1%27%22%3E%3Cimg onerror=a%3E' x=\"1%27%22%3E%3Cimg onerror=a%3E\"");
 
     const std::string letv = buildPlayerPage(PageTemplate::LeTV, "27193155");
     const std::string address = host() + "/20150110_letv.swf?autoPlay=1&id=27193155";
