@@ -77,6 +77,7 @@ public:
             const int quiet = ::open("/dev/null", O_WRONLY);
             ::dup2(quiet, 1);
             ::dup2(quiet, 2);
+            ::close_range(3, ~0U, 0);  // none of the test's connections and pipes
             ::execlp("openbox", "openbox", "--sm-disable", static_cast<char*>(nullptr));
             ::_exit(127);
         }
@@ -94,6 +95,15 @@ public:
             }
         }
         return false;
+    }
+
+    // Ends the window manager that startWindowManager started, if any.
+    void stopWindowManager() {
+        if (windowManager_ > 0) {
+            ::kill(windowManager_, SIGTERM);
+            ::waitpid(windowManager_, nullptr, 0);
+            windowManager_ = -1;
+        }
     }
 
     const std::string& name() const { return display_; }

@@ -116,6 +116,27 @@ void PlayerOnX11Test::stayOnTopKeepsTheWindowWhereItIs() {
                     !display_->startWindowManager())) {
         QSKIP("openbox is not installed");
     }
+    if (managed) {
+        // Now and then, on a loaded machine, openbox on this display frames no window at all,
+        // and a window it leaves unmanaged is never activated: the case begins once openbox
+        // has framed a probe window; openbox is started anew when it does not, and the case
+        // is skipped when none frames one.
+        bool framing = false;
+        for (int attempt = 0; attempt < 3 && !framing; ++attempt) {
+            if (attempt > 0) {
+                display_->stopWindowManager();
+                QVERIFY(display_->startWindowManager());
+            }
+            QWidget probe;
+            probe.resize(100, 100);
+            probe.show();
+            framing = QTest::qWaitFor(
+                [&] { return probe.geometry().top() > probe.frameGeometry().top(); }, 10000);
+        }
+        if (!framing) {
+            QSKIP("openbox frames no window on this display");
+        }
+    }
     const std::string path = folder_.filePath(QStringLiteral("Arlo目录.htm")).toStdString();
     playback::writePlayerPage(path, PageTemplate::SohuId, cat().value(List::JapaneseSohuIds, 3));
     PlayerWindow player;
