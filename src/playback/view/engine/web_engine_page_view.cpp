@@ -152,7 +152,7 @@ private:
 
 // The hidden page of prepareEngine, which the first view made once it is ready takes over.
 PlayerPage* borrowPreparedPage(const PlayerFileBounds& bounds);
-void returnPreparedPage(PlayerPage* page);
+void returnPreparedPage();
 
 // The page keeps a little of each player it has played in place, some 0.35 MiB, which stays
 // until the page is left: after this many it is loaded afresh, and the old page's memory goes
@@ -189,7 +189,7 @@ public:
     ~WebEnginePageView() override {
         delete view_.data();
         if (!borrowed_.isNull()) {
-            returnPreparedPage(borrowed_);
+            returnPreparedPage();
         }
     }
 
@@ -443,8 +443,8 @@ PlayerPage* borrowPreparedPage(const PlayerFileBounds& bounds) {
     return preparedPage != nullptr ? preparedPage->lend(bounds) : nullptr;
 }
 
-void returnPreparedPage(PlayerPage* page) {
-    if (preparedPage != nullptr && page != nullptr) {
+void returnPreparedPage() {
+    if (preparedPage != nullptr) {
         preparedPage->takeBack();
     }
 }
